@@ -1,0 +1,170 @@
+#include "foundation/drawing/uGraphicsUtilQt.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPalette>
+#include <memory>
+
+namespace qx {
+
+// ---------------------------------------------------------------- colours
+
+QRgb ColorToQRgb(TColor c) {
+  c = ColorToRGB(c);
+  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor QRgbToColor(QRgb rgb) {
+  return RGBToColor(static_cast<uint8_t>(qRed(rgb)), static_cast<uint8_t>(qGreen(rgb)),
+                    static_cast<uint8_t>(qBlue(rgb)));
+}
+
+QColor ColorToQColor(TColor c) {
+  return QColor::fromRgb(ColorToQRgb(c));
+}
+
+TColor QColorToColor(const QColor& c) {
+  return QRgbToColor(c.toRgb().rgb());
+}
+
+QImage PixelBufferToImage(const TPixelBuffer& buf) {
+  QImage img(buf.Width, buf.Height, QImage::Format_RGB32);
+  for (int32_t y = 0; y < buf.Height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int32_t x = 0; x < buf.Width; ++x) line[x] = ColorToQRgb(buf.At(x, y));
+  }
+  return img;
+}
+
+TPixelBuffer ImageToPixelBuffer(const QImage& image) {
+  const QImage img = image.convertToFormat(QImage::Format_RGB32);
+  TPixelBuffer buf(img.width(), img.height());
+  for (int32_t y = 0; y < buf.Height; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+    for (int32_t x = 0; x < buf.Width; ++x) buf.At(x, y) = QRgbToColor(line[x]);
+  }
+  return buf;
+}
+
+// ---------------------------------------------------------- system colours
+
+TColor QtSystemColor(TColor c) {
+  if (!IsSystemColor(c)) return c;
+  if (!QGuiApplication::instance()) return DefaultSystemColor(c);
+  const QPalette pal = QGuiApplication::palette();
+  using R = QPalette::ColorRole;
+  auto active = [&pal](R role) { return QColorToColor(pal.color(QPalette::Active, role)); };
+  auto inactive = [&pal](R role) { return QColorToColor(pal.color(QPalette::Inactive, role)); };
+  switch (c) {
+    case clScrollBar:
+      return active(R::Mid);
+    case clMenu:
+    case clMenuBar:
+    case clBtnFace:
+      return active(R::Button);
+    case clWindow:
+      return active(R::Base);
+    case clWindowFrame:
+    case clBtnShadow:
+      return active(R::Dark);
+    case clMenuText:
+      return active(R::ButtonText);
+    case clWindowText:
+      return active(R::WindowText);
+    case clActiveCaption:
+    case clGradientActiveCaption:
+    case clMenuHighlight:
+    case clHighlight:
+      return active(R::Highlight);
+    case clInactiveCaption:
+    case clGradientInactiveCaption:
+      return inactive(R::Highlight);
+    case clCaptionText:
+    case clHighlightText:
+      return active(R::HighlightedText);
+    case clInactiveCaptionText:
+      return inactive(R::HighlightedText);
+    case clGrayText:
+      return QColorToColor(pal.color(QPalette::Disabled, R::WindowText));
+    case clBtnText:
+      return active(R::ButtonText);
+    case clBtnHighlight:
+      return active(R::Light);
+    case cl3DDkShadow:
+      return active(R::Shadow);
+    case cl3DLight:
+      return active(R::Midlight);
+    case clInfoText:
+      return active(R::ToolTipText);
+    case clInfoBk:
+      return active(R::ToolTipBase);
+    case clHotLight:
+      return active(R::Link);
+    case clBackground:
+    case clAppWorkSpace:
+    case clActiveBorder:
+    case clInactiveBorder:
+      return active(R::Window);
+    default:
+      return DefaultSystemColor(c);
+  }
+}
+
+void InstallQtSystemColors() {
+  SetSystemColorResolver(&QtSystemColor);
+}
+
+// ---------------------------------------------------------- text measuring
+
+namespace {
+// MeasureBitmap: measuring at a fixed 96 dpi makes results independent of the
+// screen (and of whether there is one).
+std::unique_ptr<QImage> MeasureBitmap;
+
+const QImage& Measure() {
+  if (!MeasureBitmap) InitMeasureBitmap();
+  return *MeasureBitmap;
+}
+}  // namespace
+
+void InitMeasureBitmap() {
+  if (MeasureBitmap) return;
+  MeasureBitmap = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+  MeasureBitmap->setDotsPerMeterX(3780);  // 96 dpi
+  MeasureBitmap->setDotsPerMeterY(3780);
+}
+
+int TextWidthOf(const QString& text, const QFont& font) {
+  QFontMetrics fm(font, &Measure());
+  return fm.horizontalAdvance(text);
+}
+
+int TextWidthOf(std::string_view utf8, const QFont& font) {
+  return TextWidthOf(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), font);
+}
+
+int TextHeightOf(const QFont& font) {
+  QFontMetrics fm(font, &Measure());
+  return fm.size(Qt::TextSingleLine, QStringLiteral("Qg")).height();
+}
+
+// ---------------------------------------------------------------- fonts
+
+void CopyFont(QFont& dest, const QFont& src) {
+  dest.setFamily(src.family());
+  if (src.pointSizeF() > 0)
+    dest.setPointSizeF(src.pointSizeF());
+  else if (src.pixelSize() > 0)
+    dest.setPixelSize(src.pixelSize());
+  dest.setBold(src.bold());
+  dest.setItalic(src.italic());
+  dest.setUnderline(src.underline());
+  dest.setStrikeOut(src.strikeOut());
+}
+
+void CopyFont(TQxFont& dest, const TQxFont& src) {
+  CopyFont(dest.Font, src.Font);
+  dest.Color = src.Color;
+}
+
+}  // namespace qx

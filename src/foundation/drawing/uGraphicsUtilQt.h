@@ -1,0 +1,56 @@
+// Drawing utilities, Qt part (library qx_drawing).
+//
+// Text measuring on the shared MeasureBitmap, font copying, the mapping of
+// system colour constants to the application palette, and the one place that
+// converts between $00BBGGRR colours and QColor / QRgb / QImage.
+// Everything here runs on the GUI thread (a QGuiApplication must exist).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <string_view>
+
+#include "foundation/uGraphicsUtil.h"
+
+namespace qx {
+
+// ---- colour conversion (the only one in the program) ----
+// System colour constants are resolved first (ColorToRGB).
+QColor ColorToQColor(TColor c);
+TColor QColorToColor(const QColor& c);  // alpha dropped, high byte 0
+QRgb ColorToQRgb(TColor c);             // opaque
+TColor QRgbToColor(QRgb rgb);
+// Pixel buffers <-> images (Format_RGB32); ScaleBitmap works on the buffers.
+QImage PixelBufferToImage(const TPixelBuffer& buf);
+TPixelBuffer ImageToPixelBuffer(const QImage& image);
+
+// ---- system colours ----
+// The palette colour for a system colour constant (application palette);
+// other values unchanged.
+TColor QtSystemColor(TColor c);
+// Makes ColorToRGB / BlendColor resolve through QtSystemColor.
+void InstallQtSystemColors();
+
+// ---- text measuring ----
+// A font together with its colour (QFont has none).
+struct TQxFont {
+  QFont Font;
+  TColor Color = 0;  // clBlack
+};
+
+// Creates the measuring bitmap (at start-up); measuring creates it
+// when it does not exist yet. It lives until the process ends.
+void InitMeasureBitmap();
+// Width in pixels of text drawn in font.
+int TextWidthOf(const QString& text, const QFont& font);
+int TextWidthOf(std::string_view utf8, const QFont& font);
+// Height in pixels of "Qg" in font; depends only on the font.
+int TextHeightOf(const QFont& font);
+
+// dest takes src's face name, size, style (and, for TQxFont, colour).
+void CopyFont(QFont& dest, const QFont& src);
+void CopyFont(TQxFont& dest, const TQxFont& src);
+
+}  // namespace qx

@@ -1,0 +1,150 @@
+#include "foundation/drawing/uGraphicsUtilQt.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <memory>
+
+namespace qx {
+namespace {
+
+// One QGuiApplication for the whole test program (offscreen platform).
+class GuiEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!QGuiApplication::instance()) {
+      static int argc = 1;
+      static char name[] = "foundation_drawing_test";
+      static char* argv[] = {name, nullptr};
+      app_ = std::make_unique<QGuiApplication>(argc, argv);
+    }
+  }
+  void TearDown() override {
+    SetSystemColorResolver(nullptr);
+    app_.reset();
+  }
+
+ private:
+  std::unique_ptr<QGuiApplication> app_;
+};
+
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+TEST(QtColor, RoundTripAndLayout) {
+  const QColor red = ColorToQColor(0x0000FF);
+  EXPECT_EQ(red.red(), 255);
+  EXPECT_EQ(red.green(), 0);
+  EXPECT_EQ(red.blue(), 0);
+  EXPECT_EQ(QColorToColor(QColor(0x12, 0x34, 0x56)), 0x563412u);
+  for (TColor c : {0x000000u, 0xFFFFFFu, 0x123456u, 0x00FF00u, 0xE9DCD1u})
+    EXPECT_EQ(QColorToColor(ColorToQColor(c)), c);
+  EXPECT_EQ(QColorToColor(QColor(1, 2, 3, 10)), 0x030201u);  // alpha dropped
+  EXPECT_EQ(QRgbToColor(ColorToQRgb(0xABCDEF)), 0xABCDEFu);
+}
+
+TEST(QtColor, PixelBufferImageRoundTrip) {
+  TPixelBuffer b(3, 2);
+  b.Pixels = {0x0000FF, 0x00FF00, 0xFF0000, 0x010203, 0xFFFFFF, 0x000000};
+  const QImage img = PixelBufferToImage(b);
+  EXPECT_EQ(img.size(), QSize(3, 2));
+  EXPECT_EQ(img.pixelColor(0, 0), QColor(255, 0, 0));
+  EXPECT_EQ(img.pixelColor(2, 0), QColor(0, 0, 255));
+  const TPixelBuffer back = ImageToPixelBuffer(img);
+  EXPECT_EQ(back.Width, 3);
+  EXPECT_EQ(back.Height, 2);
+  EXPECT_EQ(back.Pixels, b.Pixels);
+}
+
+TEST(QtColor, ScaleAnImageThroughPixelBuffers) {
+  QImage src(2, 1, QImage::Format_RGB32);
+  src.setPixelColor(0, 0, Qt::red);
+  src.setPixelColor(1, 0, Qt::blue);
+  TPixelBuffer d(4, 1);
+  ScaleBitmap(ImageToPixelBuffer(src), d);
+  const QImage out = PixelBufferToImage(d);
+  EXPECT_EQ(out.pixelColor(1, 0), QColor(Qt::red));
+  EXPECT_EQ(out.pixelColor(2, 0), QColor(Qt::blue));
+}
+
+TEST(QtSystemColors, FollowTheApplicationPalette) {
+  const QPalette pal = QGuiApplication::palette();
+  EXPECT_EQ(QtSystemColor(clBtnFace), QColorToColor(pal.color(QPalette::Active, QPalette::Button)));
+  EXPECT_EQ(QtSystemColor(clWindow), QColorToColor(pal.color(QPalette::Active, QPalette::Base)));
+  EXPECT_EQ(QtSystemColor(clHighlight),
+            QColorToColor(pal.color(QPalette::Active, QPalette::Highlight)));
+  EXPECT_EQ(QtSystemColor(0x123456), 0x123456u);  // plain colours unchanged
+  // Every constant resolves to a plain colour.
+  for (TColor i = 0; i <= 40; ++i) EXPECT_FALSE(IsSystemColor(QtSystemColor(clSystemColor | i)));
+
+  InstallQtSystemColors();
+  EXPECT_EQ(ColorToRGB(clWindowText),
+            QColorToColor(pal.color(QPalette::Active, QPalette::WindowText)));
+  EXPECT_EQ(BlendColor(clBtnFace, 0, 1.0), QtSystemColor(clBtnFace));
+  EXPECT_EQ(QColorToColor(ColorToQColor(clBtnFace)), QtSystemColor(clBtnFace));
+  SetSystemColorResolver(nullptr);
+}
+
+TEST(TextMeasure, WidthGrowsWithTextAndFont) {
+  InitMeasureBitmap();
+  QFont f("DejaVu Sans");
+  f.setPointSize(10);
+  EXPECT_EQ(TextWidthOf(QString(), f), 0);
+  const int one = TextWidthOf(QStringLiteral("W"), f);
+  const int three = TextWidthOf(QStringLiteral("WWW"), f);
+  EXPECT_GT(one, 0);
+  EXPECT_GT(three, 2 * one);
+  EXPECT_EQ(TextWidthOf(std::string_view("WWW"), f), three);
+  EXPECT_EQ(TextWidthOf(std::string_view("\xC3\xA4"), f), TextWidthOf(QString::fromUtf8("ä"), f));
+  QFont big = f;
+  big.setPointSize(30);
+  EXPECT_GT(TextWidthOf(QStringLiteral("WWW"), big), three);
+}
+
+TEST(TextMeasure, HeightDependsOnlyOnTheFont) {
+  QFont f("DejaVu Sans");
+  f.setPointSize(10);
+  const int h = TextHeightOf(f);
+  EXPECT_GT(h, 5);
+  EXPECT_EQ(TextHeightOf(f), h);
+  QFont big = f;
+  big.setPointSize(30);
+  EXPECT_GT(TextHeightOf(big), h);
+  // Same font description, same height, whatever was measured before.
+  (void)TextWidthOf(QStringLiteral("xxxxxxxxxxxx"), big);
+  EXPECT_EQ(TextHeightOf(f), h);
+}
+
+TEST(CopyFontTest, FaceSizeStyleAndColour) {
+  QFont src("DejaVu Serif");
+  src.setPointSize(17);
+  src.setBold(true);
+  src.setItalic(true);
+  src.setUnderline(true);
+  src.setStrikeOut(false);
+  QFont dest("DejaVu Sans");
+  dest.setPointSize(8);
+  dest.setStrikeOut(true);
+  CopyFont(dest, src);
+  EXPECT_EQ(dest.family(), src.family());
+  EXPECT_EQ(dest.pointSize(), 17);
+  EXPECT_TRUE(dest.bold());
+  EXPECT_TRUE(dest.italic());
+  EXPECT_TRUE(dest.underline());
+  EXPECT_FALSE(dest.strikeOut());
+
+  TQxFont a{src, 0x0000FF};
+  TQxFont b;
+  CopyFont(b, a);
+  EXPECT_EQ(b.Color, 0x0000FFu);
+  EXPECT_EQ(b.Font.pointSize(), 17);
+
+  QFont px;
+  px.setPixelSize(21);
+  QFont d2;
+  CopyFont(d2, px);
+  EXPECT_EQ(d2.pixelSize(), 21);
+}
+
+}  // namespace
+}  // namespace qx
