@@ -1,0 +1,265 @@
+#include "foundation/uFileLoader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+namespace qx {
+
+TFileLoad* FileLoad = nullptr;
+
+namespace {
+
+std::unique_ptr<TFLSetList> gFLSetList;
+std::unique_ptr<TFileLoad> gFileLoad;
+std::atomic<uint32_t> gTempCounter{0};
+
+bool IsBlank(std::string_view s) {
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c) > ' ') return false;
+  }
+  return true;
+}
+
+// Clears a flag (and runs an action) on every way out of a scope.
+template <class F>
+class TScopeExit {
+ public:
+  explicit TScopeExit(F f) : f_(std::move(f)) {}
+  ~TScopeExit() { f_(); }
+  TScopeExit(const TScopeExit&) = delete;
+  TScopeExit& operator=(const TScopeExit&) = delete;
+
+ private:
+  F f_;
+};
+
+// Writes a temporary file beside the target and renames it over the target
+// only when everything was written; an abandoned writer removes its file.
+class TAtomicFileWriter {
+ public:
+  TAtomicFileWriter() = default;
+  TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+  TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+  ~TAtomicFileWriter() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!tempName_.empty()) ::unlink(tempName_.c_str());
+  }
+
+  bool Open(const std::string& fileName) {
+    if (IsBlank(fileName)) return false;
+    fileName_ = fileName;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temp = fileName + ".~" + std::to_string(::getpid()) + "-" +
+                         std::to_string(gTempCounter.fetch_add(1)) + ".tmp";
+      // 0666 under the umask, as a newly created file would get.
+      const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) {
+        fd_ = fd;
+        tempName_ = std::move(temp);
+        struct stat st {};
+        if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+          (void)::fchmod(fd_, st.st_mode & 07777);  // keep the old file's rights
+        }
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  bool Commit(std::string_view text) {
+    if (fd_ < 0) return false;
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+      const ssize_t n = ::write(fd_, p, left);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      p += n;
+      left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd_) != 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return false;
+    if (::rename(tempName_.c_str(), fileName_.c_str()) != 0) return false;
+    tempName_.clear();
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string fileName_;
+  std::string tempName_;
+};
+
+}  // namespace
+
+// ---- Files -----------------------------------------------------------------
+
+bool ReadTextFile(const std::string& fileName, std::string& text) {
+  if (IsBlank(fileName)) return false;
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  TScopeExit closer([fd] { ::close(fd); });
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::string out;
+  out.reserve(static_cast<size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  text = std::move(out);
+  return true;
+}
+
+bool WriteTextFileAtomic(const std::string& fileName, std::string_view text) {
+  TAtomicFileWriter writer;
+  return writer.Open(fileName) && writer.Commit(text);
+}
+
+// ---- TFileLoad -------------------------------------------------------------
+
+class TFileLoad::TNoContent final : public TProjectContent {
+ public:
+  TPersistItem GeneralSettings() override { return {}; }
+  int32_t PortCount() override { return 0; }
+  TPersistItem Port(int32_t) override { return {}; }
+  int32_t SheetCount() override { return 0; }
+  TPersistItem Sheet(int32_t) override { return {}; }
+  int32_t ElementCount(int32_t) override { return 0; }
+  TPersistElement Element(int32_t, int32_t) override { return {}; }
+};
+
+TFileLoad::TFileLoad(const TFLSetList& sets, TProjectContent* content, TLoadSaveProgress* progress)
+    : sets_(&sets), content_(content), progress_(progress), noContent_(new TNoContent) {
+  if (!content_) content_ = noContent_.get();
+  if (!progress_) progress_ = &noProgress_;
+}
+
+void TFileLoad::SetContent(TProjectContent* content) {
+  content_ = content ? content : noContent_.get();
+}
+
+void TFileLoad::SetProgress(TLoadSaveProgress* progress) {
+  progress_ = progress ? progress : &noProgress_;
+}
+
+void TFileLoad::WriteProject(TLineWriter& out, bool withProgress) {
+  TProjectContent& c = *content_;
+  TLoadSaveProgress& pg = withProgress ? *progress_ : noProgress_;
+  const TPersistItem general = c.GeneralSettings();
+  if (general.Object && general.Set) general.Set->SaveSet(out, *general.Object);
+  pg.StepProgress();
+  const int32_t ports = c.PortCount();
+  for (int32_t i = 0; i < ports; ++i) {
+    const TPersistItem port = c.Port(i);
+    if (port.Object && port.Set) {
+      port.Set->SaveSet(out, *port.Object);
+    } else if (port.Object) {
+      c.ShowMessage(std::string(sflSetNotAssigned));
+    }
+    pg.StepProgress();
+  }
+  const int32_t sheets = c.SheetCount();
+  for (int32_t s = 0; s < sheets; ++s) {
+    const TPersistItem sheet = c.Sheet(s);
+    if (sheet.Object && sheet.Set) sheet.Set->SaveSet(out, *sheet.Object);
+    const int32_t elements = c.ElementCount(s);
+    for (int32_t e = 0; e < elements; ++e) {
+      pg.StepProgress();
+      const TPersistElement el = c.Element(s, e);
+      if (el.IsSubElement || !el.Object) continue;
+      if (!el.Set) {
+        c.ShowMessage(std::string(sflSetNotAssigned));
+        continue;
+      }
+      el.Set->SaveSet(out, *el.Object);
+    }
+  }
+}
+
+std::string TFileLoad::ProjectText() {
+  TTextWriter out;
+  WriteProject(out, false);
+  return out.TakeText();
+}
+
+TLoadSaveResult TFileLoad::SaveProject() {
+  if (loading_ || saving_) return TLoadSaveResult::Busy;
+  saving_ = true;
+  TScopeExit clear([this] { saving_ = false; });
+  TAtomicFileWriter file;
+  if (!file.Open(ProjectFile)) return TLoadSaveResult::Failed;
+
+  progress_->Show(std::string(sflSaveFile));
+  TScopeExit closePage([this] { progress_->Close(); });
+  int64_t steps = 1 + content_->PortCount();
+  for (int32_t s = 0, n = content_->SheetCount(); s < n; ++s) steps += content_->ElementCount(s);
+  progress_->StartProgress(static_cast<int32_t>(std::min<int64_t>(steps, INT32_MAX)));
+  TTextWriter out;
+  WriteProject(out, true);
+  if (!file.Commit(out.Text())) return TLoadSaveResult::Failed;
+  progress_->SetProgress(100);
+  return TLoadSaveResult::Done;
+}
+
+void TFileLoad::ReadProject(TTextLines& lines) {
+  const int64_t count = lines.Count();
+  LoadBlocks(*sets_, lines, [&] {
+    if (count > 0) progress_->SetProgress(static_cast<int32_t>(lines.Position() * 95 / count + 5));
+  });
+}
+
+void TFileLoad::LoadProjectText(std::string text) {
+  TTextLines lines(std::move(text));
+  ReadProject(lines);
+}
+
+TLoadSaveResult TFileLoad::LoadProject() {
+  if (loading_ || saving_) return TLoadSaveResult::Busy;
+  loading_ = true;
+  TScopeExit clear([this] { loading_ = false; });
+  progress_->Show(std::string(sflLoadFile));
+  TScopeExit closePage([this] { progress_->Close(); });
+  progress_->SetProgress(5);
+  content_->HideListing();
+  std::string text;
+  if (!ReadTextFile(ProjectFile, text)) return TLoadSaveResult::Failed;
+  {
+    content_->BeginUpdate();
+    TScopeExit endUpdate([this] { content_->EndUpdate(); });
+    TTextLines lines(std::move(text));
+    ReadProject(lines);
+  }
+  content_->UpdateFrames();
+  progress_->SetProgress(100);
+  return TLoadSaveResult::Done;
+}
+
+void InitFileLoader() {
+  gFileLoad.reset();
+  FileLoad = nullptr;
+  gFLSetList = std::make_unique<TFLSetList>();
+  FLSetList = gFLSetList.get();
+  gFileLoad = std::make_unique<TFileLoad>(*gFLSetList);
+  FileLoad = gFileLoad.get();
+}
+
+}  // namespace qx
