@@ -1,0 +1,82 @@
+// TCP client port: connects to a listening device or program, receives on
+// its own thread and, with "autoReconnect", re-establishes a lost connection
+// without ending the run.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "channels/uQXPorts.h"
+#include "channels/uSocketIO.h"
+
+namespace qx {
+
+class TTCPConnection : public TQXPort {
+ public:
+  // The client-side receive thread.
+  class TTCPThread {
+   public:
+    explicit TTCPThread(TTCPConnection& port);  // created, not running
+    ~TTCPThread();                              // Stop
+    TTCPThread(const TTCPThread&) = delete;
+    TTCPThread& operator=(const TTCPThread&) = delete;
+
+    // Binds and connects (with a time-out, ended early by Stop); true when up.
+    bool DoReconnect();
+    void Start();
+    void Stop();
+    // Transmit thread. Frames sent while the connection is down are lost; a
+    // peer that stops taking data breaks the connection after the time-out.
+    void Send(std::string_view frame);
+    // Closes with linger 0 (the thread must have stopped).
+    void Close();
+
+    // The connection must be made (again) before the next receive.
+    std::atomic<bool> ReconnectPending{false};
+    // Why the last DoReconnect failed; read only while the thread is not running.
+    const std::string& ErrorText() const { return errorText_; }
+
+   private:
+    void Execute();
+
+    std::string errorText_;
+    TTCPConnection& port_;
+    TWakeEvent stop_;
+    std::mutex socketLock_;  // the device lock: guards replacing Socket
+    TTcpSocket socket_;      // replaced only by this thread (or before it runs)
+    std::thread thread_;
+  };
+
+  TTCPConnection();
+  ~TTCPConnection() override;
+
+  void Connect() override;
+  void Disconnect() override;
+  void StartReceive() override;
+  bool IsLost() override;
+  void Send(std::string_view frame) override;
+  std::string GetInfo() const override;
+
+  static TTCPConnection& CreateInstance(TPortList& list);
+  static TFLSet& DefineKeySet(TFLSetList& sets, TPortList* list = nullptr);
+
+  // Longest wait for one connect (about two minutes without it on Linux).
+  static constexpr int kConnectTimeoutMs = 3000;
+  static constexpr int kSendTimeoutMs = 1000;
+
+  std::unique_ptr<TTCPThread> Thread;
+  std::string LocalIp = "127.0.0.1";
+  std::string LocalPort = "15005";
+  std::string ClientIp = "127.0.0.1";
+  std::string ClientPort = "8008";
+  bool AutoReconnect = false;
+  std::string LastErrorText;  // why the last connect failed; GUI thread
+
+ private:
+  static inline const TFLSet* classKeySet_ = nullptr;
+};
+
+}  // namespace qx
