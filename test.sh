@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the plain build, the core under
+# Builds everything and runs every test: first a short libFuzzer run of each
+# fuzz target (clang), then one ctest run over the plain build, the core under
 # AddressSanitizer+UBSan and under ThreadSanitizer, the GUI tests offscreen
-# and the fuzz replays, all in one ctest run.
+# and the fuzz seed replays.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
+bash scripts/fuzz.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$BUILD_DIR"

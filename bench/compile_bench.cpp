@@ -5,12 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "formula/UInterpreter.h"
 #include "formula/support/CalcFakes.h"
-
-namespace qx {
-// The program's interpreter (its header cannot share a unit with the hub's).
-extern TInterpreter Interpreter;
-}  // namespace qx
 
 namespace {
 

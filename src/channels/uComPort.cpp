@@ -152,11 +152,7 @@ std::vector<std::string> TComPort::ListPortNames() {
 }
 
 TFLSet& TComPort::DefineKeySet(TFLSetList& sets, TPortList* list) {
-  auto b = sets.Define<TComPort>("QXCOMPORT", [list]() -> TFLObject* {
-    TPortList* l = list ? list : PortList;
-    return l ? &CreateInstance(*l) : nullptr;
-  });
-  TQXPort::AddHeadKeys(b);
+  auto b = DefinePortSet<TComPort>(sets, "QXCOMPORT", list);
   b.String("port", &TComPort::PortName);
   b.Int("baudrate", &TComPort::BaudRate);
   b.Int("databit", &TComPort::DataBits);

@@ -121,6 +121,11 @@ class TQXPort : public TFLObject {
             &TQXPort::SetFilterHigh);
   }
 
+  // Defines the set of port class C (its factory appends a new C to list,
+  // the program's PortList when none is given) and adds the head entries.
+  template <class C>
+  static TFLSetBuilder<C> DefinePortSet(TFLSetList& sets, std::string_view name, TPortList* list);
+
   // Start-up: defines the key sets of the five port classes in the order
   // serial, UDP, URL, TCP server, TCP client; their factories append new
   // ports to list (the program's PortList when none is given).
@@ -235,5 +240,15 @@ class TPortList {
 
 // The program's single port list; set by start-up, none before.
 extern TPortList* PortList;
+
+template <class C>
+TFLSetBuilder<C> TQXPort::DefinePortSet(TFLSetList& sets, std::string_view name, TPortList* list) {
+  auto b = sets.Define<C>(name, [list]() -> TFLObject* {
+    TPortList* l = list ? list : PortList;
+    return l ? &C::CreateInstance(*l) : nullptr;
+  });
+  AddHeadKeys(b);
+  return b;
+}
 
 }  // namespace qx

@@ -14,14 +14,6 @@ namespace qx {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(left);
-}
-
 bool BaudConstant(int baud, speed_t& out) {
   static constexpr struct {
     int Baud;
@@ -164,7 +156,7 @@ TSerialStatus TSerialDevice::Read(char* buf, size_t cap, size_t& got, int timeou
                                   const TWakeEvent* wake) {
   got = 0;
   if (!fd_.Valid()) return Fail(EBADF, TSerialStatus::Gone);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  const auto deadline = DeadlineIn(timeoutMs);
   for (;;) {
     const ssize_t n = ::read(fd_.Get(), buf, cap);
     if (n > 0) {
@@ -178,24 +170,26 @@ TSerialStatus TSerialDevice::Read(char* buf, size_t cap, size_t& got, int timeou
       if (errno != EAGAIN && errno != EWOULDBLOCK)
         return Fail(errno, IsDeviceGoneErrno(errno) ? TSerialStatus::Gone : TSerialStatus::Error);
     }
-    pollfd p[2] = {{fd_.Get(), POLLIN, 0}, {wake ? wake->Fd() : -1, POLLIN, 0}};
-    const int r = poll(p, wake ? 2 : 1, RemainingMs(deadline));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return Fail(errno, TSerialStatus::Error);
+    short rev = 0;
+    switch (WaitFd(fd_.Get(), POLLIN, RemainingMs(deadline), wake, &rev, &lastError_)) {
+      case TIoStatus::Ok:
+        break;
+      case TIoStatus::Woken:
+        return TSerialStatus::Woken;
+      case TIoStatus::Timeout:
+        return TSerialStatus::Timeout;
+      default:
+        // EBADF: the descriptor was closed under us, as good as unplugged.
+        return lastError_.load() == EBADF ? TSerialStatus::Gone : TSerialStatus::Error;
     }
-    if (wake && (p[1].revents & POLLIN)) return TSerialStatus::Woken;
-    if (r == 0) return TSerialStatus::Timeout;
-    if (p[0].revents & POLLNVAL) return Fail(EBADF, TSerialStatus::Gone);
-    if ((p[0].revents & (POLLHUP | POLLERR)) && !(p[0].revents & POLLIN))
-      return Fail(ENXIO, TSerialStatus::Gone);
+    if ((rev & (POLLHUP | POLLERR)) && !(rev & POLLIN)) return Fail(ENXIO, TSerialStatus::Gone);
     // Readable (or hang-up with data left): read again.
   }
 }
 
 TSerialStatus TSerialDevice::Write(std::string_view data, int timeoutMs) {
   if (!fd_.Valid()) return Fail(EBADF, TSerialStatus::Gone);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  const auto deadline = DeadlineIn(timeoutMs);
   while (!data.empty()) {
     const ssize_t n = ::write(fd_.Get(), data.data(), data.size());
     if (n > 0) {

@@ -23,33 +23,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int RemainingMs(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(left);
-}
-
-// Waits until fd shows one of events, the wake event fires or the time is up.
-TIoStatus WaitFd(int fd, short events, int timeoutMs, const TWakeEvent* wake, short* revents,
-                 std::atomic<int>* err) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
-  for (;;) {
-    pollfd p[2] = {{fd, events, 0}, {wake ? wake->Fd() : -1, POLLIN, 0}};
-    const int n = poll(p, wake ? 2 : 1, RemainingMs(deadline));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err->store(errno);
-      return TIoStatus::Error;
-    }
-    if (wake && (p[1].revents & POLLIN)) return TIoStatus::Woken;
-    if (n == 0) return TIoStatus::Timeout;
-    if (p[0].revents & POLLNVAL) {
-      err->store(EBADF);
-      return TIoStatus::Error;
-    }
-    *revents = p[0].revents;
-    return TIoStatus::Ok;
+// After a receive that found nothing: Ok when another try is worth it,
+// otherwise the status that ends the call.
+TIoStatus WaitToReceive(int fd, int& timeoutMs, const TWakeEvent* wake, std::atomic<int>& err) {
+  if (errno == EINTR) return TIoStatus::Ok;
+  if (errno != EAGAIN && errno != EWOULDBLOCK) {
+    err.store(errno);
+    return TIoStatus::Error;
   }
+  short rev = 0;
+  const TIoStatus st = WaitFd(fd, POLLIN, timeoutMs, wake, &rev, &err);
+  timeoutMs = 0;  // readable now; one more try
+  return st;
 }
 
 bool IsAnyPort(std::string_view port) {
@@ -70,6 +55,38 @@ void Trim(std::string_view& s) {
 }
 
 }  // namespace
+
+Clock::time_point DeadlineIn(int timeoutMs) {
+  return Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+}
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(left);
+}
+
+TIoStatus WaitFd(int fd, short events, int timeoutMs, const TWakeEvent* wake, short* revents,
+                 std::atomic<int>* err) {
+  const auto deadline = DeadlineIn(timeoutMs);
+  for (;;) {
+    pollfd p[2] = {{fd, events, 0}, {wake ? wake->Fd() : -1, POLLIN, 0}};
+    const int n = poll(p, wake ? 2 : 1, RemainingMs(deadline));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err->store(errno);
+      return TIoStatus::Error;
+    }
+    if (wake && (p[1].revents & POLLIN)) return TIoStatus::Woken;
+    if (n == 0) return TIoStatus::Timeout;
+    if (p[0].revents & POLLNVAL) {
+      err->store(EBADF);
+      return TIoStatus::Error;
+    }
+    *revents = p[0].revents;
+    return TIoStatus::Ok;
+  }
+}
 
 TFd& TFd::operator=(TFd&& o) noexcept {
   if (this != &o) Reset(o.Release());
@@ -111,7 +128,7 @@ bool TWakeEvent::IsWoken() const {
 }
 
 bool TWakeEvent::WaitFor(int ms) const {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ms < 0 ? 0 : ms);
+  const auto deadline = DeadlineIn(ms);
   for (;;) {
     pollfd p{fd_.Get(), POLLIN, 0};
     const int n = poll(&p, 1, RemainingMs(deadline));
@@ -212,15 +229,8 @@ TIoStatus TUdpSocket::Receive(char* buf, size_t cap, size_t& got, int timeoutMs,
       if (from) *from = src;
       return TIoStatus::Ok;
     }
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      lastError_.store(errno);
-      return TIoStatus::Error;
-    }
-    short rev = 0;
-    const TIoStatus st = WaitFd(fd_.Get(), POLLIN, timeoutMs, wake, &rev, &lastError_);
+    const TIoStatus st = WaitToReceive(fd_.Get(), timeoutMs, wake, lastError_);
     if (st != TIoStatus::Ok) return st;
-    timeoutMs = 0;  // readable now; one more try
   }
 }
 
@@ -317,21 +327,14 @@ TIoStatus TTcpSocket::Receive(char* buf, size_t cap, size_t& got, int timeoutMs,
       return TIoStatus::Ok;
     }
     if (n == 0) return TIoStatus::Closed;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      lastError_.store(errno);
-      return TIoStatus::Error;
-    }
-    short rev = 0;
-    const TIoStatus st = WaitFd(fd_.Get(), POLLIN, timeoutMs, wake, &rev, &lastError_);
+    const TIoStatus st = WaitToReceive(fd_.Get(), timeoutMs, wake, lastError_);
     if (st != TIoStatus::Ok) return st;
-    timeoutMs = 0;
   }
 }
 
 TIoStatus TTcpSocket::SendAll(std::string_view data, int timeoutMs, const TWakeEvent* wake) {
   if (!fd_.Valid()) return TIoStatus::Error;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  const auto deadline = DeadlineIn(timeoutMs);
   while (!data.empty()) {
     const ssize_t n = send(fd_.Get(), data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {

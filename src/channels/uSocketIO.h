@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -73,6 +74,17 @@ struct TSockAddr {
 
 // Text of an errno value (strerror_r, thread-safe).
 std::string ErrnoText(int err);
+
+// poll() helpers shared by the socket and serial layers.
+// The point timeoutMs from now; a negative time-out counts as 0.
+std::chrono::steady_clock::time_point DeadlineIn(int timeoutMs);
+// Milliseconds left until deadline, 0 once it has passed.
+int RemainingMs(std::chrono::steady_clock::time_point deadline);
+// Waits until fd shows one of events, the wake event (may be none) fires or
+// the time is up. Ok: *revents holds fd's events. Error: *err holds the errno,
+// EBADF when fd is not open.
+TIoStatus WaitFd(int fd, short events, int timeoutMs, const TWakeEvent* wake, short* revents,
+                 std::atomic<int>* err);
 
 class TUdpSocket {
  public:

@@ -144,11 +144,7 @@ TTCPConnection& TTCPConnection::CreateInstance(TPortList& list) {
 }
 
 TFLSet& TTCPConnection::DefineKeySet(TFLSetList& sets, TPortList* list) {
-  auto b = sets.Define<TTCPConnection>("QXTCPCONNECTION", [list]() -> TFLObject* {
-    TPortList* l = list ? list : PortList;
-    return l ? &CreateInstance(*l) : nullptr;
-  });
-  TQXPort::AddHeadKeys(b);
+  auto b = DefinePortSet<TTCPConnection>(sets, "QXTCPCONNECTION", list);
   b.String("ip", &TTCPConnection::LocalIp);
   b.String("port", &TTCPConnection::LocalPort);
   b.String("clientIp", &TTCPConnection::ClientIp);

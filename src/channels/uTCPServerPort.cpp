@@ -180,11 +180,7 @@ TTCPServer& TTCPServer::CreateInstance(TPortList& list) {
 }
 
 TFLSet& TTCPServer::DefineKeySet(TFLSetList& sets, TPortList* list) {
-  auto b = sets.Define<TTCPServer>("QXTCPSERVER", [list]() -> TFLObject* {
-    TPortList* l = list ? list : PortList;
-    return l ? &CreateInstance(*l) : nullptr;
-  });
-  TQXPort::AddHeadKeys(b);
+  auto b = DefinePortSet<TTCPServer>(sets, "QXTCPSERVER", list);
   b.String("ip", &TTCPServer::ListenIp);
   b.String("port", &TTCPServer::ListenPort);
   TQXPort::AddTailKeys(b);

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "channels/uChannels.h"
 #include "channels/uElementCore.h"
 #include "channels/uLossNotify.h"
 #include "foundation/uBuffer.h"
@@ -36,7 +37,6 @@ class TQXPort;
 class TPortList;
 class TTerminal;
 
-inline constexpr int32_t kChannelCount = 1000;
 
 // Formula evaluation (the formula module). Called under the receive lock.
 class TFormulaHooks {

@@ -107,11 +107,7 @@ std::vector<std::string> TUDPPort::ListLocalAddresses() {
 }
 
 TFLSet& TUDPPort::DefineKeySet(TFLSetList& sets, TPortList* list) {
-  auto b = sets.Define<TUDPPort>("QXUDPPORT", [list]() -> TFLObject* {
-    TPortList* l = list ? list : PortList;
-    return l ? &CreateInstance(*l) : nullptr;
-  });
-  TQXPort::AddHeadKeys(b);
+  auto b = DefinePortSet<TUDPPort>(sets, "QXUDPPORT", list);
   b.String("ip", &TUDPPort::LocalIp);
   b.String("port", &TUDPPort::LocalPort);
   b.String("clientIp", &TUDPPort::ClientIp);

@@ -123,11 +123,7 @@ TURLPort& TURLPort::CreateInstance(TPortList& list) {
 }
 
 TFLSet& TURLPort::DefineKeySet(TFLSetList& sets, TPortList* list) {
-  auto b = sets.Define<TURLPort>("QXURLPORT", [list]() -> TFLObject* {
-    TPortList* l = list ? list : PortList;
-    return l ? &CreateInstance(*l) : nullptr;
-  });
-  TQXPort::AddHeadKeys(b);
+  auto b = DefinePortSet<TURLPort>(sets, "QXURLPORT", list);
   b.String("url", &TURLPort::Url);
   b.Int("timeout", &TURLPort::Timeout);
   b.String("username", &TURLPort::UserName);

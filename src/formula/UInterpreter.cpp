@@ -94,8 +94,8 @@ void TInterpreter::InterpreteChecked() {
 
 // The same work as InterpreteChecked for code whose stack use was checked when
 // it was built: no bounds tests, and the top of the stack in a register.
-// Item i of the stack is Items[i] for i below the depth d; item d is `top`;
-// `sp` points at Items[d]. Item 0 takes the first push's (meaningless) top.
+// Stack item i (1-based) is Items[i] below the depth d, item d is `top`, and
+// `sp` points at Items[d]; Items[0] takes the first push's meaningless top.
 // clang-format off
 void TInterpreter::RunSteps() {
   double* const base = UPNStack.Items;
@@ -114,7 +114,7 @@ void TInterpreter::RunSteps() {
   // the single jump of a switch. Same order as TOpCode.
 #define QX_BINARY_LABELS(name, fn) &&L_##name, &&L_##name##Const, &&L_##name##Channel,
   static const void* const kHandlers[] = {
-      &&L_Nop, &&L_PushConst, &&L_PushChannel, &&L_PushPrevious,
+      &&L_Nop, &&L_PushConst, &&L_PushChannel, &&L_PushChannel2, &&L_PushPrevious,
       QX_BINARY_OPERATORS(QX_BINARY_LABELS)
       &&L_Square, &&L_Sqrt, &&L_Unary, &&L_Binary, &&L_MinN, &&L_MaxN,
       &&L_If2, &&L_If3, &&L_NullN, &&L_Call};
@@ -141,6 +141,11 @@ void TInterpreter::RunSteps() {
   QX_CASE(PushChannel)
     *sp++ = top;
     top = channel(s->Arg);
+    QX_NEXT
+  QX_CASE(PushChannel2)
+    *sp++ = top;
+    *sp++ = channel(s->Arg);
+    top = channel(s->Arg2);
     QX_NEXT
   QX_CASE(PushPrevious)
     *sp++ = top;
@@ -208,6 +213,7 @@ done:
 #undef QX_CASE
 #undef QX_NEXT
   Result = top;
+  // As after the final pop.
   UPNStack.Count = static_cast<int32_t>(sp - base) - 1;
 }
 // clang-format on

@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "channels/uChannels.h"
 #include "formula/UParser.h"
 #include "formula/uFunctions.h"
 
 namespace qx {
 
-inline constexpr int32_t kChannelCount = 1000;
 inline constexpr int32_t kUPNStackSize = 1000;
 
 inline constexpr std::string_view kStackOverflow = "Overflow of UPNStack, max 1000 Items";

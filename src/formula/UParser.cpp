@@ -144,107 +144,105 @@ double (*UnaryBuiltin(TBuiltin b))(double) {
 
 // ---- Code ---------------------------------------------------------------------
 
-namespace {
-
-// Slot numbers are 16 bits; no formula comes near this.
-constexpr size_t kMaxSlots = 60000;
-
-}  // namespace
-
 void TCode::Clear() {
   items_.clear();
   steps_.clear();
-  args_.clear();
-  loads_.clear();
-  slotStack_.clear();
-  slotIsConst_.clear();
-  frame_.clear();
-  popped_.clear();
-  ansSlot_ = -1;
+  depth_ = 0;
+  maxDepth_ = 0;
   unsafe_ = false;
 }
 
-uint16_t TCode::NewSlot(double value, bool isConst) {
-  if (frame_.size() >= kMaxSlots) {
+void TCode::Emit(const TCodeStep& step, int32_t pops, int32_t pushes) {
+  if (depth_ < pops) {  // only hand-built code: it runs token by token
     unsafe_ = true;
-    return 0;
+    depth_ = 0;
+  } else {
+    depth_ -= pops;
   }
-  frame_.push_back(value);
-  slotIsConst_.push_back(isConst ? 1 : 0);
-  return static_cast<uint16_t>(frame_.size() - 1);
-}
-
-// Moves the top n slots (in stack order) to popped_; false when the stack
-// holds fewer, which only hand-built code does: it then runs token by token.
-bool TCode::PopSlots(int32_t n) {
-  popped_.clear();
-  if (n < 0 || static_cast<size_t>(n) > slotStack_.size() || n > kUPNStackSize) {
-    unsafe_ = true;
-    return false;
-  }
-  popped_.assign(slotStack_.end() - n, slotStack_.end());
-  slotStack_.resize(slotStack_.size() - static_cast<size_t>(n));
-  return true;
-}
-
-int32_t TCode::ListArgs(int32_t n) {
-  const auto offset = static_cast<int32_t>(args_.size());
-  args_.insert(args_.end(), popped_.begin(), popped_.begin() + n);
-  return offset;
-}
-
-void TCode::EmitStep(TCodeStep step) {
-  step.Dst = NewSlot(0.0, false);
+  depth_ += pushes;
+  if (depth_ > maxDepth_) maxDepth_ = depth_;
+  // Deeper than the stack: the checked path drops values as the stack does.
+  if (maxDepth_ > kUPNStackSize) unsafe_ = true;
   steps_.push_back(step);
-  slotStack_.push_back(step.Dst);
+}
+
+void TCode::EmitBinary(TOpCode op) {
+  // "x 2 +" runs as one step "x +2"; the stack effect stays that of the pair.
+  if (!steps_.empty() && depth_ >= 2) {
+    TCodeStep& last = steps_.back();
+    if (last.Op == TOpCode::PushConst) {
+      // a ^ 2 is a * a: the commonest power costs no call.
+      last.Op = op == TOpCode::Power && last.Value == 2.0 ? TOpCode::Square : Shifted(op, 1);
+      --depth_;
+      return;
+    }
+    if (last.Op == TOpCode::PushChannel) {
+      last.Op = Shifted(op, 2);
+      --depth_;
+      return;
+    }
+    if (last.Op == TOpCode::PushChannel2) {
+      // Split the pair again: push the first, fold the second.
+      last.Op = TOpCode::PushChannel;
+      TCodeStep step;
+      step.Op = Shifted(op, 2);
+      step.Arg = last.Arg2;
+      steps_.push_back(step);
+      --depth_;
+      return;
+    }
+  }
+  TCodeStep step;
+  step.Op = op;
+  Emit(step, 2, 1);
 }
 
 void TCode::Add(TToken* token) {
   items_.push_back(token);
-  if (unsafe_) return;  // runs token by token anyway
+  Translate(token);
+}
+
+void TCode::Translate(TToken* token) {
+  TCodeStep step;
   switch (token->Kind) {
     case tkInt:
-      slotStack_.push_back(NewSlot(static_cast<TIntToken*>(token)->Value, true));
+      step.Op = TOpCode::PushConst;
+      step.Value = static_cast<TIntToken*>(token)->Value;
+      Emit(step, 0, 1);
       return;
     case tkReal:
-      slotStack_.push_back(NewSlot(static_cast<TRealToken*>(token)->Value, true));
+      step.Op = TOpCode::PushConst;
+      step.Value = static_cast<TRealToken*>(token)->Value;
+      Emit(step, 0, 1);
       return;
-    case tkChannel: {
-      const int32_t ch = static_cast<TChannelToken*>(token)->Channel;
-      if (ch < 0 || ch >= kChannelCount) {  // not from the lexer
-        unsafe_ = true;
+    case tkChannel:
+      step.Op = TOpCode::PushChannel;
+      step.Arg = static_cast<TChannelToken*>(token)->Channel;
+      // Out-of-range channels cannot come from the lexer; keep them off the
+      // fast path anyway.
+      if (step.Arg < 0 || step.Arg >= kChannelCount) unsafe_ = true;
+      // Two channels in a row (common in argument lists) take one step.
+      if (!steps_.empty() && steps_.back().Op == TOpCode::PushChannel) {
+        TCodeStep pair = steps_.back();
+        steps_.pop_back();
+        pair.Op = TOpCode::PushChannel2;
+        pair.Arg2 = step.Arg;
+        Emit(pair, 0, 1);
         return;
       }
-      // One slot per channel, however often the formula names it.
-      for (const TChannelLoad& l : loads_) {
-        if (l.Channel == ch) {
-          slotStack_.push_back(l.Slot);
-          return;
-        }
-      }
-      const uint16_t slot = NewSlot(0.0, false);
-      loads_.push_back({slot, ch});
-      slotStack_.push_back(slot);
+      Emit(step, 0, 1);
       return;
-    }
     case tkOperator: {
       auto* op = static_cast<TOperatorToken*>(token);
-      if (op->Proc == nullptr) return;  // nothing happens
-      const TOpCode code = OperatorOpCode(op->OperatorIndex);
-      if (code == TOpCode::Null ||
-          op->Proc != Operators[static_cast<size_t>(op->OperatorIndex)].Proc) {
-        unsafe_ = true;
+      step.Op = op->Proc == nullptr ? TOpCode::Nop : OperatorOpCode(op->OperatorIndex);
+      if (step.Op == TOpCode::Nop) {
+        // Nothing happens (or a procedure of its own: run token by token).
+        if (op->Proc != nullptr) unsafe_ = true;
+        Emit(step, 0, 0);
         return;
       }
-      if (!PopSlots(2)) return;
-      TCodeStep step;
-      step.Op = code;
-      step.A = popped_[0];
-      step.B = popped_[1];
-      // a ^ 2 is a * a: the commonest power costs no call.
-      if (code == TOpCode::Power && slotIsConst_[step.B] && frame_[step.B] == 2.0)
-        step.Op = TOpCode::Square;
-      EmitStep(step);
+      if (op->Proc != Operators[static_cast<size_t>(op->OperatorIndex)].Proc) unsafe_ = true;
+      EmitBinary(step.Op);
       return;
     }
     case tkFunction: {
@@ -254,65 +252,69 @@ void TCode::Add(TToken* token) {
       const TBuiltin b = def != nullptr && fn->CallMethod.Code == def->CallMethod.Code
                              ? def->Builtin
                              : TBuiltin::None;
-      if (fn->CallMethod.Code == nullptr || !PopSlots(n)) {
+      if (fn->CallMethod.Code == nullptr) {
         unsafe_ = true;
+        Emit(step, 0, 0);
         return;
       }
-      TCodeStep step;
       if ((b == TBuiltin::Pi || b == TBuiltin::Eule) && n == 0) {
-        slotStack_.push_back(NewSlot(b == TBuiltin::Pi ? kPiValue : kEuleValue, true));
+        step.Op = TOpCode::PushConst;
+        step.Value = b == TBuiltin::Pi ? kPiValue : kEuleValue;
+        Emit(step, 0, 1);
         return;
       }
       if (b == TBuiltin::Ans && n == 0) {
-        if (ansSlot_ < 0) ansSlot_ = NewSlot(0.0, false);
-        slotStack_.push_back(static_cast<uint16_t>(ansSlot_));
+        step.Op = TOpCode::PushPrevious;
+        Emit(step, 0, 1);
         return;
       }
       if (n == 1 && b == TBuiltin::Sqrt) {
         step.Op = TOpCode::Sqrt;
-        step.A = popped_[0];
-      } else if (n == 1 && b == TBuiltin::Round) {
+        Emit(step, 1, 1);
+        return;
+      }
+      if (n == 1 && b == TBuiltin::Round) {
         step.Op = TOpCode::Unary;
         step.UnaryFn = RoundValue;
-        step.A = popped_[0];
-      } else if (n == 1 && UnaryBuiltin(b) != nullptr) {
+        Emit(step, 1, 1);
+        return;
+      }
+      if (n == 1 && UnaryBuiltin(b) != nullptr) {
         step.Op = TOpCode::Unary;
         step.UnaryFn = UnaryBuiltin(b);
-        step.A = popped_[0];
-      } else if (n == 2 &&
-                 (b == TBuiltin::Round || b == TBuiltin::NRoot || b == TBuiltin::BitNot)) {
+        Emit(step, 1, 1);
+        return;
+      }
+      if (n == 2 && (b == TBuiltin::Round || b == TBuiltin::NRoot || b == TBuiltin::BitNot)) {
         step.Op = TOpCode::Binary;
         step.BinaryFn = b == TBuiltin::Round   ? RoundDigitsValue
                         : b == TBuiltin::NRoot ? NRootOf
                                                : BitNotOf;
-        step.A = popped_[0];
-        step.B = popped_[1];
-      } else if ((b == TBuiltin::Min || b == TBuiltin::Max) && n >= 1) {
-        step.Op = b == TBuiltin::Min ? TOpCode::MinN : TOpCode::MaxN;
-        step.B = static_cast<uint16_t>(n);
-        step.Arg = ListArgs(n);
-      } else if (b == TBuiltin::If && n == 2) {
-        step.Op = TOpCode::If2;
-        step.A = popped_[0];
-        step.B = popped_[1];
-      } else if (b == TBuiltin::If && n == 3) {
-        step.Op = TOpCode::If3;
-        step.A = popped_[0];
-        step.B = popped_[1];
-        step.Arg = popped_[2];
-      } else if (b == TBuiltin::Null) {
-        step.Op = TOpCode::NullN;
-      } else {
-        step.Op = TOpCode::Call;
-        step.Proc = fn->CallMethod.Code;
-        step.Data = fn->CallMethod.Data;
-        step.B = static_cast<uint16_t>(n);
-        step.Arg = ListArgs(n);
+        Emit(step, 2, 1);
+        return;
       }
-      EmitStep(step);
+      if ((b == TBuiltin::Min || b == TBuiltin::Max || b == TBuiltin::Null) && n >= 1) {
+        step.Op = b == TBuiltin::Min   ? TOpCode::MinN
+                  : b == TBuiltin::Max ? TOpCode::MaxN
+                                       : TOpCode::NullN;
+        step.Arg = n;
+        Emit(step, n, 1);
+        return;
+      }
+      if (b == TBuiltin::If && (n == 2 || n == 3)) {
+        step.Op = n == 2 ? TOpCode::If2 : TOpCode::If3;
+        Emit(step, n, 1);
+        return;
+      }
+      step.Op = TOpCode::Call;
+      step.Proc = fn->CallMethod.Code;
+      step.Data = fn->CallMethod.Data;
+      step.Arg = n;
+      Emit(step, n, 1);
       return;
     }
     default:  // string token: nothing happens
+      Emit(step, 0, 0);
       return;
   }
 }

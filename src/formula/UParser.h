@@ -14,45 +14,44 @@
 
 namespace qx {
 
-// Steps of the flat program. The compiled code works on a frame of slots:
-// constants (filled once), channel values and "ans" (loaded at the start of
-// every run) and one result slot per step. A step reads its operand slots A
-// and B and writes slot Dst, so leaves cost no step at all.
+// Steps of the flat program, run on the value stack with its top held in a
+// register. Every binary operator comes in three forms: both operands on the
+// stack, the right one a constant (Value), or the right one a channel (Arg);
+// the last two save a push each.
 // clang-format off
 enum class TOpCode : uint8_t {
-#define QX_BINARY_OPCODES(name, fn) name,
+  Nop,           // string token, operator without procedure
+  PushConst,     // Value
+  PushChannel,   // Arg = channel
+  PushChannel2,  // Arg, then Arg2
+  PushPrevious,  // "ans"
+#define QX_BINARY_OPCODES(name, fn) name, name##Const, name##Channel,
   QX_BINARY_OPERATORS(QX_BINARY_OPCODES)
 #undef QX_BINARY_OPCODES
-  Square,  // A ^ 2, which is A * A
+  Square,  // x ^ 2, which is x * x
   Sqrt,
-  Unary,   // UnaryFn(A)
-  Binary,  // BinaryFn(A, B)
-  MinN,    // over the B slots listed from Arg on
+  Unary,   // UnaryFn(x)
+  Binary,  // BinaryFn(x, y)
+  MinN,    // Arg = argument count
   MaxN,
-  If2,     // if(A; B)
-  If3,     // if(A; B; Arg)
+  If2,
+  If3,
   NullN,
-  Call,    // B arguments listed from Arg on; Proc(Data, interpreter, B)
+  Call,    // Proc(Data, interpreter, Arg)
 };
 // clang-format on
 
 struct TCodeStep {
-  TOpCode Op = TOpCode::Null;
-  uint16_t Dst = 0;
-  uint16_t A = 0;
-  uint16_t B = 0;
+  TOpCode Op = TOpCode::Nop;
   int32_t Arg = 0;
   union {
-    double (*UnaryFn)(double) = nullptr;
+    double Value = 0;
+    int32_t Arg2;
+    double (*UnaryFn)(double);
     double (*BinaryFn)(double, double);
     TCallProc Proc;
   };
   void* Data = nullptr;
-};
-
-struct TChannelLoad {
-  uint16_t Slot;
-  int32_t Channel;
 };
 
 // The reverse Polish code of one formula.
@@ -65,37 +64,25 @@ class TCode {
   [[nodiscard]] TToken* At(int32_t index) const { return items_.at(static_cast<size_t>(index)); }
   [[nodiscard]] const std::vector<TToken*>& Items() const { return items_; }
 
-  // True when the code never pops an empty stack and leaves at least one
-  // value, so that the flat program below may run instead of the tokens.
-  [[nodiscard]] bool Safe() const { return !unsafe_ && !slotStack_.empty(); }
-
-  // The flat program.
+  // The flat program decoded from the tokens.
   [[nodiscard]] const std::vector<TCodeStep>& Steps() const { return steps_; }
-  [[nodiscard]] const std::vector<uint16_t>& ArgSlots() const { return args_; }
-  [[nodiscard]] const std::vector<TChannelLoad>& Loads() const { return loads_; }
-  [[nodiscard]] int32_t AnsSlot() const { return ansSlot_; }
-  [[nodiscard]] int32_t ResultSlot() const { return slotStack_.empty() ? 0 : slotStack_.back(); }
-  // Values left on the stack by the code (1 for every parsed formula).
-  [[nodiscard]] int32_t Depth() const { return static_cast<int32_t>(slotStack_.size()); }
-  // Scratch slots of a run. Runs of one code never overlap (the receive
-  // lock), so the code carries them and a run allocates nothing.
-  [[nodiscard]] double* Frame() const { return frame_.data(); }
+  // True when the code never pops an empty stack, never holds more than the
+  // stack takes and leaves at least one value: then the interpreter may run
+  // the steps without per-step checks instead of the tokens.
+  [[nodiscard]] bool Safe() const { return !unsafe_ && depth_ >= 1; }
+  [[nodiscard]] int32_t MaxDepth() const { return maxDepth_; }
+  // Values left on the stack (1 for every parsed formula).
+  [[nodiscard]] int32_t Depth() const { return depth_; }
 
  private:
-  [[nodiscard]] uint16_t NewSlot(double value, bool isConst);
-  [[nodiscard]] bool PopSlots(int32_t n);
-  void EmitStep(TCodeStep step);
-  [[nodiscard]] int32_t ListArgs(int32_t n);
+  void Emit(const TCodeStep& step, int32_t pops, int32_t pushes);
+  void EmitBinary(TOpCode op);
+  void Translate(TToken* token);
 
   std::vector<TToken*> items_;
   std::vector<TCodeStep> steps_;
-  std::vector<uint16_t> args_;
-  std::vector<TChannelLoad> loads_;
-  std::vector<uint16_t> slotStack_;  // slots of the values on the stack
-  std::vector<uint8_t> slotIsConst_;
-  mutable std::vector<double> frame_;
-  std::vector<uint16_t> popped_;  // operands of the step being emitted
-  int32_t ansSlot_ = -1;
+  int32_t depth_ = 0;
+  int32_t maxDepth_ = 0;
   bool unsafe_ = false;
 };
 

@@ -8,6 +8,13 @@ namespace {
 int32_t AtLeastOne(int32_t n) {
   return n < 1 ? 1 : n;
 }
+
+// Exactly size places, so a shrunk half really gives its memory back.
+template <class V>
+void ResizeExact(V& v, size_t size) {
+  v.resize(size);
+  v.shrink_to_fit();
+}
 }  // namespace
 
 // ---------------------------------------------------------------- TBufferBase
@@ -66,12 +73,16 @@ bool TBufferBase::Next() {
   return false;
 }
 
-void TBufferBase::Clear() {
-  std::lock_guard lk(lock_);
+void TBufferBase::ResetCountsLocked() {
   countA_.store(0, std::memory_order_relaxed);
   countB_.store(0, std::memory_order_relaxed);
   readCount_ = 0;
   readIndex_ = -1;
+}
+
+void TBufferBase::Clear() {
+  std::lock_guard lk(lock_);
+  ResetCountsLocked();
   ClearLocked();
 }
 
@@ -178,6 +189,10 @@ bool TStringBoolBuffer::Get(std::string& text, bool& flag) {
 // ------------------------------------------------------------ TRowArrayBuffer
 
 TRowArrayBuffer::TRowArrayBuffer(int32_t capacity) : TBufferBase(capacity) {
+  AllocateRows();
+}
+
+void TRowArrayBuffer::AllocateRows() {
   for (auto& d : data_) d.assign(static_cast<size_t>(capacity_) * width_, 0.0);
   row_.assign(static_cast<size_t>(width_), 0.0);
 }
@@ -186,13 +201,9 @@ void TRowArrayBuffer::SetWidth(int32_t w) {
   w = AtLeastOne(w);
   if (w == width_) return;
   std::lock_guard lk(lock_);
-  countA_.store(0, std::memory_order_relaxed);
-  countB_.store(0, std::memory_order_relaxed);
-  readCount_ = 0;
-  readIndex_ = -1;
+  ResetCountsLocked();
   width_ = w;
-  for (auto& d : data_) d.assign(static_cast<size_t>(capacity_) * width_, 0.0);
-  row_.assign(static_cast<size_t>(width_), 0.0);
+  AllocateRows();
 }
 
 void TRowArrayBuffer::Put(std::span<const double> row) {
@@ -227,14 +238,12 @@ TStringExtendBuffer::TStringExtendBuffer(int32_t capacity) : TExtendBufferBase(c
 }
 
 void TStringExtendBuffer::SetSizeA(int32_t size) {
-  data_[0].resize(static_cast<size_t>(size));
-  data_[0].shrink_to_fit();
+  ResizeExact(data_[0], static_cast<size_t>(size));
   TExtendBufferBase::SetSizeA(size);
 }
 
 void TStringExtendBuffer::SetSizeB(int32_t size) {
-  data_[1].resize(static_cast<size_t>(size));
-  data_[1].shrink_to_fit();
+  ResizeExact(data_[1], static_cast<size_t>(size));
   TExtendBufferBase::SetSizeB(size);
 }
 
@@ -257,19 +266,18 @@ TStringIntExtendBuffer::TStringIntExtendBuffer(int32_t capacity) : TExtendBuffer
   SetSizeB(capacity_);
 }
 
+void TStringIntExtendBuffer::ResizeHalf(int half, int32_t size) {
+  ResizeExact(text_[half], static_cast<size_t>(size));
+  ResizeExact(int_[half], static_cast<size_t>(size));
+}
+
 void TStringIntExtendBuffer::SetSizeA(int32_t size) {
-  text_[0].resize(static_cast<size_t>(size));
-  text_[0].shrink_to_fit();
-  int_[0].resize(static_cast<size_t>(size));
-  int_[0].shrink_to_fit();
+  ResizeHalf(0, size);
   TExtendBufferBase::SetSizeA(size);
 }
 
 void TStringIntExtendBuffer::SetSizeB(int32_t size) {
-  text_[1].resize(static_cast<size_t>(size));
-  text_[1].shrink_to_fit();
-  int_[1].resize(static_cast<size_t>(size));
-  int_[1].shrink_to_fit();
+  ResizeHalf(1, size);
   TExtendBufferBase::SetSizeB(size);
 }
 
@@ -300,12 +308,9 @@ TKombiArrayExtendBuffer::TKombiArrayExtendBuffer(int32_t capacity) : TExtendBuff
 
 void TKombiArrayExtendBuffer::ResizeHalf(int half, int32_t size) {
   const size_t cells = static_cast<size_t>(size) * static_cast<size_t>(width_);
-  value_[half].resize(cells);
-  value_[half].shrink_to_fit();
-  text_[half].resize(cells);
-  text_[half].shrink_to_fit();
-  isNumber_[half].resize(cells);
-  isNumber_[half].shrink_to_fit();
+  ResizeExact(value_[half], cells);
+  ResizeExact(text_[half], cells);
+  ResizeExact(isNumber_[half], cells);
 }
 
 void TKombiArrayExtendBuffer::SetSizeA(int32_t size) {
@@ -322,10 +327,7 @@ void TKombiArrayExtendBuffer::SetWidth(int32_t w) {
   w = AtLeastOne(w);
   if (w == width_) return;
   std::lock_guard lk(lock_);
-  countA_.store(0, std::memory_order_relaxed);
-  countB_.store(0, std::memory_order_relaxed);
-  readCount_ = 0;
-  readIndex_ = -1;
+  ResetCountsLocked();
   width_ = w;
   for (int h = 0; h < 2; ++h) {
     value_[h].clear();

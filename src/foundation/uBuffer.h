@@ -83,6 +83,8 @@ class TBufferBase {
   int WriteHalf() const { return writeToA_.load(std::memory_order_relaxed) ? 0 : 1; }
   int ReadHalf() const { return 1 - WriteHalf(); }
   void FireOverflow();  // under the lock
+  // Under the lock: both counts 0 and no read in progress.
+  void ResetCountsLocked();
 
   std::mutex lock_;  // the buffer's Lock: a leaf lock
   const int32_t capacity_;
@@ -175,6 +177,8 @@ class TRowArrayBuffer : public TBufferBase {
   [[nodiscard]] bool Get(std::vector<double>& row);  // helper: a copy
 
  private:
+  void AllocateRows();  // both halves and the shared row, all zero
+
   int32_t width_ = 2;
   std::vector<double> data_[2];
   std::vector<double> row_;
@@ -217,6 +221,8 @@ class TStringIntExtendBuffer : public TExtendBufferBase {
   void SetSizeB(int32_t size) override;
 
  private:
+  void ResizeHalf(int half, int32_t size);
+
   std::vector<std::string> text_[2];
   std::vector<int32_t> int_[2];
 };

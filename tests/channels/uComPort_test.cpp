@@ -118,20 +118,14 @@ TEST(ComPort, ReadRuleNeverSpinsAndReportsPersistentErrors) {
 }
 
 TEST(ComPort, DefaultsKeySetAndNeverOpenedPort) {
-  TLossNotify loss;
-  TTerminal hub(loss);
-  TPortList ports(hub);
-  TFLSetList sets;
-  TComPort::DefineKeySet(sets, &ports);
-  TComPort& port = TComPort::CreateInstance(ports);
+  test::TKeySetRig<TComPort> rig;
+  TComPort& port = rig.port;
   EXPECT_EQ(port.GetInfo(), "/dev/ttyUSB0 | 115200");
-  EXPECT_EQ(port.KeySet, sets.Find("QXCOMPORT"));
+  EXPECT_EQ(port.KeySet, rig.sets.Find("QXCOMPORT"));
   port.Disconnect();  // never opened: nothing happens
   EXPECT_FALSE(port.IsLost());
 
-  TTextWriter out;
-  port.KeySet->SaveSet(out, port);
-  EXPECT_EQ(out.Text(),
+  EXPECT_EQ(rig.SavedText(),
             "QXCOMPORT\r\ndisabled false\r\nport \"/dev/ttyUSB0\"\r\nbaudrate 115200\r\n"
             "databit 8\r\nparity \"N\"\r\nstopbit 0\r\nfilterActive false\r\n"
             "filterBounds x=50 y=999\r\n");
@@ -141,9 +135,9 @@ TEST(ComPort, DefaultsKeySetAndNeverOpenedPort) {
       "stopbit 2\r\nfilterActive true\r\nfilterBounds x=100 y=200\r\n");
   std::string_view line;
   ASSERT_TRUE(in.ReadLine(line));
-  auto* loaded = dynamic_cast<TComPort*>(sets.Find("QXCOMPORT")->LoadSet(in));
+  auto* loaded = dynamic_cast<TComPort*>(rig.sets.Find("QXCOMPORT")->LoadSet(in));
   ASSERT_NE(loaded, nullptr);
-  EXPECT_EQ(ports.Count(), 2);
+  EXPECT_EQ(rig.ports.Count(), 2);
   EXPECT_EQ(loaded->GetInfo(), "/dev/ttyS1 | 9600");
   EXPECT_EQ(loaded->Parity, 'N');  // empty text keeps the parity
   EXPECT_EQ(loaded->StopBits, 2);

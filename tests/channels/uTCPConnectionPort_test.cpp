@@ -13,6 +13,7 @@
 namespace qx {
 namespace {
 
+using test::ReadUntil;
 using test::THarness;
 using test::WaitUntil;
 
@@ -42,15 +43,6 @@ struct TLateServer {
     return true;
   }
 };
-
-bool ReadUntil(TTcpSocket& s, std::string& text, const std::string& want) {
-  return WaitUntil([&] {
-    char buf[4096];
-    size_t got = 0;
-    if (s.Receive(buf, sizeof buf, got, 50, nullptr) == TIoStatus::Ok) text.append(buf, got);
-    return text.find(want) != std::string::npos;
-  });
-}
 
 class TCPConnectionTest : public ::testing::Test {
  protected:
@@ -149,17 +141,11 @@ TEST_F(TCPConnectionTest, UnansweredConnectEndsAfterItsTimeOut) {
 }
 
 TEST(TCPConnection, DefaultsAndKeySet) {
-  TLossNotify loss;
-  TTerminal hub(loss);
-  TPortList ports(hub);
-  TFLSetList sets;
-  TTCPConnection::DefineKeySet(sets, &ports);
-  TTCPConnection& port = TTCPConnection::CreateInstance(ports);
-  EXPECT_EQ(port.KeySet, sets.Find("QXTCPCONNECTION"));
+  test::TKeySetRig<TTCPConnection> rig;
+  TTCPConnection& port = rig.port;
+  EXPECT_EQ(port.KeySet, rig.sets.Find("QXTCPCONNECTION"));
   EXPECT_EQ(port.GetInfo(), "TCP 127.0.0.1 /8008");
-  TTextWriter out;
-  port.KeySet->SaveSet(out, port);
-  EXPECT_EQ(out.Text(),
+  EXPECT_EQ(rig.SavedText(),
             "QXTCPCONNECTION\r\ndisabled false\r\nip \"127.0.0.1\"\r\nport \"15005\"\r\n"
             "clientIp \"127.0.0.1\"\r\nclientPort \"8008\"\r\nautoReconnect false\r\n"
             "filterActive false\r\nfilterBounds x=50 y=999\r\n");

@@ -11,18 +11,9 @@
 namespace qx {
 namespace {
 
+using test::ReadUntil;
 using test::THarness;
 using test::WaitUntil;
-
-// Reads from a client socket until text holds want or the deadline passes.
-bool ReadUntil(TTcpSocket& s, std::string& text, const std::string& want) {
-  return WaitUntil([&] {
-    char buf[4096];
-    size_t got = 0;
-    if (s.Receive(buf, sizeof buf, got, 50, nullptr) == TIoStatus::Ok) text.append(buf, got);
-    return text.find(want) != std::string::npos;
-  });
-}
 
 class TCPServerTest : public ::testing::Test {
  protected:
@@ -132,17 +123,11 @@ TEST_F(TCPServerTest, SecondServerOnTheSameListenPortDoesNotOpen) {
 }
 
 TEST(TCPServer, DefaultsAndKeySet) {
-  TLossNotify loss;
-  TTerminal hub(loss);
-  TPortList ports(hub);
-  TFLSetList sets;
-  TTCPServer::DefineKeySet(sets, &ports);
-  TTCPServer& port = TTCPServer::CreateInstance(ports);
-  EXPECT_EQ(port.KeySet, sets.Find("QXTCPSERVER"));
+  test::TKeySetRig<TTCPServer> rig;
+  TTCPServer& port = rig.port;
+  EXPECT_EQ(port.KeySet, rig.sets.Find("QXTCPSERVER"));
   EXPECT_EQ(port.GetInfo(), "TCP Server on 0.0.0.0 /8008");
-  TTextWriter out;
-  port.KeySet->SaveSet(out, port);
-  EXPECT_EQ(out.Text(),
+  EXPECT_EQ(rig.SavedText(),
             "QXTCPSERVER\r\ndisabled false\r\nip \"0.0.0.0\"\r\nport \"8008\"\r\n"
             "filterActive false\r\nfilterBounds x=50 y=999\r\n");
   port.Disconnect();  // never opened

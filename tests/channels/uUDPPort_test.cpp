@@ -84,21 +84,15 @@ TEST_F(UDPPortTest, PortAlreadyInUseDoesNotOpen) {
 }
 
 TEST(UDPPort, DefaultsAndKeySet) {
-  TLossNotify loss;
-  TTerminal hub(loss);
-  TPortList ports(hub);
-  TFLSetList sets;
-  TUDPPort::DefineKeySet(sets, &ports);
-  TUDPPort& port = TUDPPort::CreateInstance(ports);
-  EXPECT_EQ(port.KeySet, sets.Find("QXUDPPORT"));
+  test::TKeySetRig<TUDPPort> rig;
+  TUDPPort& port = rig.port;
+  EXPECT_EQ(port.KeySet, rig.sets.Find("QXUDPPORT"));
   EXPECT_EQ(port.GetInfo(), "UDP " + port.ClientIp + " /15005");
   EXPECT_FALSE(port.IsLost());
-  TTextWriter out;
-  port.KeySet->SaveSet(out, port);
-  EXPECT_EQ(out.Text(), "QXUDPPORT\r\ndisabled false\r\nip \"" + port.LocalIp +
-                            "\"\r\nport \"15005\"\r\nclientIp \"" + port.ClientIp +
-                            "\"\r\nclientPort \"15005\"\r\nfilterActive false\r\n"
-                            "filterBounds x=50 y=999\r\n");
+  EXPECT_EQ(rig.SavedText(), "QXUDPPORT\r\ndisabled false\r\nip \"" + port.LocalIp +
+                                 "\"\r\nport \"15005\"\r\nclientIp \"" + port.ClientIp +
+                                 "\"\r\nclientPort \"15005\"\r\nfilterActive false\r\n"
+                                 "filterBounds x=50 y=999\r\n");
   const auto addrs = TUDPPort::ListLocalAddresses();
   EXPECT_FALSE(addrs.empty());
 }

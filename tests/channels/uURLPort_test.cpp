@@ -154,19 +154,13 @@ TEST_F(URLPortTest, OpeningFailures) {
 }
 
 TEST(URLPort, DefaultsAndKeySet) {
-  TLossNotify loss;
-  TTerminal hub(loss);
-  TPortList ports(hub);
-  TFLSetList sets;
-  TURLPort::DefineKeySet(sets, &ports);
-  TURLPort& port = TURLPort::CreateInstance(ports);
-  EXPECT_EQ(port.KeySet, sets.Find("QXURLPORT"));
+  test::TKeySetRig<TURLPort> rig;
+  TURLPort& port = rig.port;
+  EXPECT_EQ(port.KeySet, rig.sets.Find("QXURLPORT"));
   port.Url = "http://127.0.0.1/x";
   EXPECT_EQ(port.GetInfo(), "URL http://127.0.0.1/x");
   port.Url.clear();
-  TTextWriter out;
-  port.KeySet->SaveSet(out, port);
-  EXPECT_EQ(out.Text(),
+  EXPECT_EQ(rig.SavedText(),
             "QXURLPORT\r\ndisabled false\r\nurl \"\"\r\ntimeout 60000\r\nusername \"\"\r\n"
             "passwort \"\"\r\nfilterActive false\r\nfilterBounds x=50 y=999\r\n");
   port.Timeout = 0;

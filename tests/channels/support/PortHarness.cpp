@@ -77,6 +77,15 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds dead
   return true;
 }
 
+bool ReadUntil(TTcpSocket& s, std::string& text, const std::string& want) {
+  return WaitUntil([&] {
+    char buf[4096];
+    size_t got = 0;
+    if (s.Receive(buf, sizeof buf, got, 50, nullptr) == TIoStatus::Ok) text.append(buf, got);
+    return text.find(want) != std::string::npos;
+  });
+}
+
 bool THarness::PollUntil(const std::function<bool()>& pred) {
   return WaitUntil([&] {
     hub.PollTimerTick();

@@ -13,6 +13,7 @@
 
 #include "channels/uLossNotify.h"
 #include "channels/uQXPorts.h"
+#include "channels/uSocketIO.h"
 #include "channels/uTerminal.h"
 
 namespace qx::test {
@@ -65,6 +66,9 @@ class TRecordingLabels : public TLossLabels {
 bool WaitUntil(const std::function<bool()>& pred,
                std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
+// Reads from a client socket until text holds want or the deadline passes.
+bool ReadUntil(TTcpSocket& s, std::string& text, const std::string& want);
+
 struct THarness {
   THarness() {
     hub.SetTermSink(&term);
@@ -91,6 +95,25 @@ struct THarness {
   TTerminal hub{loss};
   TRecordingTerm term;
   TPortList ports{hub};  // last: freed first, while hub and term still live
+};
+
+// A bare hub and port list (no sinks), the key set of port class P defined
+// and one new P: for checks of defaults and of the stored entries.
+template <class P>
+struct TKeySetRig {
+  TLossNotify loss;
+  TTerminal hub{loss};
+  TPortList ports{hub};
+  TFLSetList sets;
+  TFLSet& set = P::DefineKeySet(sets, &ports);
+  P& port = P::CreateInstance(ports);
+
+  // The port's entries as the project file stores them.
+  std::string SavedText() {
+    TTextWriter out;
+    port.KeySet->SaveSet(out, port);
+    return out.Text();
+  }
 };
 
 }  // namespace qx::test
