@@ -100,6 +100,7 @@ class TInterpreter {
   static void CreateStack();
 
  private:
+  template <bool kLeaf>
   void RunSteps();
 };
 

@@ -150,7 +150,41 @@ void TCode::Clear() {
   depth_ = 0;
   maxDepth_ = 0;
   unsafe_ = false;
+  calls_ = false;
 }
+
+namespace {
+
+constexpr int kBinaryForms = 6;
+
+// The operator a binary step belongs to (its stack form), or Nop.
+TOpCode BinaryBase(TOpCode op) {
+  const int first = static_cast<int>(TOpCode::Equal);
+  const int i = static_cast<int>(op) - first;
+  if (i < 0 || op >= TOpCode::Square) return TOpCode::Nop;
+  return static_cast<TOpCode>(first + i / kBinaryForms * kBinaryForms);
+}
+
+// Steps whose work is a call out of the interpreter (those need the slower
+// entry that saves registers).
+bool CallsOut(TOpCode op) {
+  switch (BinaryBase(op)) {
+    case TOpCode::Power:
+    case TOpCode::Modulo:
+    case TOpCode::BitAnd:
+    case TOpCode::BitOr:
+    case TOpCode::BitXor:
+      return true;
+    default:
+      return op == TOpCode::Unary || op == TOpCode::Binary || op == TOpCode::Call;
+  }
+}
+
+bool IsComparison(TOpCode base) {
+  return base >= TOpCode::Equal && base <= TOpCode::GreaterEqual && base != TOpCode::Nop;
+}
+
+}  // namespace
 
 void TCode::Emit(const TCodeStep& step, int32_t pops, int32_t pushes) {
   if (depth_ < pops) {  // only hand-built code: it runs token by token
@@ -163,31 +197,159 @@ void TCode::Emit(const TCodeStep& step, int32_t pops, int32_t pushes) {
   if (depth_ > maxDepth_) maxDepth_ = depth_;
   // Deeper than the stack: the checked path drops values as the stack does.
   if (maxDepth_ > kUPNStackSize) unsafe_ = true;
+  if (CallsOut(step.Op)) calls_ = true;
   steps_.push_back(step);
+}
+
+// True when the last steps are plain pushes of exactly the n top values;
+// first is the index of the first of them.
+bool TCode::SimpleOperands(int32_t n, size_t& first) const {
+  int32_t got = 0;
+  size_t i = steps_.size();
+  while (got < n && i > 0) {
+    const TOpCode op = steps_[i - 1].Op;
+    if (op == TOpCode::PushConst || op == TOpCode::PushChannel)
+      got += 1;
+    else if (op == TOpCode::PushChannel2)
+      got += 2;
+    else
+      return false;
+    --i;
+  }
+  first = i;
+  return got == n;
+}
+
+// True outcomes of a comparison, as bits: less, equal, greater, unordered.
+uint8_t ComparisonMask(TOpCode base) {
+  switch (base) {
+    case TOpCode::Equal:
+      return 0b0010;
+    case TOpCode::NotEqual:
+      return 0b1101;
+    case TOpCode::Less:
+      return 0b0001;
+    case TOpCode::LessEqual:
+      return 0b0011;
+    case TOpCode::Greater:
+      return 0b0100;
+    default:
+      return 0b0110;  // GreaterEqual
+  }
+}
+
+// Emits step (popping pops values, pushing one); when its n top operands
+// come from plain pushes, those become Operand steps behind it instead.
+void TCode::EmitFused(TCodeStep step, int32_t n, int32_t pops) {
+  size_t first = 0;
+  if (depth_ < pops || !SimpleOperands(n, first)) {
+    Emit(step, pops, 1);
+    return;
+  }
+  std::vector<TCodeStep> args;
+  args.reserve(static_cast<size_t>(n) + 3);
+  for (size_t i = first; i < steps_.size(); ++i) {
+    const TCodeStep& p = steps_[i];
+    TCodeStep o;
+    o.Op = TOpCode::Operand;
+    o.Arg = p.Op == TOpCode::PushConst ? -1 : p.Arg;
+    if (p.Op == TOpCode::PushConst) o.Value = p.Value;
+    args.push_back(o);
+    if (p.Op == TOpCode::PushChannel2) {
+      o.Arg = p.Arg2;
+      args.push_back(o);
+    }
+  }
+  steps_.resize(first);
+  if (step.Op == TOpCode::MinN || step.Op == TOpCode::MaxN) {
+    step.Op = step.Op == TOpCode::MinN ? TOpCode::MinOps : TOpCode::MaxOps;
+  } else {
+    // if: then and else (a missing else is 0).
+    if (step.Op == TOpCode::If2) {
+      TCodeStep zero;
+      zero.Op = TOpCode::Operand;
+      zero.Arg = -1;
+      args.push_back(zero);
+    }
+    step.Op = TOpCode::Select;
+    // A comparison of two simple operands just before: one step for it all.
+    if (!steps_.empty()) {
+      const TCodeStep cmp = steps_.back();
+      const TOpCode base = BinaryBase(cmp.Op);
+      const int form = static_cast<int>(cmp.Op) - static_cast<int>(base);
+      if (IsComparison(base) && form >= 3) {
+        TCodeStep l;
+        TCodeStep r;
+        l.Op = r.Op = TOpCode::Operand;
+        l.Arg = cmp.Arg;
+        r.Arg = -1;
+        if (form == 3) {  // ChanConst
+          r.Value = cmp.Value;
+        } else if (form == 4) {  // ChanChan
+          r.Arg = cmp.Arg2;
+        } else {  // ConstChan
+          l.Arg = -1;
+          l.Value = cmp.Value;
+          r.Arg = cmp.Arg;
+        }
+        steps_.pop_back();
+        args.insert(args.begin(), {l, r});
+        step.Op = TOpCode::IfCmp;
+        step.Sub = ComparisonMask(base);
+      }
+    }
+  }
+  Emit(step, pops, 1);
+  steps_.insert(steps_.end(), args.begin(), args.end());
 }
 
 void TCode::EmitBinary(TOpCode op) {
   // "x 2 +" runs as one step "x +2"; the stack effect stays that of the pair.
+  if (CallsOut(op) && !(op == TOpCode::Power && !steps_.empty() &&
+                        steps_.back().Op == TOpCode::PushConst && steps_.back().Value == 2.0))
+    calls_ = true;
   if (!steps_.empty() && depth_ >= 2) {
     TCodeStep& last = steps_.back();
     if (last.Op == TOpCode::PushConst) {
       // a ^ 2 is a * a: the commonest power costs no call.
-      last.Op = op == TOpCode::Power && last.Value == 2.0 ? TOpCode::Square : Shifted(op, 1);
+      if (op == TOpCode::Power && last.Value == 2.0) {
+        last.Op = TOpCode::Square;
+        --depth_;
+        // c ^ 2 of a channel c: one pushing step.
+        if (steps_.size() >= 2 && steps_[steps_.size() - 2].Op == TOpCode::PushChannel) {
+          steps_.pop_back();
+          steps_.back().Op = TOpCode::SquareChan;
+        }
+        return;
+      }
+      const double value = last.Value;
+      last.Op = Shifted(op, 1);
       --depth_;
+      // Channel op constant: one pushing step.
+      if (steps_.size() >= 2 && steps_[steps_.size() - 2].Op == TOpCode::PushChannel) {
+        steps_.pop_back();
+        steps_.back().Op = Shifted(op, 3);
+        steps_.back().Value = value;
+      }
       return;
     }
     if (last.Op == TOpCode::PushChannel) {
+      const int32_t channel = last.Arg;
       last.Op = Shifted(op, 2);
       --depth_;
+      if (steps_.size() >= 2) {
+        TCodeStep& prev = steps_[steps_.size() - 2];
+        if (prev.Op == TOpCode::PushConst) {  // constant op channel
+          prev.Op = Shifted(op, 5);
+          prev.Arg = channel;
+          steps_.pop_back();
+        }
+      }
       return;
     }
     if (last.Op == TOpCode::PushChannel2) {
-      // Split the pair again: push the first, fold the second.
-      last.Op = TOpCode::PushChannel;
-      TCodeStep step;
-      step.Op = Shifted(op, 2);
-      step.Arg = last.Arg2;
-      steps_.push_back(step);
+      // Both channels: one pushing step.
+      last.Op = Shifted(op, 4);
       --depth_;
       return;
     }
@@ -298,12 +460,16 @@ void TCode::Translate(TToken* token) {
                   : b == TBuiltin::Max ? TOpCode::MaxN
                                        : TOpCode::NullN;
         step.Arg = n;
-        Emit(step, n, 1);
+        if (step.Op != TOpCode::NullN)
+          EmitFused(step, n, n);
+        else
+          Emit(step, n, 1);
         return;
       }
       if (b == TBuiltin::If && (n == 2 || n == 3)) {
         step.Op = n == 2 ? TOpCode::If2 : TOpCode::If3;
-        Emit(step, n, 1);
+        // then and else from plain pushes: taken straight from the pool.
+        EmitFused(step, n - 1, n);
         return;
       }
       step.Op = TOpCode::Call;

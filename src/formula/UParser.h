@@ -15,9 +15,10 @@
 namespace qx {
 
 // Steps of the flat program, run on the value stack with its top held in a
-// register. Every binary operator comes in three forms: both operands on the
-// stack, the right one a constant (Value), or the right one a channel (Arg);
-// the last two save a push each.
+// register. Every binary operator comes in six forms: both operands on the
+// stack, the right one a constant (Value) or a channel (Arg), and three that
+// push the result of two simple operands (channel Arg with constant Value,
+// channels Arg and Arg2, constant Value with channel Arg); each saves steps.
 // clang-format off
 enum class TOpCode : uint8_t {
   Nop,           // string token, operator without procedure
@@ -25,10 +26,12 @@ enum class TOpCode : uint8_t {
   PushChannel,   // Arg = channel
   PushChannel2,  // Arg, then Arg2
   PushPrevious,  // "ans"
-#define QX_BINARY_OPCODES(name, fn) name, name##Const, name##Channel,
+#define QX_BINARY_OPCODES(name, fn) \
+  name, name##Const, name##Channel, name##ChanConst, name##ChanChan, name##ConstChan,
   QX_BINARY_OPERATORS(QX_BINARY_OPCODES)
 #undef QX_BINARY_OPCODES
   Square,  // x ^ 2, which is x * x
+  SquareChan,  // pushes channel Arg squared
   Sqrt,
   Unary,   // UnaryFn(x)
   Binary,  // BinaryFn(x, y)
@@ -38,11 +41,26 @@ enum class TOpCode : uint8_t {
   If3,
   NullN,
   Call,    // Proc(Data, interpreter, Arg)
+  // Over simple operands (channels or constants), each in an Operand step
+  // right after the step itself:
+  MinOps,   // Arg = count, pushes
+  MaxOps,
+  Select,   // if(top; operand 1; operand 2)
+  IfCmp,    // if(operand 1 <Sub> operand 2; operand 3; operand 4), pushes
+  Operand,  // data only: channel Arg, or Value when Arg < 0
 };
 // clang-format on
 
+// How the interpreter runs a code.
+enum class TRunMode : uint8_t {
+  Checked,  // token by token
+  Leaf,     // flat steps, none of which calls out
+  Flat,     // flat steps
+};
+
 struct TCodeStep {
   TOpCode Op = TOpCode::Nop;
+  uint8_t Sub = 0;  // IfCmp: outcomes that are true (bit 0 less, 1 equal, 2 greater, 3 NaN)
   int32_t Arg = 0;
   union {
     double Value = 0;
@@ -70,6 +88,9 @@ class TCode {
   // stack takes and leaves at least one value: then the interpreter may run
   // the steps without per-step checks instead of the tokens.
   [[nodiscard]] bool Safe() const { return !unsafe_ && depth_ >= 1; }
+  [[nodiscard]] TRunMode Mode() const {
+    return !Safe() ? TRunMode::Checked : calls_ ? TRunMode::Flat : TRunMode::Leaf;
+  }
   [[nodiscard]] int32_t MaxDepth() const { return maxDepth_; }
   // Values left on the stack (1 for every parsed formula).
   [[nodiscard]] int32_t Depth() const { return depth_; }
@@ -77,13 +98,16 @@ class TCode {
  private:
   void Emit(const TCodeStep& step, int32_t pops, int32_t pushes);
   void EmitBinary(TOpCode op);
+  void EmitFused(TCodeStep step, int32_t n, int32_t pops);
   void Translate(TToken* token);
+  [[nodiscard]] bool SimpleOperands(int32_t n, size_t& first) const;
 
   std::vector<TToken*> items_;
   std::vector<TCodeStep> steps_;
   int32_t depth_ = 0;
   int32_t maxDepth_ = 0;
   bool unsafe_ = false;
+  bool calls_ = false;  // some step calls a function
 };
 
 inline constexpr std::string_view kParseExpectedOperator =

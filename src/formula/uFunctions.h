@@ -7,6 +7,9 @@
 
 #include <array>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -169,7 +172,14 @@ class TSystemFormulaClock final : public IFormulaClock {
 [[nodiscard]] double DegOf(double x);
 [[nodiscard]] double RadOf(double x);
 [[nodiscard]] inline double SqrtOf(double x) {
-  return x >= 0.0 ? std::sqrt(x) : std::numeric_limits<double>::quiet_NaN();
+  if (!(x >= 0.0)) return std::numeric_limits<double>::quiet_NaN();
+#if defined(__SSE2__)
+  // The instruction itself: std::sqrt keeps a library call for errno, which
+  // would cost the compiled code its call-free entry.
+  return _mm_cvtsd_f64(_mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(x)));
+#else
+  return std::sqrt(x);
+#endif
 }
 [[nodiscard]] double NRootOf(double n, double x);
 [[nodiscard]] double LogOf(double x);

@@ -277,3 +277,95 @@ TEST(Interpreter, FunctionsWithObjectsRunOnBothPaths) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+// The fused steps (operator with two simple operands, squares, min/max over
+// channels and constants, if with simple branches or a simple comparison)
+// must give exactly what the token-by-token path gives, for every kind of
+// operand value.
+TEST(Interpreter, FusedStepsAgreeWithCheckedPath) {
+  static const char* const kSources[] = {
+      "#1+1",
+      "1-#1",
+      "#1*#2",
+      "#1/#2",
+      "#1^2",
+      "#1^#2",
+      "2^#1",
+      "#1 mod 3",
+      "7 mod #2",
+      "#1 bitand #2",
+      "#1 and #2",
+      "#1 or 0",
+      "1 xor #2",
+      "#1==#2",
+      "#1/=#2",
+      "#1<#2",
+      "#1<=2",
+      "2>#1",
+      "#1>=#2",
+      "sqrt(#1^2+#2^2)",
+      "2*#1+1",
+      "(2*#1+1)*3",
+      "#1+#2*(#1+#2)",
+      "max(#1;#2;#3)*2",
+      "min(#1;2;#3)",
+      "max(#1)",
+      "min(3;#2)",
+      "max(#1;#2+1;#3)",
+      "if(#1>5;#2;#3)",
+      "if(#1;#2;#3)",
+      "if(#1==#2;1;#3)",
+      "if(2<#1;#2)",
+      "if(#1/=#2;#3)",
+      "if(#1<=#2;-1;2)",
+      "if(#1>=0,5;#2;3)",
+      "if(#1+1>#2;#3;4)",
+      "if(#1>5;#2+1;#3)",
+      "1+if(#1<#2;#2;#1)*2",
+      "max(#1;#2;#3)+min(#3;#2;#1)",
+  };
+  const double kNaN = std::numeric_limits<double>::quiet_NaN();
+  const double kValues[][3] = {
+      {3.7, 1.3, -2.5},    {6, 6, 0},       {kNaN, 1, 2}, {1, kNaN, 2}, {-0.0, 0.0, kNaN},
+      {kInf, -kInf, 1e-6}, {1e-6, 5e-7, 5}, {5, 5, 5},    {-3, 0, 2},   {1e300, 1e-300, -7},
+  };
+  test::TFormulaHarness h;
+  for (const auto& v : kValues) {
+    for (int32_t i = 0; i < 3; ++i) h.Set(i + 1, v[i]);
+    for (const char* src : kSources) {
+      auto c = test::Compile(src);
+      ASSERT_TRUE(c->Valid()) << src;
+      ASSERT_TRUE(c->Code.Safe()) << src;
+      TInterpreter& ip = h.Interp();
+      const double fast = ip.Run(c->Code);
+      EXPECT_EQ(ip.UPNStack.Count, 0) << src;
+      ip.InterpreteChecked();
+      const double checked = ip.Result;
+      if (std::isnan(checked)) {
+        EXPECT_TRUE(std::isnan(fast)) << src << " with #1=" << v[0] << " gave " << fast;
+      } else {
+        EXPECT_EQ(fast, checked) << src << " with #1=" << v[0] << " #2=" << v[1];
+        EXPECT_EQ(std::signbit(fast), std::signbit(checked)) << src;
+      }
+    }
+  }
+}
+
+TEST(Interpreter, FusedComparisonsAndSelection) {
+  test::TFormulaHarness h;
+  h.Set(1, kNaN);
+  h.Set(2, 7);
+  static const EvalCase cases[] = {
+      {"if(#1>5;1;2)", 2},   {"if(#1<5;1;2)", 2},  {"if(#1==#1;1;2)", 2}, {"if(#1/=#1;1;2)", 1},
+      {"if(#1<=#2;1;2)", 2}, {"if(#2>=7;1;2)", 1}, {"if(#1;1;2)", 2},     {"if(#2>8;1)", 0},
+      {"max(#1;#2)", 7},     {"max(#2;#1)", kNaN}, {"min(#1;#2;3)", 3},   {"#1 and #2", 1},
+      {"#1 or 0", 0},        {"sqrt(#2^2)", 7},
+  };
+  CheckCases(cases, std::size(cases), h);
+}
+
+}  // namespace
+}  // namespace qx
