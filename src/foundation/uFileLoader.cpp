@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace qx {
@@ -52,11 +53,27 @@ class TAtomicFileWriter {
     if (!tempName_.empty()) ::unlink(tempName_.c_str());
   }
 
-  bool Open(const std::string& fileName) {
-    if (IsBlank(fileName)) return false;
+  bool Open(const std::string& name) {
+    if (IsBlank(name)) return false;
+    // A link (a settings file kept in a dotfiles folder, say) is saved through
+    // to its file; renaming over the link would leave that file stale.
+    std::string fileName = name;
+    struct stat lst {};
+    if (::lstat(name.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+      if (char* real = ::realpath(name.c_str(), nullptr)) {
+        fileName = real;
+        std::free(real);
+      }
+    }
     fileName_ = fileName;
+    // A short hidden name beside the file: a long file name plus a suffix
+    // could exceed the name limit of the file system.
+    const size_t slash = fileName.find_last_of('/');
+    const std::string dir =
+        slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+    const std::string base = fileName.substr(dir.size(), 64);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string temp = fileName + ".~" + std::to_string(::getpid()) + "-" +
+      std::string temp = dir + "." + base + ".~" + std::to_string(::getpid()) + "-" +
                          std::to_string(gTempCounter.fetch_add(1)) + ".tmp";
       // 0666 under the umask, as a newly created file would get.
       const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -167,8 +184,9 @@ void TFileLoad::WriteProject(TLineWriter& out, bool withProgress) {
   const TPersistItem general = c.GeneralSettings();
   if (general.Object && general.Set) general.Set->SaveSet(out, *general.Object);
   pg.StepProgress();
-  const int32_t ports = c.PortCount();
-  for (int32_t i = 0; i < ports; ++i) {
+  // The counts are asked again at every step: a progress call lets window
+  // messages run, which may delete a port, sheet or element meanwhile.
+  for (int32_t i = 0; i < c.PortCount(); ++i) {
     const TPersistItem port = c.Port(i);
     if (port.Object && port.Set) {
       port.Set->SaveSet(out, *port.Object);
@@ -177,13 +195,12 @@ void TFileLoad::WriteProject(TLineWriter& out, bool withProgress) {
     }
     pg.StepProgress();
   }
-  const int32_t sheets = c.SheetCount();
-  for (int32_t s = 0; s < sheets; ++s) {
+  for (int32_t s = 0; s < c.SheetCount(); ++s) {
     const TPersistItem sheet = c.Sheet(s);
     if (sheet.Object && sheet.Set) sheet.Set->SaveSet(out, *sheet.Object);
-    const int32_t elements = c.ElementCount(s);
-    for (int32_t e = 0; e < elements; ++e) {
+    for (int32_t e = 0; e < c.ElementCount(s); ++e) {
       pg.StepProgress();
+      if (s >= c.SheetCount() || e >= c.ElementCount(s)) break;
       const TPersistElement el = c.Element(s, e);
       if (el.IsSubElement || !el.Object) continue;
       if (!el.Set) {

@@ -130,7 +130,8 @@ class TFileLoad {
 // Whole file into text; false when it cannot be read (or the name is blank).
 [[nodiscard]] bool ReadTextFile(const std::string& fileName, std::string& text);
 // Writes text to a temporary file in the same directory and renames it over
-// fileName; on failure the previous file is untouched and false is returned.
+// fileName (a link is followed to its file); on failure the previous file is
+// untouched and false is returned.
 [[nodiscard]] bool WriteTextFileAtomic(const std::string& fileName, std::string_view text);
 
 // Program-wide project file object and set list, created by start-up.

@@ -405,6 +405,9 @@ std::string LimitDecimals(std::string_view text, int32_t digits, bool pad) {
     mantissa = text.substr(0, e);
     exponent = text.substr(e);
   }
+  // "Nan", "+Inf", "-Inf" are shown as they are, never padded.
+  if (!mantissa.empty() && mantissa.find_first_of("0123456789") == std::string_view::npos)
+    return std::string(text);
   std::string out;
   size_t p = mantissa.find_first_of(",.");  // 0-based separator position
   if (p != std::string_view::npos) {

@@ -106,6 +106,8 @@ std::string ZeroString(int32_t n);
 // digits 0 drops the separator too ("7,9" -> "7"). With pad, zeros are
 // appended up to `digits`; a text without separator gets FloatSeparator() and
 // `digits` zeros (but nothing when digits <= 0). Negative digits count as 0.
+// A text without any digit (the "Nan" / "+Inf" / "-Inf" of FloatToText) is
+// returned unchanged.
 std::string LimitDecimals(std::string_view text, int32_t digits, bool pad);
 
 // ---- Separator routines ----------------------------------------------------

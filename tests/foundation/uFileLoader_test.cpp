@@ -330,6 +330,47 @@ TEST_F(FileLoaderTest, SaveReplacesTheFileAndKeepsItsRights) {
   EXPECT_EQ(std::filesystem::status(fl.ProjectFile).permissions(), std::filesystem::perms(0640));
 }
 
+// Saving used to replace a link by a plain file (its target went stale) and
+// failed for names near the file-system limit (the temporary name was longer).
+TEST_F(FileLoaderTest, SavesThroughLinksAndUnderLongNames) {
+  const std::string target = dir.File("real.qxproj");
+  const std::string link = dir.File("link.qxproj");
+  ASSERT_TRUE(WriteTextFileAtomic(target, "old"));
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(WriteTextFileAtomic(link, "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::string text;
+  ASSERT_TRUE(ReadTextFile(target, text));
+  EXPECT_EQ(text, "new");
+
+  const std::string longName = dir.File(std::string(240, 'n') + ".qxproj");
+  ASSERT_TRUE(WriteTextFileAtomic(longName, "long"));
+  ASSERT_TRUE(ReadTextFile(longName, text));
+  EXPECT_EQ(text, "long");
+  int files = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
+  EXPECT_EQ(files, 3);  // no temporary file left behind
+}
+
+// A progress call lets window messages run; an element deleted then used to
+// be asked for by its old index.
+TEST_F(FileLoaderTest, ElementDeletedDuringSaveIsSkipped) {
+  FakeProject p;
+  BuildSample(p);
+  RecordingProgress progress;
+  TFileLoad fl(p.Sets, &p, &progress);
+  fl.ProjectFile = dir.File("shrink.qxproj");
+  progress.duringProgress = [&] {
+    if (progress.stepped == 4) p.Sheets[0]->Elements.pop_back();  // the second gauge
+    if (progress.stepped == 6) p.Sheets.pop_back();               // the second sheet
+  };
+  ASSERT_EQ(fl.SaveProject(), TLoadSaveResult::Done);
+  std::string text;
+  ASSERT_TRUE(ReadTextFile(fl.ProjectFile, text));
+  EXPECT_EQ(SetLines(text), (std::vector<std::string>{"QXGENERAL", "QXFAKEPORT", "QXFAKEPORT",
+                                                      "QXSHEET", "QXFAKEGAUGE", "QXFAKECHART"}));
+}
+
 TEST(FileLoaderGlobalsTest, InitFileLoaderCreatesEmptyList) {
   InitFileLoader();
   ASSERT_NE(FLSetList, nullptr);

@@ -462,6 +462,10 @@ TEST_F(NumText, LimitDecimals) {
       {"7,", 0, true, "7"},
       {"7,9", 0, true, "7"},
       {"1,5E-5", 0, true, "1E-5"},
+      // Texts of NaN and infinities are not padded.
+      {"Nan", 2, true, "Nan"},
+      {"+Inf", 3, true, "+Inf"},
+      {"-Inf", 0, false, "-Inf"},
       // Negative digits count as 0.
       {"7,9", -1, true, "7"},
       {"7", -1, true, "7"},
