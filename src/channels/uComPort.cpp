@@ -44,6 +44,7 @@ TReadAction TComThread::NextAction(TSerialStatus status, int& failures) {
       failures = 0;
       return TReadAction::Deliver;
     case TSerialStatus::Timeout:
+      failures = 0;  // the line answered normally: the errors were not in a row
       return TReadAction::Retry;
     case TSerialStatus::Woken:
       return TReadAction::End;

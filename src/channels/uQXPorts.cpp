@@ -143,6 +143,9 @@ void TPortList::DisconnectPort(TQXPort& port) {
 }
 
 bool TPortList::Remove(TQXPort& port) {
+  // A connection test pumps messages while it walks the list: freeing a port
+  // then would leave the walk holding a dangling port.
+  if (portTestRunning_) return false;
   std::unique_ptr<TQXPort> owned;
   {
     std::lock_guard use(useLock_);
@@ -160,6 +163,7 @@ bool TPortList::Remove(TQXPort& port) {
 }
 
 void TPortList::FreeAll() {
+  if (portTestRunning_) return;  // see Remove
   if (OnBeforeFreeAll) OnBeforeFreeAll();
   for (;;) {
     TQXPort* last = nullptr;

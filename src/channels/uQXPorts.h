@@ -188,9 +188,10 @@ class TPortList {
   P& Create(A&&... args) {
     return static_cast<P&>(Add(std::make_unique<P>(std::forward<A>(args)...)));
   }
-  // Closes the port (joining its threads) and frees it. False if not listed.
+  // Closes the port (joining its threads) and frees it. False if not listed
+  // or while a connection test runs (it pumps messages mid-walk).
   bool Remove(TQXPort& port);
-  // Frees every port from the last to the first.
+  // Frees every port from the last to the first; nothing while a test runs.
   void FreeAll();
   int32_t Count() const;
   TQXPort* At(int32_t index) const;  // 0-based; none outside the list

@@ -115,6 +115,12 @@ TEST(ComPort, ReadRuleNeverSpinsAndReportsPersistentErrors) {
   for (int i = 1; i < TComThread::kErrorsUntilLost; ++i)
     TComThread::NextAction(TSerialStatus::Error, failures);
   EXPECT_EQ(TComThread::NextAction(TSerialStatus::Error, failures), TReadAction::Lost);
+  // Rare errors between quiet reads never add up to a lost port.
+  failures = 0;
+  for (int i = 0; i < 3 * TComThread::kErrorsUntilLost; ++i) {
+    EXPECT_EQ(TComThread::NextAction(TSerialStatus::Error, failures), TReadAction::Pause);
+    EXPECT_EQ(TComThread::NextAction(TSerialStatus::Timeout, failures), TReadAction::Retry);
+  }
 }
 
 TEST(ComPort, DefaultsKeySetAndNeverOpenedPort) {

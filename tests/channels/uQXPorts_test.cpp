@@ -133,11 +133,17 @@ TEST(PortListTest, TestConnectionOpensAndClosesOnce) {
   auto& bad = rig.AddPort();
   bad.opens = false;
   int reentered = 0;
+  bool removed = true;
   rig.view.onPump = [&] {
     ++reentered;
     rig.ports.TestConnection();  // a second test while one runs does nothing
+    // Freeing ports from a pumped message would leave the walk dangling.
+    removed = rig.ports.Remove(a);
+    rig.ports.FreeAll();
   };
   rig.ports.TestConnection();
+  EXPECT_FALSE(removed);
+  EXPECT_EQ(rig.ports.Count(), 2);
   EXPECT_EQ(a.connects.load(), 1);
   EXPECT_FALSE(a.Connected.load());
   EXPECT_EQ(HubRig::Box(a).color, kLightGreen);
