@@ -31,7 +31,15 @@ void TCalculator::CompileAndInit() {
   manager_.RegisterLUTFunctions(sheets_, dyna_);
   sheets_.ForEachElement([this](TFormulaElement& e) {
     e.CompileHook();
-    if (e.ChannelRole == RoleNone || e.Disabled) return;  // keeps its last state
+    if (e.ChannelRole == RoleNone || e.Disabled) {
+      // Keeps its last state, but not code that calls the functions with
+      // memory freed above: enabled again while connected, it must not run.
+      if (TCompiledFormula* f = TFormulaElement::FormulaOf(e)) {
+        f->Code.Clear();
+        TLexer::ClearTokens(f->Tokens);
+      }
+      return;
+    }
     CompileElement(e);
   });
   sheets_.FillUpdateList();
@@ -96,7 +104,8 @@ void TCalculator::Calculate(TElementCore& element) {
   if (!element.SourceValid || element.Disabled) return;
   if (element.ChannelRole != RoleNumberIn && element.ChannelRole != RoleNumberOrTextIn) return;
   const TCompiledFormula* f = TFormulaElement::FormulaOf(element);
-  if (f == nullptr) return;
+  // No code: disabled at the last compile run.
+  if (f == nullptr || f->Code.Count() == 0) return;
   element.SetValue(f->Evaluate(interpreter_, hub_.Values(), element.GetValue()));
 }
 

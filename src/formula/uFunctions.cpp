@@ -128,11 +128,18 @@ double RoundOf(double x, double digits) {
     const double p = std::pow(10.0, d);
     // More digits than a double holds: nothing to round.
     if (std::isinf(p)) return x;
-    return RoundHalfUpReal(x * p) / p;
+    const double scaled = x * p;
+    // A huge x has no digits left behind the point: it stays as it is
+    // instead of turning into infinity.
+    if (std::isinf(scaled) && !std::isinf(x)) return x;
+    return RoundHalfUpReal(scaled) / p;
   }
   const double q = std::pow(10.0, -d);
   const double r = RoundHalfUpReal(x / q);
-  return r == 0.0 ? 0.0 : r * q;  // 0 * inf would be NaN
+  if (r == 0.0) return 0.0;  // 0 * inf would be NaN
+  const double result = r * q;
+  // Rounding the largest numbers up to tens can step past the double range.
+  return std::isinf(result) && !std::isinf(x) ? x : result;
 }
 
 double BitNotOf(double x, double width) {

@@ -47,6 +47,10 @@ TEST(CompileAndInit, RoleRules) {
       {RoleNumberIn, "#3 * 2", false, true, false, {}, {}, 0, false},
       {RoleNumberIn, "#1 +", true, false, false, {}, {}, 0, false},
       {RoleNumberIn, "#1000", true, false, false, {}, {}, 0, false},
+      // Tokens after a top-level ";" or ")" are not parsed, but their
+      // channels still make the element a reader.
+      {RoleNumberIn, "#4 ; #5", true, true, false, {4, 5}, {}, 0, false},
+      {RoleNumberIn, "#4 ) + #6", true, true, false, {4, 6}, {}, 0, false},
       {RoleNumberIn, "", true, false, true, {}, {}, 0, false},
       {RoleNumberIn, " \t ", true, false, true, {}, {}, 0, false},
       {RoleTextIn, "#7", true, true, false, {7}, {}, 0, false},
@@ -61,6 +65,8 @@ TEST(CompileAndInit, RoleRules) {
       {RoleNumberOrTextIn, "#5", true, true, false, {5}, {}, 0, false},
       {RoleNumberOrTextIn, "#5 * 1", true, true, false, {5}, {}, 0, true},
       {RoleNumberOrTextIn, "#5 *", true, false, false, {}, {}, 0, false},
+      {RoleNumberOrTextIn, "#5 )", true, true, false, {5}, {}, 0, true},  // two tokens
+      {RoleNumberOrTextIn, "#5", false, true, false, {}, {}, 0, false},
       {RoleNone, "#5", true, false, false, {}, {}, 0, false},
   };
   for (const auto& c : cases) {
@@ -137,6 +143,29 @@ TEST(CompileAndInit, DisabledElementKeepsStateAndIsNeverEvaluated) {
   rig.calc.Calculate(e);
   EXPECT_FALSE(rig.Frame("#1F4;"));
   EXPECT_EQ(e.GetValue(), 5);
+}
+
+// Enabled again while connected (no compile run possible), an element that
+// was disabled at the last compile run must not call the functions with
+// memory that run freed.
+TEST(CompileAndInit, ElementEnabledWhileConnectedIsNotEvaluated) {
+  CalcRig rig;
+  auto& e = rig.Add(RoleNumberIn, "count() + last(#1) + #1");
+  rig.calc.CompileAndInit();
+  rig.Frame("#1F3;");
+  EXPECT_EQ(e.GetValue(), 4);
+  e.Disabled = true;
+  rig.calc.CompileAndInit();
+  EXPECT_TRUE(e.SourceValid);
+  EXPECT_EQ(e.Formula().Dependencies.Count(), 2);  // still listed by the usage table
+  rig.hub.Connected = true;
+  e.Disabled = false;
+  rig.hub.CalculateLocked(e);
+  EXPECT_EQ(e.GetValue(), 4);
+  rig.hub.Connected = false;
+  rig.calc.CompileAndInit();
+  rig.Frame("#1F5;");
+  EXPECT_EQ(e.GetValue(), 6);  // fresh memory: 1 + 0 + 5
 }
 
 TEST(Calculate, RoutesNumbersAndTextsByRole) {

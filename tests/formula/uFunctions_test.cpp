@@ -133,6 +133,8 @@ TEST(Functions, RoundHalfUpAlsoForNegatives) {
       {"round(0/0)", kNaN},
       {"round(1; 0/0)", kNaN},
       {"round(10 ^ 300)", 1e300},
+      {"round(10 ^ 300; 20)", 1e300},  // x * 10^20 overflows: nothing to round
+      {"round(-(10 ^ 300); 20)", -1e300},
       {"round(1.5; 400)", 1.5},
       {"round(5; -400)", 0},
   };
