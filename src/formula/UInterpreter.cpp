@@ -51,18 +51,16 @@ double TInterpreter::Run(const TCode& code, double previous) {
   return Result;
 }
 
-void TInterpreter::Interprete() {
-  switch (Code != nullptr ? Code->Mode() : TRunMode::Checked) {
-    case TRunMode::Leaf:
-      RunSteps<true>();
-      break;
-    case TRunMode::Flat:
-      RunSteps<false>();
-      break;
-    default:
-      InterpreteChecked();
-      break;
-  }
+void RunCheckedCode(TInterpreter& interpreter) {
+  interpreter.InterpreteChecked();
+}
+
+void RunLeafCode(TInterpreter& interpreter) {
+  interpreter.RunSteps<true>();
+}
+
+void RunFlatCode(TInterpreter& interpreter) {
+  interpreter.RunSteps<false>();
 }
 
 void TInterpreter::InterpreteChecked() {

@@ -68,10 +68,15 @@ class TInterpreter {
   TInterpreter(const TInterpreter&) = delete;
   TInterpreter& operator=(const TInterpreter&) = delete;
 
-  // Runs Code on the stack and stores the result. Uses the flat steps when
-  // the code is safe, otherwise the token-by-token path with checked pushes
-  // and pops.
-  void Interprete();
+  // Runs Code and stores the result, with the runner the code chose when it
+  // was built: a function made for its shape, the flat steps when the code
+  // is safe, otherwise the token-by-token path with checked pushes and pops.
+  void Interprete() {
+    if (Code != nullptr) [[likely]]
+      Code->Runner()(*this);
+    else
+      InterpreteChecked();
+  }
   // The token-by-token path alone (also what Interprete falls back to).
   void InterpreteChecked();
   // Convenience: Code := code, PreviousValue := previous, run, Result.
@@ -100,6 +105,8 @@ class TInterpreter {
   static void CreateStack();
 
  private:
+  friend void RunLeafCode(TInterpreter& interpreter);
+  friend void RunFlatCode(TInterpreter& interpreter);
   template <bool kLeaf>
   void RunSteps();
 };

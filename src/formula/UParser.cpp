@@ -1,6 +1,8 @@
 #include "formula/UParser.h"
 
+#include <atomic>
 #include <cmath>
+#include <functional>
 
 #include "formula/UInterpreter.h"
 
@@ -151,6 +153,9 @@ void TCode::Clear() {
   maxDepth_ = 0;
   unsafe_ = false;
   calls_ = false;
+  mode_ = TRunMode::Checked;
+  run_ = RunCheckedCode;
+  shaped_ = false;
 }
 
 namespace {
@@ -362,6 +367,219 @@ void TCode::EmitBinary(TOpCode op) {
 void TCode::Add(TToken* token) {
   items_.push_back(token);
   Translate(token);
+  Classify();
+}
+
+// ---- Whole-code shapes ----------------------------------------------------------
+//
+// The commonest whole formulas run as one function, without the step loop.
+// Each computes exactly what the steps compute, in the same order.
+
+namespace {
+
+using TShapeFn = double (*)(const TCodeStep* steps, const std::atomic<double>* channels);
+
+inline double ChannelOf(const std::atomic<double>* channels, int32_t i) {
+  return channels[i].load(std::memory_order_relaxed);
+}
+
+inline double OperandOf(const TCodeStep& o, const std::atomic<double>* channels) {
+  return __builtin_expect(o.Arg >= 0, 1) ? ChannelOf(channels, o.Arg) : o.Value;
+}
+
+// Keeps a product out of a fused multiply-add, which the steps never form.
+inline double Rounded(double x) {
+#if defined(__GNUC__) && defined(__SSE2__)
+  asm("" : "+x"(x));
+#endif
+  return x;
+}
+
+// The runner around a shape: the state a finished run leaves.
+template <TShapeFn F>
+void RunShape(TInterpreter& ip) {
+  ip.Result = F(ip.Code->Steps().data(), ip.Channels);
+  ip.UPNStack.Count = 0;  // as after the final pop
+}
+
+double ShapeConst(const TCodeStep* s, const std::atomic<double>*) {
+  return s->Value;
+}
+
+double ShapeChannel(const TCodeStep* s, const std::atomic<double>* channels) {
+  return ChannelOf(channels, s->Arg);
+}
+
+double ShapeSquareChan(const TCodeStep* s, const std::atomic<double>* channels) {
+  const double c = ChannelOf(channels, s->Arg);
+  return c * c;
+}
+
+// SquareChan a, SquareChan b, Add, Sqrt.
+double ShapeHypot(const TCodeStep* s, const std::atomic<double>* channels) {
+  const double a = ChannelOf(channels, s[0].Arg);
+  const double b = ChannelOf(channels, s[1].Arg);
+  return SqrtOf(Rounded(a * a) + Rounded(b * b));
+}
+
+// One pushing binary step: channel op constant, channel op channel, constant
+// op channel.
+template <double (*F)(double, double)>
+double ShapeChanConst(const TCodeStep* s, const std::atomic<double>* channels) {
+  return F(ChannelOf(channels, s->Arg), s->Value);
+}
+template <double (*F)(double, double)>
+double ShapeChanChan(const TCodeStep* s, const std::atomic<double>* channels) {
+  return F(ChannelOf(channels, s->Arg), ChannelOf(channels, s->Arg2));
+}
+template <double (*F)(double, double)>
+double ShapeConstChan(const TCodeStep* s, const std::atomic<double>* channels) {
+  return F(s->Value, ChannelOf(channels, s->Arg));
+}
+
+// IfCmp with its four operands; the comparison's truth is the condition
+// (1 or 0 against the truth limit).
+template <typename Compare>
+double ShapeIfCmp(const TCodeStep* s, const std::atomic<double>* channels) {
+  const bool c = Compare{}(OperandOf(s[1], channels), OperandOf(s[2], channels));
+  return c ? OperandOf(s[3], channels) : OperandOf(s[4], channels);
+}
+// The commonest: if(channel <cmp> constant; channel; channel).
+template <typename Compare>
+double ShapeIfCmpChannels(const TCodeStep* s, const std::atomic<double>* channels) {
+  const bool c = Compare{}(ChannelOf(channels, s[1].Arg), s[2].Value);
+  return c ? ChannelOf(channels, s[3].Arg) : ChannelOf(channels, s[4].Arg);
+}
+
+// MinOps / MaxOps with their operands (kCount of them, or any number when 0),
+// optionally followed by one step "op constant" (F).
+template <bool kMax, int32_t kCount, bool kTail, double (*F)(double, double)>
+double ShapeExtreme(const TCodeStep* s, const std::atomic<double>* channels) {
+  const int32_t n = kCount > 0 ? kCount : s->Arg;
+  const TCodeStep* const o = s + 1;
+  double m = OperandOf(o[n - 1], channels);
+  for (int32_t i = n - 2; i >= 0; --i) {
+    const double v = OperandOf(o[i], channels);
+    if (kMax ? v > m : v < m) m = v;
+  }
+  if constexpr (kTail) return F(m, o[n].Value);
+  return m;
+}
+
+template <bool kMax, bool kTail, double (*F)(double, double)>
+TRunFn ExtremeCount(int32_t n) {
+  switch (n) {
+    case 2:
+      return RunShape<ShapeExtreme<kMax, 2, kTail, F>>;
+    case 3:
+      return RunShape<ShapeExtreme<kMax, 3, kTail, F>>;
+    case 4:
+      return RunShape<ShapeExtreme<kMax, 4, kTail, F>>;
+    default:
+      return RunShape<ShapeExtreme<kMax, 0, kTail, F>>;
+  }
+}
+
+TRunFn OneStepShape(const TCodeStep& step) {
+  switch (step.Op) {
+    case TOpCode::PushConst:
+      return RunShape<ShapeConst>;
+    case TOpCode::PushChannel:
+      return RunShape<ShapeChannel>;
+    case TOpCode::SquareChan:
+      return RunShape<ShapeSquareChan>;
+#define QX_SHAPE_CASES(name, fn)         \
+  case TOpCode::name##ChanConst:         \
+    return RunShape<ShapeChanConst<fn>>; \
+  case TOpCode::name##ChanChan:          \
+    return RunShape<ShapeChanChan<fn>>;  \
+  case TOpCode::name##ConstChan:         \
+    return RunShape<ShapeConstChan<fn>>;
+      QX_BINARY_OPERATORS(QX_SHAPE_CASES)
+#undef QX_SHAPE_CASES
+    default:
+      return nullptr;
+  }
+}
+
+template <typename Compare>
+TRunFn IfCmpRunner(const TCodeStep* s) {
+  if (s[1].Arg >= 0 && s[2].Arg < 0 && s[3].Arg >= 0 && s[4].Arg >= 0)
+    return RunShape<ShapeIfCmpChannels<Compare>>;
+  return RunShape<ShapeIfCmp<Compare>>;
+}
+
+TRunFn IfCmpShape(const TCodeStep* s) {
+  switch (s->Sub) {
+    case 0b0010:
+      return IfCmpRunner<std::equal_to<double>>(s);
+    case 0b1101:
+      return IfCmpRunner<std::not_equal_to<double>>(s);
+    case 0b0001:
+      return IfCmpRunner<std::less<double>>(s);
+    case 0b0011:
+      return IfCmpRunner<std::less_equal<double>>(s);
+    case 0b0100:
+      return IfCmpRunner<std::greater<double>>(s);
+    case 0b0110:
+      return IfCmpRunner<std::greater_equal<double>>(s);
+    default:
+      return nullptr;
+  }
+}
+
+template <bool kMax>
+TRunFn ExtremeShape(int32_t n, const TCodeStep* tail) {
+  if (tail == nullptr) return ExtremeCount<kMax, false, AddOf>(n);
+  switch (tail->Op) {
+    case TOpCode::AddConst:
+      return ExtremeCount<kMax, true, AddOf>(n);
+    case TOpCode::SubtractConst:
+      return ExtremeCount<kMax, true, SubtractOf>(n);
+    case TOpCode::MultiplyConst:
+      return ExtremeCount<kMax, true, MultiplyOf>(n);
+    case TOpCode::DivideConst:
+      return ExtremeCount<kMax, true, DivideOf>(n);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+void TCode::Classify() {
+  mode_ = !Safe() ? TRunMode::Checked : calls_ ? TRunMode::Flat : TRunMode::Leaf;
+  run_ = mode_ == TRunMode::Checked ? RunCheckedCode
+         : mode_ == TRunMode::Leaf  ? RunLeafCode
+                                    : RunFlatCode;
+  shaped_ = false;
+  if (mode_ == TRunMode::Checked || depth_ != 1 || steps_.empty()) return;
+  TRunFn shape = nullptr;
+  const TCodeStep* const s = steps_.data();
+  const size_t size = steps_.size();
+  const auto operands = [s](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (s[i].Op != TOpCode::Operand) return false;
+    return true;
+  };
+  if (size == 1) {
+    shape = OneStepShape(s[0]);
+  } else if (size == 4 && s[0].Op == TOpCode::SquareChan && s[1].Op == TOpCode::SquareChan &&
+             s[2].Op == TOpCode::Add && s[3].Op == TOpCode::Sqrt) {
+    shape = RunShape<ShapeHypot>;
+  } else if (size == 5 && s[0].Op == TOpCode::IfCmp && operands(1, 5)) {
+    shape = IfCmpShape(s);
+  } else if ((s[0].Op == TOpCode::MaxOps || s[0].Op == TOpCode::MinOps) && s[0].Arg >= 1) {
+    const size_t n = static_cast<size_t>(s[0].Arg);
+    if ((size != n + 1 && size != n + 2) || !operands(1, n + 1)) return;
+    const TCodeStep* const tail = size == n + 2 ? &s[n + 1] : nullptr;
+    shape = s[0].Op == TOpCode::MaxOps ? ExtremeShape<true>(s[0].Arg, tail)
+                                       : ExtremeShape<false>(s[0].Arg, tail);
+  }
+  if (shape != nullptr) {
+    run_ = shape;
+    shaped_ = true;
+  }
 }
 
 void TCode::Translate(TToken* token) {

@@ -72,6 +72,17 @@ struct TCodeStep {
   void* Data = nullptr;
 };
 
+class TInterpreter;
+
+// Runs a whole code on an interpreter (whose Code it is) and stores the
+// result: chosen when the code is built, so that a run makes one call.
+using TRunFn = void (*)(TInterpreter& interpreter);
+
+// The runners of codes without a shape of their own.
+void RunCheckedCode(TInterpreter& interpreter);
+void RunLeafCode(TInterpreter& interpreter);
+void RunFlatCode(TInterpreter& interpreter);
+
 // The reverse Polish code of one formula.
 class TCode {
  public:
@@ -88,9 +99,11 @@ class TCode {
   // stack takes and leaves at least one value: then the interpreter may run
   // the steps without per-step checks instead of the tokens.
   [[nodiscard]] bool Safe() const { return !unsafe_ && depth_ >= 1; }
-  [[nodiscard]] TRunMode Mode() const {
-    return !Safe() ? TRunMode::Checked : calls_ ? TRunMode::Flat : TRunMode::Leaf;
-  }
+  // Decided whenever a token is added, so that a run reads one byte.
+  [[nodiscard]] TRunMode Mode() const { return mode_; }
+  [[nodiscard]] TRunFn Runner() const { return run_; }
+  // True when a function made for the code's shape runs it whole.
+  [[nodiscard]] bool Shaped() const { return shaped_; }
   [[nodiscard]] int32_t MaxDepth() const { return maxDepth_; }
   // Values left on the stack (1 for every parsed formula).
   [[nodiscard]] int32_t Depth() const { return depth_; }
@@ -101,6 +114,7 @@ class TCode {
   void EmitFused(TCodeStep step, int32_t n, int32_t pops);
   void Translate(TToken* token);
   [[nodiscard]] bool SimpleOperands(int32_t n, size_t& first) const;
+  void Classify();
 
   std::vector<TToken*> items_;
   std::vector<TCodeStep> steps_;
@@ -108,6 +122,9 @@ class TCode {
   int32_t maxDepth_ = 0;
   bool unsafe_ = false;
   bool calls_ = false;  // some step calls a function
+  TRunMode mode_ = TRunMode::Checked;
+  TRunFn run_ = RunCheckedCode;
+  bool shaped_ = false;
 };
 
 inline constexpr std::string_view kParseExpectedOperator =

@@ -102,8 +102,9 @@ inline constexpr double kTrueLimit = 1e-6;
 [[nodiscard]] inline double DivideOf(double a, double b) {
   if (b == 0.0) return std::numeric_limits<double>::quiet_NaN();
   const double q = a / b;
-  // A quotient beyond the double range is a division fault as well.
-  return std::isinf(q) ? std::numeric_limits<double>::quiet_NaN() : q;
+  // A quotient that overflows from a finite dividend is a division fault as
+  // well; an infinite dividend stays infinite.
+  return (std::isinf(q) && std::isfinite(a)) ? std::numeric_limits<double>::quiet_NaN() : q;
 }
 
 [[nodiscard]] double PowerOf(double a, double b);

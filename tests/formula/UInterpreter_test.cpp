@@ -79,6 +79,7 @@ TEST(Operators, DivisionModuloAndBits) {
   static const EvalCase cases[] = {
       {"7 / 2", 3.5},           {"7 / 0", kNaN},
       {"0 / 0", kNaN},          {"(10 ^ 300) / (10 ^ (-300))", kNaN},  // beyond the double range
+      {"(2 ^ 1024) / 2", std::numeric_limits<double>::infinity()},  // no new fault
       {"7 mod 3", 1},           {"-7 mod 3", -1},
       {"7 mod (-3)", 1},        {"7.9 mod 3.9", 1},
       {"5 mod 0", kNaN},        {"5 mod 0.00000000001", kNaN},
@@ -326,11 +327,26 @@ TEST(Interpreter, FusedStepsAgreeWithCheckedPath) {
       "if(#1>5;#2+1;#3)",
       "1+if(#1<#2;#2;#1)*2",
       "max(#1;#2;#3)+min(#3;#2;#1)",
+      // Whole-code shapes run by one function each.
+      "#2",
+      "-0,5",
+      "#3^2",
+      "#1-#2",
+      "3/#1",
+      "#1 mod #2",
+      "sqrt(#3^2+#1^2)",
+      "max(#1;#2)+1",
+      "min(#1;#2;#3;#1)-1",
+      "max(#3;#2;#1;1;#2)/3",
+      "min(#1;#2)/0",
+      "max(#1;2)*#2",
+      "if(#1<0,000001;#2;-0)",
   };
   const double kNaN = std::numeric_limits<double>::quiet_NaN();
   const double kValues[][3] = {
-      {3.7, 1.3, -2.5},    {6, 6, 0},       {kNaN, 1, 2}, {1, kNaN, 2}, {-0.0, 0.0, kNaN},
-      {kInf, -kInf, 1e-6}, {1e-6, 5e-7, 5}, {5, 5, 5},    {-3, 0, 2},   {1e300, 1e-300, -7},
+      {3.7, 1.3, -2.5},  {6, 6, 0},           {kNaN, 1, 2},        {1, kNaN, 2},
+      {-0.0, 0.0, kNaN}, {kInf, -kInf, 1e-6}, {1e-6, 5e-7, 5},     {5, 5, 5},
+      {-3, 0, 2},        {1e300, 1e-300, -7}, {-kInf, kNaN, -0.0}, {0.0, -0.0, 1e-6},
   };
   test::TFormulaHarness h;
   for (const auto& v : kValues) {
@@ -352,6 +368,47 @@ TEST(Interpreter, FusedStepsAgreeWithCheckedPath) {
       }
     }
   }
+}
+
+// The commonest whole formulas skip the step loop; the table above checks
+// their results, this that they really take that path.
+TEST(Interpreter, CommonShapesRunAsOneFunction) {
+  static const char* const kShaped[] = {
+      "#1",
+      "2",
+      "#1+1",
+      "1-#1",
+      "#1*#2",
+      "#1^2",
+      "#1^#2",
+      "sqrt(#1^2+#2^2)",
+      "if(#1>5;#2;#3)",
+      "if(2<#1;#2)",
+      "max(#1;#2;#3)*2",
+      "min(#1;2;#3)",
+      "max(#1)",
+      "max(#1;#2;#3;#1;#2)-1",
+  };
+  for (const char* src : kShaped) {
+    auto c = test::Compile(src);
+    ASSERT_TRUE(c->Valid()) << src;
+    EXPECT_TRUE(c->Code.Shaped()) << src;
+  }
+  static const char* const kGeneral[] = {"2*#1+1", "max(#1;#2) mod 2", "if(#1;#2;#3)",
+                                         "sqrt(#1^2+#2^3)", "ans()"};
+  for (const char* src : kGeneral) {
+    auto c = test::Compile(src);
+    ASSERT_TRUE(c->Valid()) << src;
+    EXPECT_FALSE(c->Code.Shaped()) << src;
+  }
+  // The stack count is that of a finished run, whatever ran before.
+  test::TFormulaHarness h;
+  h.Set(1, 4);
+  TInterpreter& ip = h.Interp();
+  ip.UPNStack.Count = 7;
+  auto c = test::Compile("#1*#1");
+  EXPECT_EQ(ip.Run(c->Code), 16);
+  EXPECT_EQ(ip.UPNStack.Count, 0);
 }
 
 TEST(Interpreter, FusedComparisonsAndSelection) {
