@@ -61,11 +61,14 @@ int main(int argc, char** argv) {
       for (int e = 0; e < edits; ++e) {
         const unsigned op = rng() % 4;
         const size_t pos = s.empty() ? 0 : rng() % (s.size() + 1);
-        const char c = (rng() % 3 == 0) ? static_cast<char>(rng() & 0xFF)
-                                        : alphabet[rng() % alphabet.size()];
-        if (op == 0 && pos < s.size()) s[pos] = c;
-        else if (op == 1) s.insert(s.begin() + static_cast<long>(pos), c);
-        else if (op == 2 && pos < s.size()) s.erase(pos, 1 + rng() % 4);
+        const char c =
+            (rng() % 3 == 0) ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
+        if (op == 0 && pos < s.size())
+          s[pos] = c;
+        else if (op == 1)
+          s.insert(s.begin() + static_cast<long>(pos), c);
+        else if (op == 2 && pos < s.size())
+          s.erase(pos, 1 + rng() % 4);
         else if (op == 3 && !s.empty()) {
           const size_t from = rng() % s.size();
           s.insert(pos, s.substr(from, 1 + rng() % 16));

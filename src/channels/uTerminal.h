@@ -37,7 +37,6 @@ class TQXPort;
 class TPortList;
 class TTerminal;
 
-
 // Formula evaluation (the formula module). Called under the receive lock.
 class TFormulaHooks {
  public:

@@ -60,57 +60,20 @@ TOpCode Shifted(TOpCode op, int by) {
   return static_cast<TOpCode>(static_cast<int>(op) + by);
 }
 
-double SinValue(double x) {
-  return std::sin(x);
-}
-double CosValue(double x) {
-  return std::cos(x);
-}
-double TanValue(double x) {
-  return std::tan(x);
-}
-double ArcTanValue(double x) {
-  return std::atan(x);
-}
-double RoundValue(double x) {
-  return RoundOf(x);
-}
-double RoundDigitsValue(double x, double d) {
-  return RoundOf(x, d);
-}
-double Int8Value(double x) {
-  return LowBitsOf(x, 8, true);
-}
-double Int16Value(double x) {
-  return LowBitsOf(x, 16, true);
-}
-double Int32Value(double x) {
-  return LowBitsOf(x, 32, true);
-}
-double UInt8Value(double x) {
-  return LowBitsOf(x, 8, false);
-}
-double UInt16Value(double x) {
-  return LowBitsOf(x, 16, false);
-}
-double UInt32Value(double x) {
-  return LowBitsOf(x, 32, false);
-}
-
 double (*UnaryBuiltin(TBuiltin b))(double) {
   switch (b) {
     case TBuiltin::Sin:
-      return SinValue;
+      return SinOf;
     case TBuiltin::Cos:
-      return CosValue;
+      return CosOf;
     case TBuiltin::Tan:
-      return TanValue;
+      return TanOf;
     case TBuiltin::ArcSin:
       return ArcSinOf;
     case TBuiltin::ArcCos:
       return ArcCosOf;
     case TBuiltin::ArcTan:
-      return ArcTanValue;
+      return ArcTanOf;
     case TBuiltin::Deg:
       return DegOf;
     case TBuiltin::Rad:
@@ -126,17 +89,17 @@ double (*UnaryBuiltin(TBuiltin b))(double) {
     case TBuiltin::Not:
       return NotOf;
     case TBuiltin::Int8:
-      return Int8Value;
+      return Int8Of;
     case TBuiltin::Int16:
-      return Int16Value;
+      return Int16Of;
     case TBuiltin::Int32:
-      return Int32Value;
+      return Int32Of;
     case TBuiltin::UInt8:
-      return UInt8Value;
+      return UInt8Of;
     case TBuiltin::UInt16:
-      return UInt16Value;
+      return UInt16Of;
     case TBuiltin::UInt32:
-      return UInt32Value;
+      return UInt32Of;
     default:
       return nullptr;
   }
@@ -655,7 +618,7 @@ void TCode::Translate(TToken* token) {
       }
       if (n == 1 && b == TBuiltin::Round) {
         step.Op = TOpCode::Unary;
-        step.UnaryFn = RoundValue;
+        step.UnaryFn = RoundOf;
         Emit(step, 1, 1);
         return;
       }
@@ -667,7 +630,7 @@ void TCode::Translate(TToken* token) {
       }
       if (n == 2 && (b == TBuiltin::Round || b == TBuiltin::NRoot || b == TBuiltin::BitNot)) {
         step.Op = TOpCode::Binary;
-        step.BinaryFn = b == TBuiltin::Round   ? RoundDigitsValue
+        step.BinaryFn = b == TBuiltin::Round   ? RoundDigitsOf
                         : b == TBuiltin::NRoot ? NRootOf
                                                : BitNotOf;
         Emit(step, 2, 1);

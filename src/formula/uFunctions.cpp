@@ -85,6 +85,18 @@ double RoundHalfUpReal(double x) {
   return f;
 }
 
+double SinOf(double x) {
+  return std::sin(x);
+}
+double CosOf(double x) {
+  return std::cos(x);
+}
+double TanOf(double x) {
+  return std::tan(x);
+}
+double ArcTanOf(double x) {
+  return std::atan(x);
+}
 double ArcSinOf(double x) {
   return (x >= -1.0 && x <= 1.0) ? std::asin(x) : kNaN;
 }
@@ -156,6 +168,28 @@ double BitNotOf(double x, double width) {
   return static_cast<double>(~static_cast<uint64_t>(xi) & mask);
 }
 
+double RoundDigitsOf(double x, double digits) {
+  return RoundOf(x, digits);
+}
+double Int8Of(double x) {
+  return LowBitsOf(x, 8, true);
+}
+double Int16Of(double x) {
+  return LowBitsOf(x, 16, true);
+}
+double Int32Of(double x) {
+  return LowBitsOf(x, 32, true);
+}
+double UInt8Of(double x) {
+  return LowBitsOf(x, 8, false);
+}
+double UInt16Of(double x) {
+  return LowBitsOf(x, 16, false);
+}
+double UInt32Of(double x) {
+  return LowBitsOf(x, 32, false);
+}
+
 double LowBitsOf(double x, int32_t bits, bool isSigned) {
   int64_t xi = 0;
   if (!TruncToInt64(x, xi)) return kNaN;
@@ -207,19 +241,6 @@ void PopArgs(TUPNStack& s, double* args, int32_t n) {
 template <double (*F)(double)>
 void Unary(TInterpreter& ip) {
   ip.UPNStack.Push(F(ip.UPNStack.Pop()));
-}
-
-double SinOf(double x) {
-  return std::sin(x);
-}
-double CosOf(double x) {
-  return std::cos(x);
-}
-double TanOf(double x) {
-  return std::tan(x);
-}
-double ArcTanOf(double x) {
-  return std::atan(x);
 }
 
 // A variadic body that needs its arguments in order copies them off the stack
@@ -358,22 +379,22 @@ void fnBitNot(void*, TInterpreter& ip, int32_t) {
 }
 
 void fnInt8(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 8, true));
+  Unary<Int8Of>(ip);
 }
 void fnInt16(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 16, true));
+  Unary<Int16Of>(ip);
 }
 void fnInt32(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 32, true));
+  Unary<Int32Of>(ip);
 }
 void fnUInt8(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 8, false));
+  Unary<UInt8Of>(ip);
 }
 void fnUInt16(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 16, false));
+  Unary<UInt16Of>(ip);
 }
 void fnUInt32(void*, TInterpreter& ip, int32_t) {
-  ip.UPNStack.Push(LowBitsOf(ip.UPNStack.Pop(), 32, false));
+  Unary<UInt32Of>(ip);
 }
 
 }  // namespace qx

@@ -167,6 +167,10 @@ class TSystemFormulaClock final : public IFormulaClock {
 [[nodiscard]] inline double IfOf(double c, double a, double b) {
   return c > 1e-6 ? a : b;
 }
+[[nodiscard]] double SinOf(double x);
+[[nodiscard]] double CosOf(double x);
+[[nodiscard]] double TanOf(double x);
+[[nodiscard]] double ArcTanOf(double x);
 [[nodiscard]] double ArcSinOf(double x);
 [[nodiscard]] double ArcCosOf(double x);
 [[nodiscard]] double DegOf(double x);
@@ -187,6 +191,7 @@ class TSystemFormulaClock final : public IFormulaClock {
 [[nodiscard]] double AbsOf(double x);
 [[nodiscard]] double RoundOf(double x);
 [[nodiscard]] double RoundOf(double x, double digits);
+[[nodiscard]] double RoundDigitsOf(double x, double digits);  // RoundOf(x, digits)
 [[nodiscard]] inline double NotOf(double x) {
   return x < 1e-6 ? 1.0 : 0.0;
 }
@@ -194,6 +199,13 @@ class TSystemFormulaClock final : public IFormulaClock {
 // Low `bits` bits of trunc(x), read signed or unsigned; NaN when x has no
 // int64 value.
 [[nodiscard]] double LowBitsOf(double x, int32_t bits, bool isSigned);
+// The int8..uint32 built-ins as plain one-argument functions.
+[[nodiscard]] double Int8Of(double x);
+[[nodiscard]] double Int16Of(double x);
+[[nodiscard]] double Int32Of(double x);
+[[nodiscard]] double UInt8Of(double x);
+[[nodiscard]] double UInt16Of(double x);
+[[nodiscard]] double UInt32Of(double x);
 [[nodiscard]] double SheetOf(double x, IFormulaSheetTabs* tabs);
 [[nodiscard]] double DateTimeOf(const TFormulaDateTime& t);
 [[nodiscard]] double DateOf(const TFormulaDateTime& t);

@@ -18,7 +18,9 @@ namespace {
 
 TIntList::TIntList(int32_t n) : items_(static_cast<size_t>(std::max(n, 0)), 0) {}
 
-void TIntList::Add(int32_t value) { items_.push_back(value); }
+void TIntList::Add(int32_t value) {
+  items_.push_back(value);
+}
 
 void TIntList::Clear() {
   items_.clear();
@@ -41,7 +43,9 @@ bool TIntList::Contains(int32_t value) const {
 
 // ---- TPtrList ---------------------------------------------------------------
 
-void TPtrList::Add(void* p) { items_.push_back(p); }
+void TPtrList::Add(void* p) {
+  items_.push_back(p);
+}
 
 void TPtrList::Clear() {
   items_.clear();
@@ -69,7 +73,8 @@ int32_t TPtrList::IndexOf(const void* p) const {
 TRealList::TRealList(int32_t growStep) : growStep_(std::max(growStep, 1)) {}
 
 void TRealList::Add(double value) {
-  if (count_ == Capacity()) items_.resize(static_cast<size_t>(count_) + static_cast<size_t>(growStep_));
+  if (count_ == Capacity())
+    items_.resize(static_cast<size_t>(count_) + static_cast<size_t>(growStep_));
   items_[static_cast<size_t>(count_)] = value;
   ++count_;
 }

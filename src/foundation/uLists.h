@@ -21,8 +21,8 @@ class TIntList {
   // Count := 0, array emptied.
   void Clear();
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  int32_t At(int32_t index) const;               // checked
-  void Set(int32_t index, int32_t value);        // checked
+  int32_t At(int32_t index) const;         // checked
+  void Set(int32_t index, int32_t value);  // checked
   int32_t operator[](int32_t index) const { return At(index); }
   // True when value is among the entries (helper; duplicates are allowed).
   bool Contains(int32_t value) const;
@@ -41,8 +41,8 @@ class TPtrList {
   void Add(void* p);
   void Clear();
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  void* At(int32_t index) const;                 // checked
-  void Set(int32_t index, void* p);              // checked
+  void* At(int32_t index) const;     // checked
+  void Set(int32_t index, void* p);  // checked
   void* operator[](int32_t index) const { return At(index); }
   // Index of the first entry equal to p, or -1 (helper for membership tests).
   int32_t IndexOf(const void* p) const;
@@ -70,8 +70,8 @@ class TRealList {
   int32_t GrowStep() const { return growStep_; }
   // Length of the array (places), >= Count.
   int32_t Capacity() const { return static_cast<int32_t>(items_.size()); }
-  double At(int32_t index) const;                // checked against Count
-  void Set(int32_t index, double value);         // checked against Count
+  double At(int32_t index) const;         // checked against Count
+  void Set(int32_t index, double value);  // checked against Count
   double operator[](int32_t index) const { return At(index); }
   // Raw array of Capacity() places; entries 0..Count-1 are valid.
   const std::vector<double>& Items() const { return items_; }

@@ -21,8 +21,12 @@ namespace {
 std::atomic<char> gFloatSeparator{','};
 std::atomic<char> gDisplaySeparator{','};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::string_view TrimTrailingBlanks(std::string_view s) {
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -60,10 +64,18 @@ char ReadSystemSeparator() {
 
 // ---- Separators ------------------------------------------------------------
 
-char FloatSeparator() { return gFloatSeparator.load(std::memory_order_relaxed); }
-void SetFloatSeparator(char sep) { gFloatSeparator.store(sep, std::memory_order_relaxed); }
-char DisplaySeparator() { return gDisplaySeparator.load(std::memory_order_relaxed); }
-void SetDisplaySeparator(char sep) { gDisplaySeparator.store(sep, std::memory_order_relaxed); }
+char FloatSeparator() {
+  return gFloatSeparator.load(std::memory_order_relaxed);
+}
+void SetFloatSeparator(char sep) {
+  gFloatSeparator.store(sep, std::memory_order_relaxed);
+}
+char DisplaySeparator() {
+  return gDisplaySeparator.load(std::memory_order_relaxed);
+}
+void SetDisplaySeparator(char sep) {
+  gDisplaySeparator.store(sep, std::memory_order_relaxed);
+}
 
 char SystemDecimalSeparator() {
   static const char sep = ReadSystemSeparator();
@@ -113,7 +125,8 @@ int32_t TryTextToInt(std::string_view text, bool& ok) {
     } else if (text[i] == '%') {
       base = 2;
       ++i;
-    } else if (text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (text[i] == '0' && i + 1 < text.size() &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
       base = 16;
       i += 2;
     }
@@ -224,7 +237,9 @@ double TextToFloat(std::string_view text, bool& ok) {
   return neg ? -value : value;
 }
 
-double TextToReal(std::string_view text, bool& ok) { return TextToFloat(text, ok); }
+double TextToReal(std::string_view text, bool& ok) {
+  return TextToFloat(text, ok);
+}
 
 bool TextToBool(std::string_view text, bool& ok) {
   if (text.substr(0, 5) == "false") {
@@ -330,11 +345,17 @@ std::string GeneralText(double value, char sep) {
 
 }  // namespace
 
-std::string FloatToText(double value) { return GeneralText(value, FloatSeparator()); }
+std::string FloatToText(double value) {
+  return GeneralText(value, FloatSeparator());
+}
 
-std::string FloatToDisplayText(double value) { return ToDisplaySeparator(FloatToText(value)); }
+std::string FloatToDisplayText(double value) {
+  return ToDisplaySeparator(FloatToText(value));
+}
 
-std::string FloatToFileText(double value) { return ReplaceSeparator(FloatToText(value), ','); }
+std::string FloatToFileText(double value) {
+  return ReplaceSeparator(FloatToText(value), ',');
+}
 
 std::string FloatToFixedText(double value, int32_t decimals) {
   if (!std::isfinite(value)) return SpecialText(value);
@@ -348,7 +369,8 @@ std::string FloatToFixedText(double value, int32_t decimals) {
   size_t dot = s.find('.');
   std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
   std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-  bool roundUp = frac.size() > static_cast<size_t>(decimals) && frac[static_cast<size_t>(decimals)] >= '5';
+  bool roundUp =
+      frac.size() > static_cast<size_t>(decimals) && frac[static_cast<size_t>(decimals)] >= '5';
   if (frac.size() > static_cast<size_t>(decimals)) frac.resize(static_cast<size_t>(decimals));
   frac.append(static_cast<size_t>(decimals) - frac.size(), '0');
   std::string all = intPart + frac;
@@ -380,7 +402,9 @@ std::string FloatToFixedText(double value, int32_t decimals) {
   return out;
 }
 
-std::string BoolToText(bool value) { return value ? "true" : "false"; }
+std::string BoolToText(bool value) {
+  return value ? "true" : "false";
+}
 
 std::string ColorToText(uint32_t value) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -393,7 +417,9 @@ std::string ColorToText(uint32_t value) {
   return out;
 }
 
-std::string ZeroString(int32_t n) { return n <= 0 ? std::string() : std::string(static_cast<size_t>(n), '0'); }
+std::string ZeroString(int32_t n) {
+  return n <= 0 ? std::string() : std::string(static_cast<size_t>(n), '0');
+}
 
 std::string LimitDecimals(std::string_view text, int32_t digits, bool pad) {
   if (digits < 0) digits = 0;
@@ -440,9 +466,13 @@ std::string ReplaceSeparator(std::string_view text, char sep) {
   return out;
 }
 
-std::string ToSystemSeparator(std::string_view text) { return ReplaceSeparator(text, FloatSeparator()); }
+std::string ToSystemSeparator(std::string_view text) {
+  return ReplaceSeparator(text, FloatSeparator());
+}
 
-std::string ToDisplaySeparator(std::string_view text) { return ReplaceSeparator(text, DisplaySeparator()); }
+std::string ToDisplaySeparator(std::string_view text) {
+  return ReplaceSeparator(text, DisplaySeparator());
+}
 
 // ---- Numeric routines ------------------------------------------------------
 

@@ -12,10 +12,18 @@ int32_t Len(std::string_view s) {
   return s.size() > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(s.size());
 }
 // Character at 1-based position p (caller guarantees 1 <= p <= length).
-char At(std::string_view s, int32_t p) { return s[static_cast<size_t>(p - 1)]; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool InSet(std::string_view set, char c) { return set.find(c) != std::string_view::npos; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char At(std::string_view s, int32_t p) {
+  return s[static_cast<size_t>(p - 1)];
+}
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool InSet(std::string_view set, char c) {
+  return set.find(c) != std::string_view::npos;
+}
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -84,7 +92,9 @@ int32_t SkipBlanksIn(std::string_view text, int32_t from, int32_t to) {
   return to + 1;
 }
 
-int32_t SkipBlanks(std::string_view text, int32_t from) { return SkipBlanksIn(text, from, Len(text)); }
+int32_t SkipBlanks(std::string_view text, int32_t from) {
+  return SkipBlanksIn(text, from, Len(text));
+}
 
 int32_t SkipBlanksBackIn(std::string_view text, int32_t from, int32_t to) {
   from = std::max(from, 1);
@@ -95,7 +105,9 @@ int32_t SkipBlanksBackIn(std::string_view text, int32_t from, int32_t to) {
   return from - 1;
 }
 
-int32_t SkipBlanksBack(std::string_view text, int32_t from) { return SkipBlanksBackIn(text, from, Len(text)); }
+int32_t SkipBlanksBack(std::string_view text, int32_t from) {
+  return SkipBlanksBackIn(text, from, Len(text));
+}
 
 // ---- Matching --------------------------------------------------------------
 
@@ -133,10 +145,13 @@ std::string CopyRange(std::string_view text, int32_t first, int32_t last) {
   first = std::max(first, 1);
   last = std::min(last, Len(text));
   if (last < first) return std::string();
-  return std::string(text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(last - first + 1)));
+  return std::string(
+      text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(last - first + 1)));
 }
 
-std::string CopyFrom(std::string_view text, int32_t first) { return CopyRange(text, first, Len(text)); }
+std::string CopyFrom(std::string_view text, int32_t first) {
+  return CopyRange(text, first, Len(text));
+}
 
 std::string ShortCopyRange(std::string_view text, int32_t first, int32_t last) {
   if (last > 255 || last < first) return std::string();

@@ -14,25 +14,8 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kPi = 3.141592653589793;
 
-struct EvalCase {
-  const char* source;
-  double expected;  // NaN: the result must be NaN
-};
-
-void CheckCases(const EvalCase* cases, size_t n, test::TFormulaHarness& h) {
-  for (size_t i = 0; i < n; ++i) {
-    const EvalCase& c = cases[i];
-    const double fast = h.Eval(c.source);
-    const double checked = h.EvalChecked(c.source);
-    if (std::isnan(c.expected)) {
-      EXPECT_TRUE(std::isnan(fast)) << c.source << " gave " << fast;
-      EXPECT_TRUE(std::isnan(checked)) << c.source << " (checked) gave " << checked;
-    } else {
-      EXPECT_DOUBLE_EQ(fast, c.expected) << c.source << " " << h.LastError;
-      EXPECT_DOUBLE_EQ(checked, c.expected) << c.source << " (checked)";
-    }
-  }
-}
+using test::CheckCases;
+using test::EvalCase;
 
 TEST(FunctionDefs, TableOrderNamesAndCounts) {
   InitFunctions();

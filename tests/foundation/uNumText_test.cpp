@@ -140,50 +140,28 @@ struct RealCase {
 
 const std::vector<RealCase>& RealCases() {
   static const std::vector<RealCase> cases = {
-      {"1,5", true, 1.5},
-      {"1.5", true, 1.5},
-      {"-1,5", true, -1.5},
-      {"+1.5", true, 1.5},
-      {"0", true, 0.0},
-      {"-0", true, 0.0},
-      {"42", true, 42.0},
-      {"1,5E-5", true, 1.5e-5},
-      {"1.5e-5", true, 1.5e-5},
-      {"1E15", true, 1e15},
-      {"1e+3", true, 1000.0},
-      {"2,5E3", true, 2500.0},
-      {".5", true, 0.5},
-      {",5", true, 0.5},
-      {"5.", true, 5.0},
-      {" 1,5", true, 1.5},
-      {"1,5 ", true, 1.5},
-      {"\t1.5\r\n", true, 1.5},
-      {"0,1", true, 0.1},
-      {"123456789012345", true, 123456789012345.0},
-      {"1e-400", true, 0.0},
-      {"1.234,5", false, 0.0},
-      {"1,234,5", false, 0.0},
-      {"1.2.3", false, 0.0},
-      {"1e400", false, 0.0},
-      {"", false, 0.0},
-      {"   ", false, 0.0},
-      {"-", false, 0.0},
-      {".", false, 0.0},
-      {",", false, 0.0},
-      {"e5", false, 0.0},
-      {"1e", false, 0.0},
-      {"1e+", false, 0.0},
-      {"1 5", false, 0.0},
-      {"abc", false, 0.0},
-      {"1,5x", false, 0.0},
-      {"nan", false, 0.0},
-      {"NaN", false, 0.0},
-      {"inf", false, 0.0},
-      {"-inf", false, 0.0},
-      {"Infinity", false, 0.0},
-      {"0x1p3", false, 0.0},
-      {"--1", false, 0.0},
-      {"1e3.5", false, 0.0},
+      {"1,5", true, 1.5},       {"1.5", true, 1.5},
+      {"-1,5", true, -1.5},     {"+1.5", true, 1.5},
+      {"0", true, 0.0},         {"-0", true, 0.0},
+      {"42", true, 42.0},       {"1,5E-5", true, 1.5e-5},
+      {"1.5e-5", true, 1.5e-5}, {"1E15", true, 1e15},
+      {"1e+3", true, 1000.0},   {"2,5E3", true, 2500.0},
+      {".5", true, 0.5},        {",5", true, 0.5},
+      {"5.", true, 5.0},        {" 1,5", true, 1.5},
+      {"1,5 ", true, 1.5},      {"\t1.5\r\n", true, 1.5},
+      {"0,1", true, 0.1},       {"123456789012345", true, 123456789012345.0},
+      {"1e-400", true, 0.0},    {"1.234,5", false, 0.0},
+      {"1,234,5", false, 0.0},  {"1.2.3", false, 0.0},
+      {"1e400", false, 0.0},    {"", false, 0.0},
+      {"   ", false, 0.0},      {"-", false, 0.0},
+      {".", false, 0.0},        {",", false, 0.0},
+      {"e5", false, 0.0},       {"1e", false, 0.0},
+      {"1e+", false, 0.0},      {"1 5", false, 0.0},
+      {"abc", false, 0.0},      {"1,5x", false, 0.0},
+      {"nan", false, 0.0},      {"NaN", false, 0.0},
+      {"inf", false, 0.0},      {"-inf", false, 0.0},
+      {"Infinity", false, 0.0}, {"0x1p3", false, 0.0},
+      {"--1", false, 0.0},      {"1e3.5", false, 0.0},
   };
   return cases;
 }
@@ -225,7 +203,7 @@ TEST_F(NumText, TextToBool) {
     bool value;
   };
   const std::vector<C> cases = {
-      {"true", true, true},   {"false", true, false},  {"true ", true, true},
+      {"true", true, true},    {"false", true, false},   {"true ", true, true},
       {"trueish", true, true}, {"falsely", true, false}, {"True", false, false},
       {"FALSE", false, false}, {"", false, false},       {" true", false, false},
       {"tru", false, false},   {"1", false, false},
@@ -340,7 +318,8 @@ std::string WithSep(const char* text, char sep) {
 TEST_F(NumText, FloatToTextUsesProcessSeparator) {
   for (char sep : {',', '.'}) {
     Seps(sep, sep == ',' ? '.' : ',');  // display separator must not matter
-    for (const auto& c : GeneralCases()) EXPECT_EQ(FloatToText(c.value), WithSep(c.text, sep)) << c.value;
+    for (const auto& c : GeneralCases())
+      EXPECT_EQ(FloatToText(c.value), WithSep(c.text, sep)) << c.value;
   }
 }
 
@@ -395,9 +374,12 @@ TEST_F(NumText, FloatToFixedText) {
     const char* t;
   };
   const std::vector<C> cases = {
-      {1.234, 2, "1.23"},  {1.235, 2, "1.24"},   {0.125, 2, "0.13"}, {2.675, 2, "2.68"},
-      {-0.125, 2, "-0.13"}, {9.999, 2, "10.00"}, {0.0, 2, "0.00"},   {-0.001, 2, "0.00"},
-      {12.5, 0, "13"},      {-12.5, 0, "-13"},   {3.0, 3, "3.000"},  {1e20, 1, "100000000000000000000.0"},
+      {1.234, 2, "1.23"},   {1.235, 2, "1.24"},
+      {0.125, 2, "0.13"},   {2.675, 2, "2.68"},
+      {-0.125, 2, "-0.13"}, {9.999, 2, "10.00"},
+      {0.0, 2, "0.00"},     {-0.001, 2, "0.00"},
+      {12.5, 0, "13"},      {-12.5, 0, "-13"},
+      {3.0, 3, "3.000"},    {1e20, 1, "100000000000000000000.0"},
       {1.5, -4, "2"},       {0.1, 25, "0.10000000000000000000"},
   };
   for (const auto& c : cases) EXPECT_EQ(FloatToFixedText(c.v, c.d), c.t) << c.v << " " << c.d;
@@ -518,9 +500,16 @@ TEST_F(NumText, LimitInt) {
     int32_t in, min, max, out;
   };
   const std::vector<C> cases = {
-      {5, 0, 20, 5},     {-1, 0, 20, 0},   {25, 0, 20, 20}, {0, 0, 20, 0},
-      {20, 0, 20, 20},   {0, 10, 5, 5},    {7, 10, 5, 5},   {100, 10, 5, 5},
-      {-100, 10, 5, 5},  {std::numeric_limits<int32_t>::min(), 0, 20, 0},
+      {5, 0, 20, 5},
+      {-1, 0, 20, 0},
+      {25, 0, 20, 20},
+      {0, 0, 20, 0},
+      {20, 0, 20, 20},
+      {0, 10, 5, 5},
+      {7, 10, 5, 5},
+      {100, 10, 5, 5},
+      {-100, 10, 5, 5},
+      {std::numeric_limits<int32_t>::min(), 0, 20, 0},
       {std::numeric_limits<int32_t>::max(), 0, 20, 20},
   };
   for (const auto& c : cases) {
@@ -540,12 +529,30 @@ TEST_F(NumText, RoundHalfUp) {
   const int64_t max = std::numeric_limits<int64_t>::max();
   const int64_t min = std::numeric_limits<int64_t>::min();
   const std::vector<C> cases = {
-      {2.5, 3},     {2.49, 2},     {2.0, 2},       {2.7, 3},        {0.0, 0},      {-0.0, 0},
-      {0.5, 1},     {0.49999999999999994, 0},       {1e15 + 0.5, 1000000000000001},
-      {-2.5, -2},   {-2.7, -3},    {-2.2, -2},     {-2.51, -3},     {-0.5, 0},     {-0.4, 0},
-      {4503599627370497.0, 4503599627370497},      {9.2e18, 9200000000000000000},
-      {nan, 0},     {inf, max},    {-inf, min},    {1e300, max},    {-1e300, min},
-      {9223372036854775808.0, max}, {-9223372036854775808.0, min},
+      {2.5, 3},
+      {2.49, 2},
+      {2.0, 2},
+      {2.7, 3},
+      {0.0, 0},
+      {-0.0, 0},
+      {0.5, 1},
+      {0.49999999999999994, 0},
+      {1e15 + 0.5, 1000000000000001},
+      {-2.5, -2},
+      {-2.7, -3},
+      {-2.2, -2},
+      {-2.51, -3},
+      {-0.5, 0},
+      {-0.4, 0},
+      {4503599627370497.0, 4503599627370497},
+      {9.2e18, 9200000000000000000},
+      {nan, 0},
+      {inf, max},
+      {-inf, min},
+      {1e300, max},
+      {-1e300, min},
+      {9223372036854775808.0, max},
+      {-9223372036854775808.0, min},
   };
   for (const auto& c : cases) EXPECT_EQ(RoundHalfUp(c.in), c.out) << c.in;
 }
@@ -556,9 +563,20 @@ TEST_F(NumText, DecimalExponent) {
     int32_t out;
   };
   const std::vector<C> cases = {
-      {5, 1},     {10, 1},     {100, 2},     {150, 3},      {1, 0},       {0.5, -1},
-      {0.1, -1},  {0.05, -2},  {0, -100},    {-150, 3},     {-0.05, -2},  {1e200, 100},
-      {1e-200, -100}, {std::numeric_limits<double>::infinity(), 100},
+      {5, 1},
+      {10, 1},
+      {100, 2},
+      {150, 3},
+      {1, 0},
+      {0.5, -1},
+      {0.1, -1},
+      {0.05, -2},
+      {0, -100},
+      {-150, 3},
+      {-0.05, -2},
+      {1e200, 100},
+      {1e-200, -100},
+      {std::numeric_limits<double>::infinity(), 100},
       {std::numeric_limits<double>::quiet_NaN(), -100},
   };
   for (const auto& c : cases) EXPECT_EQ(DecimalExponent(c.in), c.out) << c.in;

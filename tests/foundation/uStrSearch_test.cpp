@@ -16,22 +16,16 @@ TEST(StrSearch, FindSubStrIn) {
     int32_t from, to, result;
   };
   const std::vector<C> cases = {
-      {"abcabc", "bc", 1, 6, 2},
-      {"abcabc", "bc", 2, 6, 2},
-      {"abcabc", "bc", 3, 6, 5},
-      {"abcabc", "bc", 1, 3, 2},
-      {"abcabc", "bc", 1, 2, 0},   // would end one character behind To
-      {"abcabc", "bc", 3, 5, 0},   // the second occurrence ends behind To
-      {"abcabc", "bc", 3, 100, 5}, // To is cut to the length
-      {"abcabc", "bc", 7, 10, 0},  // From behind the end
-      {"abcabc", "bc", 0, 6, 2},   // From < 1 counts as 1
-      {"abcabc", "c", 1, 6, 3},    // one-character pattern
-      {"abcabc", "c", 4, 5, 0},
-      {"abcabc", "c", 6, 6, 6},
-      {"abcabc", "abcabc", 1, 6, 1},
-      {"abcabc", "abcabcd", 1, 6, 0},
-      {"abcabc", "", 1, 6, 0},
-      {"", "a", 1, 1, 0},
+      {"abcabc", "bc", 1, 6, 2},      {"abcabc", "bc", 2, 6, 2}, {"abcabc", "bc", 3, 6, 5},
+      {"abcabc", "bc", 1, 3, 2},      {"abcabc", "bc", 1, 2, 0},  // would end one character behind
+                                                                  // To
+      {"abcabc", "bc", 3, 5, 0},    // the second occurrence ends behind To
+      {"abcabc", "bc", 3, 100, 5},  // To is cut to the length
+      {"abcabc", "bc", 7, 10, 0},   // From behind the end
+      {"abcabc", "bc", 0, 6, 2},    // From < 1 counts as 1
+      {"abcabc", "c", 1, 6, 3},     // one-character pattern
+      {"abcabc", "c", 4, 5, 0},       {"abcabc", "c", 6, 6, 6},  {"abcabc", "abcabc", 1, 6, 1},
+      {"abcabc", "abcabcd", 1, 6, 0}, {"abcabc", "", 1, 6, 0},   {"", "a", 1, 1, 0},
       {"aaab", "aab", 1, 4, 2},    // partial match then retry
       {"abcABC", "ABC", 1, 6, 4},  // case-sensitive
       {"abcabc", "bc", 4, 3, 0},   // To < From
@@ -92,12 +86,13 @@ TEST(StrSearch, SkipBlanks) {
     int32_t from, to, result;
   };
   const std::vector<C> in = {
-      {"   ", 1, 3, 4},      {"   ", 1, 100, 4},   {"  a", 1, 3, 3},    {"\t a", 1, 3, 3},
-      {"a  ", 1, 3, 1},      {"a  b", 2, 3, 4},    {"a  b", 2, 4, 4},   {"abc", 3, 2, 3},
-      {"abc", 5, 10, 5},     {"", 1, 0, 1},        {"", 1, 5, 1},       {"x\n", 2, 2, 2},
+      {"   ", 1, 3, 4},  {"   ", 1, 100, 4}, {"  a", 1, 3, 3},  {"\t a", 1, 3, 3},
+      {"a  ", 1, 3, 1},  {"a  b", 2, 3, 4},  {"a  b", 2, 4, 4}, {"abc", 3, 2, 3},
+      {"abc", 5, 10, 5}, {"", 1, 0, 1},      {"", 1, 5, 1},     {"x\n", 2, 2, 2},
   };
   for (const auto& c : in)
-    EXPECT_EQ(SkipBlanksIn(c.text, c.from, c.to), c.result) << '"' << c.text << "\" " << c.from << ".." << c.to;
+    EXPECT_EQ(SkipBlanksIn(c.text, c.from, c.to), c.result)
+        << '"' << c.text << "\" " << c.from << ".." << c.to;
   EXPECT_EQ(SkipBlanks("   ", 1), 4);
   EXPECT_EQ(SkipBlanks("  x y", 1), 3);
   EXPECT_EQ(SkipBlanks("  x y", 4), 5);
@@ -111,12 +106,12 @@ TEST(StrSearch, SkipBlanksBack) {
     int32_t from, to, result;
   };
   const std::vector<C> in = {
-      {"   ", 1, 3, 0},   {"a  ", 1, 3, 1},  {"a \t", 1, 3, 1},  {"ab ", 2, 3, 2},
-      {"a  ", 2, 3, 1},  {"abc", 1, 3, 3},  {"abc", 3, 2, 2},   {"abc", 1, 100, 3},
-      {"", 1, 0, 0},     {"", 1, 5, 0},
+      {"   ", 1, 3, 0}, {"a  ", 1, 3, 1}, {"a \t", 1, 3, 1},  {"ab ", 2, 3, 2}, {"a  ", 2, 3, 1},
+      {"abc", 1, 3, 3}, {"abc", 3, 2, 2}, {"abc", 1, 100, 3}, {"", 1, 0, 0},    {"", 1, 5, 0},
   };
   for (const auto& c : in)
-    EXPECT_EQ(SkipBlanksBackIn(c.text, c.from, c.to), c.result) << '"' << c.text << "\" " << c.from << ".." << c.to;
+    EXPECT_EQ(SkipBlanksBackIn(c.text, c.from, c.to), c.result)
+        << '"' << c.text << "\" " << c.from << ".." << c.to;
   EXPECT_EQ(SkipBlanksBack("   ", 1), 0);
   EXPECT_EQ(SkipBlanksBack("", 1), 0);
   EXPECT_EQ(SkipBlanksBack("key value  ", 1), 9);
@@ -130,7 +125,7 @@ TEST(StrSearch, MatchAt) {
   EXPECT_TRUE(MatchAt("QXSHEET", "T", 7));
   EXPECT_FALSE(MatchAt("QXSHEET", "SHEETS", 3));  // longer than the rest
   EXPECT_FALSE(MatchAt("QXSHEET", "sheet", 3));
-  EXPECT_FALSE(MatchAt("QXSHEET", "QX", 8));      // behind the end
+  EXPECT_FALSE(MatchAt("QXSHEET", "QX", 8));  // behind the end
   EXPECT_FALSE(MatchAt("QXSHEET", "QX", 0));
   EXPECT_FALSE(MatchAt("", "", 1));
   EXPECT_TRUE(MatchAt("abc", "", 2));
@@ -158,8 +153,8 @@ TEST(StrSearch, MatchAtNoCase) {
   EXPECT_FALSE(MatchAtNoCase("SI", "sin", 1));
   EXPECT_FALSE(MatchAtNoCase("SIN", "sin", 4));
   EXPECT_FALSE(MatchAtNoCase("SIN", "sin", 0));
-  EXPECT_TRUE(MatchAtNoCase("A1_[", "a1_[", 1));  // non-letters compare as they are
-  EXPECT_FALSE(MatchAtNoCase("\xC4", "\xE4", 1)); // only A..Z are lowered
+  EXPECT_TRUE(MatchAtNoCase("A1_[", "a1_[", 1));   // non-letters compare as they are
+  EXPECT_FALSE(MatchAtNoCase("\xC4", "\xE4", 1));  // only A..Z are lowered
 }
 
 TEST(StrSearch, Copying) {

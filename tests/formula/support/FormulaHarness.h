@@ -2,7 +2,11 @@
 // fakes for the sheet tabs and the clock.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <cmath>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -143,5 +147,28 @@ class TFormulaHarness {
   std::unique_ptr<TFakeClock> clock_;
   std::unique_ptr<TInterpreter> ip_;
 };
+
+// A formula and its expected value; a NaN expectation means "must be NaN".
+struct EvalCase {
+  const char* source;
+  double expected;
+};
+
+// Every case runs on the compiled fast path and on the token-by-token path;
+// both must agree with the expected value.
+inline void CheckCases(const EvalCase* cases, size_t n, TFormulaHarness& h) {
+  for (size_t i = 0; i < n; ++i) {
+    const EvalCase& c = cases[i];
+    const double fast = h.Eval(c.source);
+    const double checked = h.EvalChecked(c.source);
+    if (std::isnan(c.expected)) {
+      EXPECT_TRUE(std::isnan(fast)) << c.source << " gave " << fast;
+      EXPECT_TRUE(std::isnan(checked)) << c.source << " (checked) gave " << checked;
+    } else {
+      EXPECT_DOUBLE_EQ(fast, c.expected) << c.source << " " << h.LastError;
+      EXPECT_DOUBLE_EQ(checked, c.expected) << c.source << " (checked)";
+    }
+  }
+}
 
 }  // namespace qx::test
