@@ -28,12 +28,13 @@ void TComThread::Start() {
 }
 
 void TComThread::Stop() {
+  stopping_.store(true);
   stop_.Wake();
   if (thread_.joinable()) thread_.join();
 }
 
 void TComThread::Send(std::string_view frame) {
-  if (stop_.IsWoken() || Lost.load()) return;
+  if (stopping_.load() || Lost.load()) return;
   std::lock_guard lock(sendLock_);
   if (Serial.Write(frame, kWriteTimeoutMs) == TSerialStatus::Gone) Lost.store(true);
 }
@@ -61,7 +62,7 @@ void TComThread::Execute() {
   TFrameCollector collector(TCollectMode::Stream);
   char buf[512];
   int failures = 0;
-  for (bool running = true; running;) {
+  for (bool running = true; running && !stopping_.load(std::memory_order_relaxed);) {
     size_t got = 0;
     const TSerialStatus st = Serial.Read(buf, sizeof buf, got, kReadWaitMs, &stop_);
     switch (NextAction(st, failures)) {

@@ -49,6 +49,9 @@ class TComThread {
   void Execute();
 
   TComPort& port_;
+  // Checked after every read: a line that never runs dry never lets the wait
+  // see stop_.
+  std::atomic<bool> stopping_{false};
   TWakeEvent stop_;
   std::mutex sendLock_;  // device lock of the sender side
   std::thread thread_;

@@ -391,8 +391,10 @@ bool TTcpListener::Listen(std::string_view host, std::string_view port, std::str
     const linger l{1, 0};  // accepted sockets inherit it
     setsockopt(fd.Get(), SOL_SOCKET, SO_LINGER, &l, sizeof l);
   }
+  // The system's longest accept queue: many clients connecting at once must
+  // not wait for resent connection requests.
   if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&a.Addr), a.Len) != 0 ||
-      listen(fd.Get(), 16) != 0) {
+      listen(fd.Get(), SOMAXCONN) != 0) {
     error = "cannot listen on " + a.ToString() + ": " + ErrnoText(errno);
     return false;
   }

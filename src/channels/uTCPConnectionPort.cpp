@@ -45,7 +45,13 @@ void TTCPConnection::TTCPThread::Start() {
 }
 
 void TTCPConnection::TTCPThread::Stop() {
+  stopping_.store(true);
   stop_.Wake();
+  {
+    // Ends a receive or send in progress at once.
+    std::lock_guard lock(socketLock_);
+    socket_.Shutdown();
+  }
   if (thread_.joinable()) thread_.join();
 }
 
@@ -55,7 +61,7 @@ void TTCPConnection::TTCPThread::Close() {
 }
 
 void TTCPConnection::TTCPThread::Send(std::string_view frame) {
-  if (stop_.IsWoken() || ReconnectPending.load()) return;
+  if (stopping_.load() || ReconnectPending.load()) return;
   std::lock_guard lock(socketLock_);
   if (!socket_.IsOpen()) return;
   // Without a time-out one stalled peer would hold the transmit thread (and
@@ -67,7 +73,7 @@ void TTCPConnection::TTCPThread::Send(std::string_view frame) {
 void TTCPConnection::TTCPThread::Execute() {
   TFrameCollector collector(TCollectMode::Stream);
   std::vector<char> buf(kReadSize);
-  for (;;) {
+  while (!stopping_.load(std::memory_order_relaxed)) {
     if (ReconnectPending.load()) {
       if (!DoReconnect()) {
         if (stop_.WaitFor(kRetryPauseMs)) break;

@@ -44,6 +44,8 @@ class TTCPConnection : public TQXPort {
 
     std::string errorText_;
     TTCPConnection& port_;
+    // Checked after every read: a flooding peer never lets the wait see stop_.
+    std::atomic<bool> stopping_{false};
     TWakeEvent stop_;
     std::mutex socketLock_;  // the device lock: guards replacing Socket
     TTcpSocket socket_;      // replaced only by this thread (or before it runs)

@@ -1,6 +1,7 @@
 #include "channels/uTCPServerPort.h"
 
 #include <span>
+#include <system_error>
 #include <vector>
 
 namespace qx {
@@ -29,6 +30,7 @@ void TTCPScanner::Start() {
 }
 
 void TTCPScanner::Stop() {
+  port_.stopping_.store(true);
   port_.stop_.Wake();
   if (thread_.joinable()) thread_.join();
   port_.EndAllClients();
@@ -36,7 +38,7 @@ void TTCPScanner::Stop() {
 }
 
 void TTCPScanner::Execute() {
-  for (;;) {
+  while (!port_.stopping_.load(std::memory_order_relaxed)) {
     TTcpSocket client;
     const TIoStatus st = Socket.Accept(client, kAcceptWaitMs, &port_.stop_);
     if (st == TIoStatus::Woken) break;
@@ -51,7 +53,7 @@ void TTCPScanner::Execute() {
 
 TTCPServer::TTCPThread::TTCPThread(TTCPServer& port, TTcpSocket socket)
     : port_(port), socket_(std::move(socket)) {
-  thread_ = std::thread([this] { Execute(); });
+  thread_ = port_.StartThread([this] { Execute(); });
 }
 
 TTCPServer::TTCPThread::~TTCPThread() {
@@ -78,13 +80,11 @@ void TTCPServer::TTCPThread::Execute() {
   // Frames may span reads on a stream.
   TFrameCollector collector(TCollectMode::Stream);
   std::vector<char> buf(kReadSize);
-  for (;;) {
+  while (!ending_.load(std::memory_order_relaxed) &&
+         !port_.stopping_.load(std::memory_order_relaxed)) {
     size_t got = 0;
     const TIoStatus st = socket_.Receive(buf.data(), buf.size(), got, kReceiveWaitMs, &port_.stop_);
-    if (st == TIoStatus::Timeout) {
-      if (ending_.load()) break;
-      continue;
-    }
+    if (st == TIoStatus::Timeout) continue;
     if (st != TIoStatus::Ok) break;  // closed, failed or asked to end
     port_.DeliverBytes(collector,
                        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(buf.data()), got));
@@ -107,6 +107,7 @@ TTCPServer::~TTCPServer() {
 void TTCPServer::Connect() {
   if (Connected.load()) return;
   stop_.Clear();
+  stopping_.store(false);
   Scanner = std::make_unique<TTCPScanner>(*this);
   std::string err;
   if (Scanner->Connect(err)) {
@@ -147,7 +148,14 @@ int32_t TTCPServer::ClientCount() const {
 }
 
 void TTCPServer::AddClient(TTcpSocket socket) {
-  auto client = std::make_unique<TTCPThread>(*this, std::move(socket));
+  std::unique_ptr<TTCPThread> client;
+  try {
+    client = std::make_unique<TTCPThread>(*this, std::move(socket));
+  } catch (const std::system_error&) {
+    // Out of threads (a flood of connections): the socket went with the
+    // half-built client, which closes this connection; the port goes on.
+    return;
+  }
   std::lock_guard lock(clientsLock_);
   Clients.push_back(std::move(client));
 }

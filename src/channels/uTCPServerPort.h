@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -49,8 +50,9 @@ class TTCPServer : public TQXPort {
   // the scanner joins and frees it once it has ended.
   class TTCPThread {
    public:
-    TTCPThread(TTCPServer& port, TTcpSocket socket);  // starts at once
-    ~TTCPThread();                                    // End and join
+    // Starts at once; throws std::system_error when the thread cannot start.
+    TTCPThread(TTCPServer& port, TTcpSocket socket);
+    ~TTCPThread();  // End and join
     TTCPThread(const TTCPThread&) = delete;
     TTCPThread& operator=(const TTCPThread&) = delete;
 
@@ -92,6 +94,14 @@ class TTCPServer : public TQXPort {
   // How long one client may keep the transmit thread waiting.
   static constexpr int kSendTimeoutMs = 1000;
 
+  // Starts a client's receive thread. A test may replace it (before the
+  // port opens) to make the start fail as it does when the system runs out
+  // of threads.
+  using TThreadStarter = std::function<std::thread(std::function<void()>)>;
+  TThreadStarter StartThread = [](std::function<void()> body) {
+    return std::thread(std::move(body));
+  };
+
   std::unique_ptr<TTCPScanner> Scanner;
   std::string ListenIp = "0.0.0.0";
   std::string ListenPort = "8008";
@@ -99,12 +109,16 @@ class TTCPServer : public TQXPort {
 
  private:
   friend class TTCPScanner;
-  // Scanner thread: adds a client; frees clients that have ended.
+  // Scanner thread: adds a client (or closes it when its thread cannot
+  // start); frees clients that have ended.
   void AddClient(TTcpSocket socket);
   void ReapClients();
   void EndAllClients();  // ends, joins and frees every client
 
   TWakeEvent stop_;  // ends the scanner and every client wait
+  // Checked after every accept and read: a flood of connections or data
+  // never lets a wait see stop_.
+  std::atomic<bool> stopping_{false};
   mutable std::mutex clientsLock_;
   std::list<std::unique_ptr<TTCPThread>> Clients;  // under clientsLock_
   std::atomic<uint16_t> boundPort_{0};

@@ -23,19 +23,20 @@ void TUDPThread::Start() {
 }
 
 void TUDPThread::Stop() {
+  stopping_.store(true);
   stop_.Wake();
   if (thread_.joinable()) thread_.join();
 }
 
 void TUDPThread::Send(std::string_view frame) {
-  if (stop_.IsWoken()) return;
+  if (stopping_.load()) return;
   std::lock_guard lock(sendLock_);
   (void)Socket.Send(frame);
 }
 
 void TUDPThread::Execute() {
   std::vector<char> buf(kMaxDatagram);
-  for (;;) {
+  while (!stopping_.load(std::memory_order_relaxed)) {
     size_t got = 0;
     const TIoStatus st = Socket.Receive(buf.data(), buf.size(), got, kReceiveWaitMs, &stop_);
     if (st == TIoStatus::Woken) break;

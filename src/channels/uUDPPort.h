@@ -34,6 +34,8 @@ class TUDPThread {
   void Execute();
 
   TUDPPort& port_;
+  // Checked after every read: a flooding peer never lets the wait see stop_.
+  std::atomic<bool> stopping_{false};
   TWakeEvent stop_;
   std::mutex sendLock_;
   std::thread thread_;

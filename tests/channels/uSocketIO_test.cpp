@@ -175,6 +175,25 @@ TEST(TcpSocket, AcceptIsWoken) {
   EXPECT_EQ(l.Accept(s, 600000, &wake), TIoStatus::Woken);
 }
 
+TEST(TcpListener, QueuesManyConnectionsBeforeAnyAccept) {
+  std::string err;
+  TTcpListener l;
+  ASSERT_TRUE(l.Listen("127.0.0.1", "0", err)) << err;
+  // Many devices connecting at once (a plant powering up) must not wait for
+  // resent connection requests. 100 stays below the smallest usual system
+  // maximum (128).
+  std::vector<TTcpSocket> clients(100);
+  for (size_t i = 0; i < clients.size(); ++i) {
+    ASSERT_EQ(clients[i].Connect("", "", "127.0.0.1", PortText(l.LocalPort()), 5000, nullptr, err),
+              TIoStatus::Ok)
+        << i << ": " << err;
+  }
+  for (size_t i = 0; i < clients.size(); ++i) {
+    TTcpSocket s;
+    ASSERT_EQ(l.Accept(s, 10000, nullptr), TIoStatus::Ok) << i;
+  }
+}
+
 TEST(LocalAddresses, IncludeLoopback) {
   const auto list = ListLocalAddresses();
   EXPECT_NE(std::find(list.begin(), list.end(), "127.0.0.1"), list.end());

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "channels/support/PortHarness.h"
 
@@ -109,6 +112,38 @@ TEST_F(TCPServerTest, ClientThatStopsReadingIsDroppedAndOthersGoOn) {
   stop = true;
   drain.join();
   EXPECT_NE(tail.find("#10F1;"), std::string::npos);
+}
+
+TEST_F(TCPServerTest, ClientThreadThatCannotStartClosesOnlyItsConnection) {
+  // The first starts fail as they do when the system runs out of threads.
+  std::atomic<int> starts{0};
+  port.StartThread = [&](std::function<void()> body) {
+    if (starts.fetch_add(1) < 3)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return std::thread(std::move(body));
+  };
+  Open();
+  std::vector<TTcpSocket> refused;
+  for (int i = 0; i < 3; ++i) refused.push_back(Client());
+  for (auto& s : refused) {
+    char c;
+    size_t got = 0;
+    const TIoStatus st = s.Receive(&c, 1, got, 30000, nullptr);
+    EXPECT_TRUE(st == TIoStatus::Closed || st == TIoStatus::Error) << static_cast<int>(st);
+  }
+  EXPECT_EQ(port.ClientCount(), 0);
+  EXPECT_TRUE(port.Connected.load());
+
+  TTcpSocket ok = Client();
+  ASSERT_TRUE(WaitUntil([&] { return port.ClientCount() == 1; }));
+  ASSERT_EQ(ok.SendAll("#2F7;", 10000, nullptr), TIoStatus::Ok);
+  ASSERT_TRUE(WaitUntil([&] { return h.hub.ChannelValue(2) == 7.0; }));
+  EXPECT_TRUE(h.hub.SendFrame(3, "#3F1;"));
+  std::string text;
+  EXPECT_TRUE(ReadUntil(ok, text, "#3F1;"));
+  EXPECT_EQ(starts.load(), 4);
+  h.hub.Disconnect();
+  EXPECT_EQ(port.ClientCount(), 0);
 }
 
 TEST_F(TCPServerTest, SecondServerOnTheSameListenPortDoesNotOpen) {
