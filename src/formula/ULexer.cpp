@@ -137,11 +137,18 @@ bool TLexer::ScanNumber() {
     Tokens->Add<TRealToken>(value);
   } else {
     const int32_t value = TextToInt(text, ok);
-    if (!ok) {  // beyond the 32-bit range
-      Fail(kLexUnclassifiable);
-      return false;
+    if (ok) {
+      Tokens->Add<TIntToken>(value);
+    } else {
+      // Beyond the 32-bit range: a real keeps such constants (masks, unsigned
+      // limits) usable; only a run beyond the double range is refused.
+      const double real = TextToReal(text, ok);
+      if (!ok) {
+        Fail(kLexUnclassifiable);
+        return false;
+      }
+      Tokens->Add<TRealToken>(real);
     }
-    Tokens->Add<TIntToken>(value);
   }
   End = last;
   return true;

@@ -23,7 +23,7 @@ std::string TokenText(const TTokenList& tokens) {
         break;
       case tkReal: {
         char buf[64];
-        std::snprintf(buf, sizeof buf, "r%g", static_cast<const TRealToken*>(t)->Value);
+        std::snprintf(buf, sizeof buf, "r%.15g", static_cast<const TRealToken*>(t)->Value);
         out += buf;
         break;
       }
@@ -93,6 +93,7 @@ const std::string kIncomplete(kLexIncompleteChannel);
 const std::string kTooHigh(kLexChannelTooHigh);
 const std::string kOpen(kLexOpenString);
 const std::string kUnclass(kLexUnclassifiable);
+const std::string kHugeRun = "1+" + std::string(400, '9');  // beyond the double range
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LexerTable,
@@ -117,7 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Literals the conversions refuse make the formula invalid.
         LexCase{"1.2.3", false, "", "", kUnclass.c_str(), 1},
         LexCase{"2147483647", true, "i2147483647", "", ""},
-        LexCase{"2147483648", false, "", "", kUnclass.c_str(), 1},
+        // Decimal runs beyond 32 bits read as reals; beyond a double they fail.
+        LexCase{"2147483648", true, "r2147483648", "", ""},
+        LexCase{"#1 and 4294967295", true, "#1 oand r4294967295", "1", ""},
+        LexCase{"99999999999999999999", true, "r1e+20", "", ""},
+        LexCase{"1+000000000004294967296", true, "i1 o+ r4294967296", "", ""},
+        LexCase{kHugeRun.c_str(), false, "i1 o+", "", kUnclass.c_str(), 3},
         LexCase{"'it/'s'", true, "sit's", "", ""},
         LexCase{"\"a'", true, "sa", "", ""},  // either quote closes
         LexCase{"'a/b'", true, "sa/b", "", ""}, LexCase{"'abc", false, "", "", kOpen.c_str(), 1},
