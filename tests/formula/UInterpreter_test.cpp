@@ -21,28 +21,21 @@ using test::EvalCase;
 
 TEST(Operators, ArithmeticPrecedenceAndAssociativity) {
   static const EvalCase cases[] = {
-      {"1 + 2 * 3", 7},
-      {"10 - 4 - 3", 3},
-      {"2 ^ 3 ^ 2", 64},
-      {"-2 ^ 2", 4},
-      {"(-2) ^ 2", 4},
-      {"-(2 ^ 2)", -4},
-      {"-(2 + 3)", -5},
-      {"-3 + 5", 2},
-      {"12 / 4 / 3", 1},
-      {"2 * 3 ^ 2", 18},
-      {"7 - 2 * 3", 1},
-      {"1 + 2 == 3", 1},
-      {"1 < 2 == 1", 1},
-      {"1 + 1 and 0", 0},
-      {"6 bitand 3 + 1", 4},
+      {"1 + 2 * 3", 7},    {"10 - 4 - 3", 3},   {"2 ^ 3 ^ 2", 64},
+      {"-2 ^ 2", 4},       {"(-2) ^ 2", 4},     {"-(2 ^ 2)", -4},
+      {"-(2 + 3)", -5},    {"-3 + 5", 2},       {"12 / 4 / 3", 1},
+      {"2 * 3 ^ 2", 18},   {"7 - 2 * 3", 1},    {"1 + 2 == 3", 1},
+      {"1 < 2 == 1", 1},   {"1 + 1 and 0", 0},  {"6 bitand 3 + 1", 4},
       {"1 or 0 and 0", 0},  // equal priority, left to right
-      {"2,5 * 2", 5},
-      {"0x10 + 0b11", 19},
-      {"#1 ) * 100", 0},
-      {"7 / 0", kNaN},
-      {"0 / 0", kNaN},
-      // Literals beyond 32 bits are reals.
+      {"2,5 * 2", 5},      {"0x10 + 0b11", 19}, {"#1 ) * 100", 0},
+      {"7 / 0", kNaN},     {"0 / 0", kNaN},
+  };
+  test::TFormulaHarness h;
+  CheckCases(cases, std::size(cases), h);
+}
+
+TEST(Operators, LiteralsBeyond32BitsAreReals) {
+  static const EvalCase cases[] = {
       {"2147483648 - 1", 2147483647},
       {"1 and 4294967295", 1},
       {"4294967295 bitand 65535", 65535},

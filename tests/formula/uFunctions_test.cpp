@@ -127,13 +127,26 @@ TEST(Functions, RoundHalfUpAlsoForNegatives) {
 
 TEST(Functions, BitsAndIntegerViews) {
   static const EvalCase cases[] = {
-      {"bitnot(5; 8)", 250},     {"bitnot(0; 0)", 1},          {"bitnot(0; 40)", 4294967295.0},
-      {"bitnot(0; 0.9)", 1},     {"bitnot(0/0; 8)", kNaN},     {"bitnot(2 ^ 64; 8)", kNaN},
-      {"int8(127.9)", 127},      {"int8(128)", -128},          {"int8(200)", -56},
-      {"int16(32768)", -32768},  {"uint16(70000)", 4464},      {"int32(2147483648)", -2147483648.0},
-      {"int32(4294967295)", -1}, {"uint32(4294967296)", 0},    {"uint8(-1)", 255},
-      {"uint16(-1)", 65535},     {"uint32(-1)", 4294967295.0}, {"int32(-1.9)", -1},
-      {"int8(0/0)", kNaN},       {"uint32(2 ^ 70)", kNaN},
+      {"bitnot(5; 8)", 250},
+      {"bitnot(0; 0)", 1},
+      {"bitnot(0; 40)", 4294967295.0},
+      {"bitnot(0; 0.9)", 1},
+      {"bitnot(0/0; 8)", kNaN},
+      {"bitnot(2 ^ 64; 8)", kNaN},
+      {"int8(127.9)", 127},
+      {"int8(128)", -128},
+      {"int8(200)", -56},
+      {"int16(32768)", -32768},
+      {"uint16(70000)", 4464},
+      {"int32(2147483648)", -2147483648.0},  // literals beyond 32 bits are reals
+      {"int32(4294967295)", -1},
+      {"uint32(4294967296)", 0},
+      {"uint8(-1)", 255},
+      {"uint16(-1)", 65535},
+      {"uint32(-1)", 4294967295.0},
+      {"int32(-1.9)", -1},
+      {"int8(0/0)", kNaN},
+      {"uint32(2 ^ 70)", kNaN},
   };
   test::TFormulaHarness h;
   CheckCases(cases, std::size(cases), h);
