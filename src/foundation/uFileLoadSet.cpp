@@ -273,7 +273,7 @@ std::string TFLEReal::ValueToText(TFLObject& obj) const {
 
 bool TFLEReal::TextToValue(TFLObject& obj, std::string_view valueText) const {
   bool ok = false;
-  const double v = TextToFloat(valueText, ok);
+  const double v = FileTextToFloat(valueText, ok);
   if (ok) Set(obj, v);
   return ok;
 }

@@ -241,6 +241,17 @@ double TextToReal(std::string_view text, bool& ok) {
   return TextToFloat(text, ok);
 }
 
+double FileTextToFloat(std::string_view text, bool& ok) {
+  std::string_view t = text;
+  while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
+  while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
+  ok = true;
+  if (t == "Nan") return std::numeric_limits<double>::quiet_NaN();
+  if (t == "+Inf") return std::numeric_limits<double>::infinity();
+  if (t == "-Inf") return -std::numeric_limits<double>::infinity();
+  return TextToFloat(text, ok);
+}
+
 bool TextToBool(std::string_view text, bool& ok) {
   if (text.substr(0, 5) == "false") {
     ok = true;

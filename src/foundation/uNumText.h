@@ -60,6 +60,10 @@ int32_t TryTextToInt(std::string_view text, bool& ok);
 double TextToFloat(std::string_view text, bool& ok);
 // Identical behaviour to TextToFloat (used by the hub and LUT reader).
 double TextToReal(std::string_view text, bool& ok);
+// The reader of FloatToFileText: TextToFloat, and also exactly the "Nan",
+// "+Inf" and "-Inf" it writes for values that are not finite (which typed
+// numbers never are).
+double FileTextToFloat(std::string_view text, bool& ok);
 
 // "false..." -> false, else "true..." -> true (case-sensitive, prefix test,
 // "false" tested first); otherwise ok=false, false.

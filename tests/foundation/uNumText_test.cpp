@@ -357,13 +357,26 @@ TEST_F(NumText, NonFiniteTexts) {
   EXPECT_EQ(FloatToDisplayText(nan), "Nan");
   EXPECT_EQ(FloatToFileText(-inf), "-Inf");
   EXPECT_EQ(FloatToFixedText(nan, 2), "Nan");
-  // The texts are not read back as numbers.
+  // The texts are not read back as typed numbers...
   bool ok = true;
   EXPECT_EQ(TextToFloat(FloatToText(nan), ok), 0.0);
   EXPECT_FALSE(ok);
   ok = true;
   EXPECT_EQ(TextToFloat(FloatToText(inf), ok), 0.0);
   EXPECT_FALSE(ok);
+  // ...but the file reader takes back what the file writer wrote.
+  for (double d : {nan, inf, -inf, 0.5, -1.5e-5}) {
+    ok = false;
+    const double back = FileTextToFloat(FloatToFileText(d), ok);
+    EXPECT_TRUE(ok) << FloatToFileText(d);
+    EXPECT_EQ(FloatToFileText(back), FloatToFileText(d));
+  }
+  for (const char* text : {"nan", "NaN", "NAN", "Inf", "inf", "+inf", "-INF", "Infinity", "+Nan",
+                           "Nan1", "+ Inf", ""}) {
+    ok = true;
+    EXPECT_EQ(FileTextToFloat(text, ok), 0.0) << text;
+    EXPECT_FALSE(ok) << text;
+  }
 }
 
 TEST_F(NumText, FloatToFixedText) {
