@@ -368,11 +368,22 @@ TEST(TCompareTimer, DestructionOfAnIdleTimerJoinsItsThread) {
   EXPECT_EQ(t, nullptr);
 }
 
-TEST(TCompareTimer, TerminateIsIdempotent) {
-  TCompareTimer t;
+TEST(TCompareTimer, TerminateIsIdempotentAndFinal) {
+  TVirtualTickcount64 counter;
+  std::atomic<int> calls{0};
+  TCompareTimer t(&counter);
+  t.SetInterval(1);
+  t.SetOnTimer([&](uint64_t) { calls.fetch_add(1); });
+  t.SetEnabled(true);
+  ASSERT_TRUE(WaitFor([&] { return calls.load() > 0; }));
   t.Terminate();
-  t.Terminate();
-  t.SetEnabled(true);  // harmless after the end
+  EXPECT_FALSE(t.Running());
+  const int n = calls.load();
+  t.Terminate();       // returns at once: nothing left to join
+  t.SetEnabled(true);  // no thread comes back after the end
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(calls.load(), n);
+  EXPECT_FALSE(t.Running());
 }
 
 }  // namespace
