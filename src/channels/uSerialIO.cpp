@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+#include "channels/uSerialRate.h"
+
 namespace qx {
 
 namespace {
@@ -34,6 +36,12 @@ bool BaudConstant(int baud, speed_t& out) {
       return true;
     }
   return false;
+}
+
+// Within 5 %, what two serial ends tolerate between them.
+bool RateClose(uint32_t got, uint32_t want) {
+  const uint64_t diff = got > want ? got - want : want - got;
+  return diff * 100 <= static_cast<uint64_t>(want) * 5;
 }
 
 }  // namespace
@@ -65,9 +73,10 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
   };
 
   // Check the settings first, so a refused setting never touches the line.
+  if (s.BaudRate <= 0) return refuse(EINVAL, "unsupported baud rate " + std::to_string(s.BaudRate));
+  // Rates outside the table go to the driver through termios2 after the rest.
   speed_t speed = 0;
-  if (!BaudConstant(s.BaudRate, speed))
-    return refuse(EINVAL, "unsupported baud rate " + std::to_string(s.BaudRate));
+  const bool tableRate = BaudConstant(s.BaudRate, speed);
   tcflag_t size = 0;
   switch (s.DataBits) {
     case 5:
@@ -144,9 +153,21 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
   // read can only mean hang-up (VMIN 0 would answer 0 as well).
   t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
-  if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0)
+  if (tableRate && (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0))
     return refuse(errno, ErrnoText(errno));
   if (tcsetattr(fd.Get(), TCSANOW, &t) != 0) return refuse(errno, ErrnoText(errno));
+  if (!tableRate) {
+    const std::string rate = "baud rate " + std::to_string(s.BaudRate);
+    const uint32_t want = static_cast<uint32_t>(s.BaudRate);
+    if (const int err = SetLineRate(fd.Get(), want))
+      return refuse(err, "the device refuses " + rate + ": " + ErrnoText(err));
+    // A driver may fall back to a rate of its own instead of failing; beyond
+    // the usual line tolerance nothing readable would arrive.
+    uint32_t in = 0, out = 0;
+    if (GetLineRate(fd.Get(), in, out) == 0 && !RateClose(out, want))
+      return refuse(
+          EINVAL, "the device cannot run at " + rate + " (it offers " + std::to_string(out) + ")");
+  }
   tcflush(fd.Get(), TCIOFLUSH);
   fd_ = std::move(fd);
   return true;
@@ -208,6 +229,11 @@ TSerialStatus TSerialDevice::Write(std::string_view data, int timeoutMs) {
       return Fail(ENXIO, TSerialStatus::Gone);
   }
   return TSerialStatus::Ok;
+}
+
+uint32_t TSerialDevice::LineRate() const {
+  uint32_t in = 0, out = 0;
+  return fd_.Valid() && GetLineRate(fd_.Get(), in, out) == 0 ? out : 0;
 }
 
 void TSerialDevice::Close() {

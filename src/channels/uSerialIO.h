@@ -24,10 +24,10 @@ enum class TSerialStatus {
 enum class TFlowControl { None, Hardware, Software };
 
 struct TSerialSettings {
-  int BaudRate = 115200;
-  int DataBits = 8;   // 5..8
-  char Parity = 'N';  // N, O, E, M (mark), S (space); either case
-  int StopBits = 0;   // 0 one, 1 one and a half (refused on Linux), 2 two
+  int BaudRate = 115200;  // any positive rate; the driver may refuse it
+  int DataBits = 8;       // 5..8
+  char Parity = 'N';      // N, O, E, M (mark), S (space); either case
+  int StopBits = 0;       // 0 one, 1 one and a half (refused on Linux), 2 two
   TFlowControl Flow = TFlowControl::None;
 };
 
@@ -47,6 +47,8 @@ class TSerialDevice {
   TSerialStatus Write(std::string_view data, int timeoutMs);
   void Close();
   bool IsOpen() const { return fd_.Valid(); }
+  // The rate the driver reports for the open line; 0 when closed.
+  uint32_t LineRate() const;
   // errno of the last failure; reads and writes may run on two threads.
   int LastError() const { return lastError_.load(); }
   // Why Open failed, else the text of LastError.

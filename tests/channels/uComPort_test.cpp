@@ -99,8 +99,14 @@ TEST_F(ComPortTest, RefusedSettingsKeepThePortClosed) {
   EXPECT_NE(port.LastErrorText.find("1.5 stop bits"), std::string::npos) << port.LastErrorText;
   port.StopBits = 2;
   port.Parity = 'M';
+  port.BaudRate = 0;
+  h.hub.Connect();
+  EXPECT_FALSE(h.hub.Connected.load());
+  EXPECT_NE(port.LastErrorText.find("baud rate 0"), std::string::npos) << port.LastErrorText;
+  port.BaudRate = 250000;  // outside the termios table
   h.hub.Connect();
   EXPECT_TRUE(h.hub.Connected.load()) << port.LastErrorText;
+  EXPECT_EQ(port.Thread->Serial.LineRate(), 250000u);
 }
 
 TEST(ComPort, ReadRuleNeverSpinsAndReportsPersistentErrors) {

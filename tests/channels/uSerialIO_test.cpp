@@ -68,7 +68,8 @@ TEST_F(SerialIO, SettingsAreCheckedBeforeOpening) {
       {{115200, 8, 'N', 3}, false, "stop bits"},
       {{115200, 9, 'N', 0}, false, "data bits"},
       {{115200, 8, 'X', 0}, false, "parity"},
-      {{12345, 8, 'N', 0}, false, "baud rate"},
+      {{0, 8, 'N', 0}, false, "baud rate"},
+      {{-9600, 8, 'N', 0}, false, "baud rate"},
   };
   for (const auto& c : cases) {
     TSerialDevice d;
@@ -81,6 +82,26 @@ TEST_F(SerialIO, SettingsAreCheckedBeforeOpening) {
   TSerialDevice d;
   EXPECT_FALSE(d.Open(pty.A() + "-missing", {}));
   EXPECT_FALSE(d.Open("", {}));
+}
+
+TEST_F(SerialIO, AnyRateIsSetAndReadBack) {
+  // Table rates and the odd ones older projects use, up to the 32-bit limit.
+  for (int rate :
+       {9600, 115200, 4000000, 14400, 56000, 128000, 250000, 256000, 12345, 1, 2147483647}) {
+    TSerialDevice d;
+    TSerialSettings s;
+    s.BaudRate = rate;
+    ASSERT_TRUE(d.Open(pty.A(), s)) << rate << ": " << d.LastErrorText();
+    EXPECT_EQ(d.LineRate(), static_cast<uint32_t>(rate));
+  }
+  // The other settings hold at such a rate, and bytes flow.
+  TSerialDevice a, b;
+  ASSERT_TRUE(a.Open(pty.A(), {250000, 7, 'E', 2})) << a.LastErrorText();
+  ASSERT_TRUE(b.Open(pty.B(), {})) << b.LastErrorText();
+  EXPECT_EQ(a.LineRate(), 250000u);
+  ASSERT_EQ(a.Write("#1F2;", 5000), TSerialStatus::Ok);
+  EXPECT_EQ(ReadSome(b, 5), "#1F2;");
+  EXPECT_EQ(TSerialDevice().LineRate(), 0u);
 }
 
 TEST_F(SerialIO, TimeoutWakeAndVanishedDevice) {
