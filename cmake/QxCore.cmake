@@ -112,3 +112,19 @@ function(qx_gui_tests subdir)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
   endforeach()
 endfunction()
+
+# qx_app_tests(<subdir>): widget tests of the application, run offscreen;
+# they link the whole GUI and a main that creates the QApplication.
+function(qx_app_tests subdir)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${subdir}/*_test.cpp)
+  foreach(t IN LISTS tests)
+    get_filename_component(stem ${t} NAME_WE)
+    set(exe ${subdir}_${stem})
+    string(REGEX REPLACE "_test$" "" tname ${stem})
+    add_executable(${exe} ${t})
+    target_link_libraries(${exe} PRIVATE qxtest_gui_support)
+    add_test(NAME ${subdir}.${tname} COMMAND ${exe} --gtest_brief=1)
+    set_tests_properties(${subdir}.${tname} PROPERTIES LABELS "gui;plain" TIMEOUT 600
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${exe}-config")
+  endforeach()
+endfunction()

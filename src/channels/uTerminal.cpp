@@ -158,6 +158,14 @@ void TTerminal::AddWriter(int32_t channel, TElementCore* element) {
   }
 }
 
+void TTerminal::RemoveElement(const TElementCore* element) {
+  std::lock_guard lock(ReceiveLock);
+  for (auto& k : kanal_) {
+    std::erase(k.Readers, element);
+    std::erase(k.Writers, element);
+  }
+}
+
 void TTerminal::ClearReaders() {
   for (auto& k : kanal_) k.Readers.clear();
 }

@@ -160,6 +160,9 @@ class TTerminal {
   void AddWriter(int32_t channel, TElementCore* element);
   void ClearReaders();
   void ClearWriters();
+  // Takes a vanishing element out of every reader and writer list, under the
+  // receive lock, so no frame dispatched afterwards reaches it. GUI thread.
+  void RemoveElement(const TElementCore* element);
   void ClearChannels();  // numbers 0 and readers emptied
   void ResetValues();    // numbers 0; texts kept
 

@@ -163,4 +163,13 @@ std::string ShortCopyFrom(std::string_view text, int32_t first) {
   return ShortCopyRange(s, first, Len(s));
 }
 
+std::string Utf8Left(std::string_view text, size_t count) {
+  size_t pos = 0;
+  for (size_t n = 0; n < count && pos < text.size(); ++n) {
+    ++pos;  // lead byte (or a stray byte, taken alone)
+    while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) ++pos;
+  }
+  return std::string(text.substr(0, pos));
+}
+
 }  // namespace qx

@@ -75,4 +75,8 @@ std::string ShortCopyRange(std::string_view text, int32_t first, int32_t last);
 // ShortCopyRange(text, first, length of the short text).
 std::string ShortCopyFrom(std::string_view text, int32_t first);
 
+// The first `count` characters of a UTF-8 text, never splitting a character
+// (a byte that starts no character counts as one).
+std::string Utf8Left(std::string_view text, size_t count);
+
 }  // namespace qx

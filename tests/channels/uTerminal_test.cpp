@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "channels/support/HubFakes.h"
@@ -229,6 +230,23 @@ TEST_F(ReceiveFrameTest, ConcurrentDispatchIsSerialised) {
   for (auto& th : threads) th.join();
   EXPECT_EQ(rig.formula.order.size(), 2000u);
   for (int t = 0; t < 4; ++t) EXPECT_EQ(elements[static_cast<size_t>(t)]->GetValue(), 499.0);
+}
+
+TEST_F(ReceiveFrameTest, RemovedElementIsNoLongerDispatched) {
+  FakeElement out(20, RoleOutput);
+  rig.hub.AddWriter(20, &out);
+  rig.hub.AddReader(2, elements[0].get());  // a reader of two channels
+  rig.hub.RemoveElement(elements[0].get());
+  rig.hub.RemoveElement(&out);
+  EXPECT_TRUE(rig.hub.Kanal(20).Writers.empty());
+  for (int ch : {1, 2}) {
+    rig.hub.ReceiveFrame("#" + std::to_string(ch) + "F5;", nullptr, true);
+    EXPECT_TRUE(std::find(rig.hub.Kanal(ch).Readers.begin(), rig.hub.Kanal(ch).Readers.end(),
+                          elements[0].get()) == rig.hub.Kanal(ch).Readers.end());
+  }
+  EXPECT_NE(elements[0]->GetValue(), 5.0);
+  EXPECT_EQ(elements[1]->GetValue(), 5.0);  // the other reader of channel 2 still runs
+  EXPECT_EQ(rig.hub.Kanal(2).Readers.size(), 1u);
 }
 
 TEST(ElementCoreTest, ValueStoreAndSerials) {

@@ -180,5 +180,23 @@ TEST(StrSearch, Copying) {
   EXPECT_EQ(ShortCopyFrom(long300, 256), "");
 }
 
+TEST(Utf8LeftTest, CutsByCharacterNotByte) {
+  struct Case {
+    const char* text;
+    size_t count;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"abc", 2, "ab"},
+      {"abc", 5, "abc"},
+      {"", 3, ""},
+      {"\xC3\xA4\xC3\xB6\xC3\xBC", 2, "\xC3\xA4\xC3\xB6"},  // three umlauts
+      {"a\xE4\xB8\xAD\xF0\x9F\x98\x80" "b", 3, "a\xE4\xB8\xAD\xF0\x9F\x98\x80"},
+      {"\x80\x80x", 1, "\x80\x80"},  // stray continuation bytes stay together
+      {"ab", 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Utf8Left(c.text, c.count), c.expected) << c.text;
+}
+
 }  // namespace
 }  // namespace qx

@@ -167,4 +167,33 @@ void CopyFont(TQxFont& dest, const TQxFont& src) {
   dest.Color = src.Color;
 }
 
+QFont FontDescToQFont(const TFontDesc& desc) {
+  QFont f;
+  if (!desc.Name.empty()) f.setFamily(QString::fromStdString(desc.Name));
+  if (desc.Size > 0) f.setPointSize(desc.Size);
+  f.setBold(desc.Bold);
+  f.setItalic(desc.Italic);
+  f.setStrikeOut(desc.StrikeOut);
+  f.setUnderline(desc.Underline);
+  return f;
+}
+
+TFontDesc QFontToFontDesc(const QFont& font, TColor color) {
+  TFontDesc d;
+  d.Name = font.family().toStdString();
+  d.Size = font.pointSize() > 0 ? font.pointSize() : d.Size;
+  d.Color = color;
+  d.Bold = font.bold();
+  d.Italic = font.italic();
+  d.StrikeOut = font.strikeOut();
+  d.Underline = font.underline();
+  return d;
+}
+
+TQxFont FontDescToQxFont(const TFontDesc& desc) { return TQxFont{FontDescToQFont(desc), desc.Color}; }
+
+TFontDesc QxFontToFontDesc(const TQxFont& font) { return QFontToFontDesc(font.Font, font.Color); }
+
+void InstallDefaultFont() { SetDefaultFont(QFontToFontDesc(QGuiApplication::font(), 0)); }
+
 }  // namespace qx

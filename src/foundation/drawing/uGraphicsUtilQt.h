@@ -12,6 +12,7 @@
 #include <QString>
 #include <string_view>
 
+#include "foundation/uFileLoadSet.h"
 #include "foundation/uGraphicsUtil.h"
 
 namespace qx {
@@ -48,6 +49,16 @@ int TextWidthOf(const QString& text, const QFont& font);
 int TextWidthOf(std::string_view utf8, const QFont& font);
 // Height in pixels of "Qg" in font; depends only on the font.
 int TextHeightOf(const QFont& font);
+
+// ---- fonts of the entry sets ----
+// The toolkit-free font of the project file as a QFont (and back). The
+// colour travels beside the font (QFont has none).
+QFont FontDescToQFont(const TFontDesc& desc);
+TFontDesc QFontToFontDesc(const QFont& font, TColor color);
+TQxFont FontDescToQxFont(const TFontDesc& desc);
+TFontDesc QxFontToFontDesc(const TQxFont& font);
+// The application's font as the entry sets' default font.
+void InstallDefaultFont();
 
 // dest takes src's face name, size, style (and, for TQxFont, colour).
 void CopyFont(QFont& dest, const QFont& src);

@@ -1,0 +1,275 @@
+#include "editing/uSheet.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "editing/uEditPanel.h"
+#include "editing/uSheetBckgnd.h"
+#include "editing/uSheetTabs.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "instruments/uQXControls.h"
+
+namespace qx {
+
+std::vector<TSheet*> SheetList;
+TSheet* CurrentSheet = nullptr;
+bool FirstSheetPending = false;
+bool EditMode = false;
+TSheetTabs* SheetTabs = nullptr;
+QWidget* TSheet::RunPage = nullptr;
+
+// The scrolled area of a sheet: paints the background colour and picture.
+class TSheetCanvas final : public QWidget {
+ public:
+  TSheetCanvas(QWidget* parent, TSheetBckgnd& background)
+      : QWidget(parent), background_(background) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), ColorToQColor(background_.RunColor));
+    const QImage& bmp = background_.Bitmap;
+    if (!bmp.isNull()) {
+      const int w = std::min(bmp.width(), width());
+      const int h = std::min(bmp.height(), height());
+      p.drawImage(QPoint(0, 0), bmp, QRect(0, 0, w, h));
+    }
+  }
+
+ private:
+  TSheetBckgnd& background_;
+};
+
+namespace {
+// The sheet row of the run page: all of it but the tab strip's 21 pixels.
+QRect SheetRect(const QWidget* runPage) {
+  if (!runPage) return QRect(0, 0, 0, 0);
+  return QRect(0, 0, runPage->width(), std::max(0, runPage->height() - 21));
+}
+}  // namespace
+
+TSheet::TSheet(QWidget* runPage) : QScrollArea(runPage) {
+  setFrameShape(QFrame::NoFrame);
+  setWidgetResizable(false);
+  Background = std::make_unique<TSheetBckgnd>(this);
+  canvas_ = new TSheetCanvas(nullptr, *Background);
+  setWidget(canvas_);
+  EditPanel = new TEditPanel(canvas_, Background.get());
+  setGeometry(SheetRect(runPage));
+  hide();
+  SheetList.push_back(this);
+}
+
+TSheet::~TSheet() {
+  Clear();
+  std::erase(SheetList, this);
+  if (CurrentSheet == this) CurrentSheet = SheetList.empty() ? nullptr : SheetList.front();
+}
+
+QWidget* TSheet::Canvas() const {
+  return canvas_;
+}
+
+void TSheet::UpdateExtent() {
+  QSize extent = viewport()->size();
+  for (const QWidget* w : canvas_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w == EditPanel) continue;
+    extent = extent.expandedTo(QSize(w->x() + w->width(), w->y() + w->height()));
+  }
+  if (canvas_->size() != extent) canvas_->resize(extent);
+  if (EditPanel) EditPanel->setGeometry(canvas_->rect());
+}
+
+void TSheet::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  UpdateExtent();
+}
+
+void TSheet::Clear() {
+  // Destroying a parent also destroys its sub-elements and so shrinks the
+  // list: look again after every destroy.
+  for (;;) {
+    auto it = std::find_if(ElementList.rbegin(), ElementList.rend(),
+                           [](const TQXElement* e) { return !e->IsSubElement; });
+    if (it == ElementList.rend()) break;
+    delete *it;
+  }
+  // Sub-elements whose parent is elsewhere cannot exist; nothing stays.
+  ElementList.clear();
+}
+
+void TSheet::AddElement(TQXElement* element) {
+  ElementList.push_back(element);
+  element->Sheet = this;
+}
+
+void TSheet::RemoveElement(TQXElement* element) {
+  std::erase(ElementList, element);
+  if (element->Sheet == this) element->Sheet = nullptr;
+}
+
+std::string TSheet::GetName() const {
+  const auto it = std::find(SheetList.begin(), SheetList.end(), this);
+  if (!SheetTabs || it == SheetList.end()) return {};
+  return SheetTabs->GetTabCaption(static_cast<int>(it - SheetList.begin())).toStdString();
+}
+
+void TSheet::SetName(const std::string& name) {
+  const auto it = std::find(SheetList.begin(), SheetList.end(), this);
+  if (!SheetTabs || it == SheetList.end()) return;
+  SheetTabs->SetTabCaption(static_cast<int>(it - SheetList.begin()), QString::fromStdString(name));
+}
+
+// ---- program-wide ------------------------------------------------------------
+
+void TSheet::Init(QWidget* runPage) {
+  RunPage = runPage;
+  auto* sheet = new TSheet(runPage);
+  CurrentSheet = sheet;
+  sheet->show();
+  FirstSheetPending = true;
+}
+
+void TSheet::SheetChange() {
+  if (!SheetTabs) return;
+  const int index = SheetTabs->ActiveIndex;
+  if (index < 0 || index >= static_cast<int>(SheetList.size())) return;
+  TEditPanel::ClearSelection();
+  if (CurrentSheet) CurrentSheet->hide();
+  CurrentSheet = SheetList[static_cast<size_t>(index)];
+  CurrentSheet->setGeometry(SheetRect(RunPage));
+  CurrentSheet->show();
+  CurrentSheet->EditPanel->UpdateFrames();
+  SheetTabs->SetBarColor(EditMode ? CurrentSheet->Background->EditColor
+                                  : CurrentSheet->Background->RunColor);
+}
+
+void TSheet::SheetNew() {
+  auto* sheet = new TSheet(RunPage);
+  sheet->hide();
+}
+
+void TSheet::SheetDelete(int index) {
+  if (index < 0 || index >= static_cast<int>(SheetList.size())) return;
+  TSheet* sheet = SheetList[static_cast<size_t>(index)];
+  sheet->Clear();
+  delete sheet;
+}
+
+void TSheet::SheetExchange(int i, int j) {
+  const int n = static_cast<int>(SheetList.size());
+  if (i < 0 || j < 0 || i >= n || j >= n) return;
+  std::swap(SheetList[static_cast<size_t>(i)], SheetList[static_cast<size_t>(j)]);
+}
+
+int TSheet::IndexOfElement(const TQXElement* element) {
+  for (size_t s = 0; s < SheetList.size(); ++s) {
+    const auto& list = SheetList[s]->ElementList;
+    if (std::find(list.begin(), list.end(), element) != list.end()) return static_cast<int>(s);
+  }
+  return -1;
+}
+
+int TSheet::ElementCount() {
+  int n = 0;
+  for (const TSheet* s : SheetList) n += static_cast<int>(s->ElementList.size());
+  return n;
+}
+
+void TSheet::LangUpdate() {
+  TQXElement::ForEach([](TQXElement& e) { e.Retranslate(); });
+}
+
+void TSheet::EnterRunMode() {
+  TEditPanel::SetEditMode(false);
+  if (SheetTabs && CurrentSheet) SheetTabs->SetBarColor(CurrentSheet->Background->RunColor);
+}
+
+void TSheet::EnterEditMode() {
+  TEditPanel::SetEditMode(true);
+  for (TSheet* s : SheetList) s->EditPanel->UpdateFrames();
+  if (CurrentSheet) CurrentSheet->setFocus();
+  if (SheetTabs && CurrentSheet) SheetTabs->SetBarColor(CurrentSheet->Background->EditColor);
+}
+
+TFLSet& TSheet::InitFileSet(TFLSetList& sets) {
+  auto b = sets.Define<TSheet>("QXSHEET", [] { return LoadSheetObject(); });
+  b.String("name", &TSheet::GetName, &TSheet::SetName);
+  b.String(
+      "picFile", [](TSheet& s) { return s.Background->GetPicFile(); },
+      [](TSheet& s, const std::string& v) { s.Background->SetPicFile(v); });
+  b.Enum(
+      "picMode", {"stretch", "fixWidth", "fixHeight", "orig"},
+      [](TSheet& s) { return s.Background->GetPicMode(); },
+      [](TSheet& s, int32_t v) { s.Background->SetPicMode(v); });
+  b.Int(
+      "picWidth", [](TSheet& s) { return s.Background->GetFixedWidth(); },
+      [](TSheet& s, int32_t v) { s.Background->SetFixedWidth(v); });
+  b.Int(
+      "picHeight", [](TSheet& s) { return s.Background->GetFixedHeight(); },
+      [](TSheet& s, int32_t v) { s.Background->SetFixedHeight(v); });
+  b.Color(
+      "bckColor", [](TSheet& s) { return s.Background->GetColor(); },
+      [](TSheet& s, uint32_t v) {
+        s.Background->SetColor(v);
+        s.Background->SetEditColor(v);
+      });
+  return b.Set();
+}
+
+TFLObject* TSheet::LoadSheetObject() {
+  if (FirstSheetPending) {
+    FirstSheetPending = false;
+    return CurrentSheet;
+  }
+  if (!SheetTabs) return nullptr;
+  SheetTabs->NewTab();
+  SheetTabs->SelectTab(SheetTabs->TabCount() - 1);
+  CurrentSheet = SheetList.back();
+  return CurrentSheet;
+}
+
+void TSheet::BindTabs(TSheetTabs& tabs) {
+  SheetTabs = &tabs;
+  tabs.OnChange = [](TSheetTabs*) { SheetChange(); };
+  tabs.OnNewTab = [](TSheetTabs*) { SheetNew(); };
+  tabs.OnTabDelete = [](TSheetTabs*, int index) { SheetDelete(index); };
+  tabs.OnTabExchange = [](TSheetTabs*, int i, int j) { SheetExchange(i, j); };
+}
+
+void TSheet::ResetAll() {
+  while (SheetList.size() > 1) SheetDelete(static_cast<int>(SheetList.size()) - 1);
+  if (SheetList.empty()) return;
+  TSheet* first = SheetList.front();
+  first->Clear();
+  if (SheetTabs) SheetTabs->Reset();
+  first->Background->Reset();
+  CurrentSheet = first;
+  first->setGeometry(SheetRect(RunPage));
+  first->show();
+  FirstSheetPending = true;
+}
+
+void TSheet::PlaceAll() {
+  for (TSheet* s : SheetList) s->setGeometry(SheetRect(RunPage));
+}
+
+void TSheet::FreeAll() {
+  while (!SheetList.empty()) delete SheetList.back();
+  CurrentSheet = nullptr;
+  FirstSheetPending = false;
+  SheetTabs = nullptr;
+  RunPage = nullptr;
+}
+
+void TSheetsFormulaView::ForEachElement(const std::function<void(TFormulaElement&)>& visit) {
+  TQXElement::ForEach([&visit](TQXElement& e) { visit(e); });
+}
+
+void TSheetsFormulaView::FillUpdateList() {
+  TQXElement::FillUpdateList();
+}
+
+}  // namespace qx

@@ -1,0 +1,133 @@
+#include "editing/uSheetBckgnd.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <cmath>
+
+#include "editing/uSheet.h"
+#include "editing/uSheetTabs.h"
+#include "foundation/uFileLoader.h"
+#include "foundation/uSettingLoader.h"
+
+namespace qx {
+
+namespace {
+QSize ScreenSize() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->size() : QSize(1024, 768);
+}
+
+int RoundToInt(double v) {
+  return static_cast<int>(std::nearbyint(v));
+}
+}  // namespace
+
+QSize FitPictureSize(int w0, int h0, int32_t mode, int fixedWidth, int fixedHeight) {
+  if (w0 <= 0 || h0 <= 0) return QSize(0, 0);
+  const double ratio = static_cast<double>(w0) / h0;
+  switch (mode) {
+    case PicStretch:
+      return QSize(fixedWidth, fixedHeight);
+    case PicFixWidth:
+      return QSize(fixedWidth, RoundToInt(fixedWidth / ratio));
+    case PicFixHeight:
+      return QSize(RoundToInt(fixedHeight * ratio), fixedHeight);
+    default:
+      return QSize(w0, h0);
+  }
+}
+
+TSheetBckgnd::TSheetBckgnd(TSheet* sheet) : Sheet(sheet) {
+  const QSize s = ScreenSize();
+  FixedWidth = s.width();
+  FixedHeight = s.height();
+}
+
+void TSheetBckgnd::Reset() {
+  PicMode = PicFixWidth;
+  PicFile.clear();
+  Picture = QImage();
+  Bitmap = QImage();
+  ShownWidth = ShownHeight = 0;
+  RunColor = EditColor = kSheetColor;
+  const QSize s = ScreenSize();
+  FixedWidth = s.width();
+  FixedHeight = s.height();
+  if (SheetTabs) SheetTabs->SetBarColor(EditColor);
+  Repaint();
+}
+
+void TSheetBckgnd::LoadPicture() {
+  Picture = QImage();
+  Bitmap = QImage();
+  if (PicFile.empty()) return;
+  const std::string path = FileLoad ? AbsoluteFileName(FileLoad->ProjectPath, PicFile) : PicFile;
+  QImage img;
+  // A picture that cannot be read leaves the sheet with its colour only.
+  if (img.load(QString::fromStdString(path))) Picture = img.convertToFormat(QImage::Format_RGB32);
+}
+
+void TSheetBckgnd::ResizePicture() {
+  if (Picture.isNull()) return;
+  const QSize s =
+      FitPictureSize(Picture.width(), Picture.height(), PicMode, FixedWidth, FixedHeight);
+  ShownWidth = s.width();
+  ShownHeight = s.height();
+  Bitmap = QImage();
+  if (s.isEmpty()) return;
+  Bitmap = Picture.scaled(s, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void TSheetBckgnd::SetColor(TColor value) {
+  RunColor = EditColor = value;
+  Repaint();
+}
+
+void TSheetBckgnd::SetEditColor(TColor value) {
+  EditColor = value;
+  Repaint();
+  if (SheetTabs && CurrentSheet) SheetTabs->SetBarColor(CurrentSheet->Background->EditColor);
+}
+
+void TSheetBckgnd::SetPicMode(int32_t value) {
+  if (value == PicMode || value < PicStretch || value > PicOrig) return;
+  PicMode = value;
+  ResizePicture();
+  Repaint();
+}
+
+void TSheetBckgnd::SetPicFile(const std::string& value) {
+  PicFile = value;
+  LoadPicture();
+  ResizePicture();
+  Repaint();
+}
+
+int32_t TSheetBckgnd::GetShownWidth() const {
+  return (PicMode == PicFixHeight || PicMode == PicOrig) ? ShownWidth : FixedWidth;
+}
+
+int32_t TSheetBckgnd::GetShownHeight() const {
+  return (PicMode == PicFixWidth || PicMode == PicOrig) ? ShownHeight : FixedHeight;
+}
+
+void TSheetBckgnd::SetFixedWidth(int32_t value) {
+  if (value > kMaxPictureSize) return;
+  FixedWidth = value;
+  ResizePicture();
+  Repaint();
+}
+
+void TSheetBckgnd::SetFixedHeight(int32_t value) {
+  if (value > kMaxPictureSize) return;
+  FixedHeight = value;
+  ResizePicture();
+  Repaint();
+}
+
+void TSheetBckgnd::Repaint() {
+  if (Sheet && Sheet->Canvas()) Sheet->Canvas()->update();
+}
+
+}  // namespace qx

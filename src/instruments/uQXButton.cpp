@@ -1,0 +1,150 @@
+#include "instruments/uQXButton.h"
+
+#include <QEvent>
+
+#include "editing/uLangStrings.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uNumText.h"
+
+namespace qx {
+
+const TFLSet* TQXButton::ClassSet = nullptr;
+
+std::string ButtonCaption(bool showDenom, bool showSource, std::string_view denom,
+                          std::string_view source) {
+  std::string c;
+  if (showDenom) c += denom;
+  if (showSource) {
+    c += showDenom ? " =>" : "=>";
+    c += source;
+  }
+  return c;
+}
+
+TQXButton::TQXButton(QWidget* owner) : TQXAnimElement(owner) {
+  ClassId = 8;
+  TypeName = "QXButton";
+  ChannelRole = RoleOutput;
+  KeySet = ClassSet;
+  Denom = Tr("uqxbutton.sbuttitel", "Taster").toStdString();
+  SetBckGndColor(0x707070);
+  button_ = new QPushButton(this);
+  button_->setAutoDefault(false);
+  button_->installEventFilter(this);
+  connect(button_, &QPushButton::clicked, this, [this] { ButtonClick(); });
+  button_->show();
+  button_->raise();
+  resize(100, 50);
+  PanelResize();
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+TQXButton* TQXButton::ElemCreate() {
+  return new TQXButton(CurrentCanvas());
+}
+
+bool TQXButton::eventFilter(QObject* watched, QEvent* event) {
+  // Every mouse button presses and releases; keys only click.
+  if (watched == button_) {
+    if (event->type() == QEvent::MouseButtonPress) ButtonMouseDown();
+    if (event->type() == QEvent::MouseButtonRelease) ButtonMouseUp();
+  }
+  return TQXAnimElement::eventFilter(watched, event);
+}
+
+void TQXButton::ButtonClick() {
+  switch (Mode) {
+    case ModeStandard:
+      Send("F1");
+      break;
+    case ModeFreeText:
+      Send("S" + FreeText);
+      break;
+    case ModeFreeNumber:
+      Send("F" + FloatToDisplayText(FreeNumber));
+      break;
+    default:
+      break;
+  }
+}
+
+void TQXButton::ButtonMouseDown() {
+  if (Mode == ModeDoubleNotify) Send("F1");
+}
+
+void TQXButton::ButtonMouseUp() {
+  if (Mode == ModeDoubleNotify) Send("F0");
+}
+
+void TQXButton::UpdateCaption() {
+  button_->setText(QString::fromStdString(ButtonCaption(ShowDenom, ShowSource, Denom, Source)));
+}
+
+void TQXButton::PanelResize() {
+  const int f = FrameWidth;
+  button_->setGeometry(f - 1, f - 1, width() - 2 * f + 2, height() - 2 * f + 2);
+}
+
+void TQXButton::SetShowSource(bool value) {
+  ShowSource = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXButton::SetShowDenom(bool value) {
+  ShowDenom = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXButton::SetMode(int32_t value) {
+  if (value < ModeStandard || value > ModeFreeNumber) return;
+  Mode = value;
+  FollowEditFrame();
+}
+
+void TQXButton::SetFreeText(const std::string& value) {
+  FreeText = value;
+  FollowEditFrame();
+}
+
+void TQXButton::SetFreeNumber(double value) {
+  FreeNumber = value;
+  FollowEditFrame();
+}
+
+TFontDesc TQXButton::GetFont() const {
+  return QFontToFontDesc(button_->font(), fontColor_);
+}
+
+void TQXButton::SetFont(const TFontDesc& value) {
+  fontColor_ = value.Color;
+  button_->setFont(FontDescToQFont(value));
+  QPalette pal = button_->palette();
+  pal.setColor(QPalette::ButtonText, ColorToQColor(value.Color));
+  button_->setPalette(pal);
+  FollowEditFrame();
+}
+
+void TQXButton::InitFileSet(TFLSetList& sets) {
+  auto b = sets.Define<TQXButton>("QXBUTTON", [] { return static_cast<TFLObject*>(ElemCreate()); });
+  KeyDisabled(b);
+  KeysNameSource(b);
+  b.Bool("showDenom", &TQXButton::GetShowDenom, &TQXButton::SetShowDenom);
+  b.Bool("showSource", &TQXButton::GetShowSource, &TQXButton::SetShowSource);
+  KeysPositionSize(b);
+  b.Enum("mode", {"standard", "doubleNotify", "freeText", "freeNumber"}, &TQXButton::GetMode,
+         &TQXButton::SetMode);
+  // Only the free value that the mode sends is written.
+  b.ActiveWhen(b.String("freeText", &TQXButton::GetFreeText, &TQXButton::SetFreeText),
+               [](TQXButton& e) { return e.Mode == ModeFreeText; });
+  b.ActiveWhen(b.Real("freeNumber", &TQXButton::GetFreeNumber, &TQXButton::SetFreeNumber),
+               [](TQXButton& e) { return e.Mode == ModeFreeNumber; });
+  b.Font("font", &TQXButton::GetFont, &TQXButton::SetFont);
+  KeysFrame(b);
+  KeyShowAnim(b);
+  ClassSet = &b.Set();
+}
+
+}  // namespace qx

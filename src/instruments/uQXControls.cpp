@@ -1,0 +1,326 @@
+#include "instruments/uQXControls.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPointer>
+#include <algorithm>
+#include <unordered_map>
+
+#include "channels/uTerminal.h"
+#include "editing/uEditPanel.h"
+#include "editing/uSheet.h"
+#include "formula/UCalculate.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uStrSearch.h"
+#include "instruments/uSendAnim.h"
+
+namespace qx {
+
+namespace {
+
+// Serial -> element, for messages from other threads (GUI thread only).
+std::unordered_map<uint64_t, TQXElement*>& Registry() {
+  static std::unordered_map<uint64_t, TQXElement*> map;
+  return map;
+}
+
+std::vector<TQXElement*>& UpdateList() {
+  static std::vector<TQXElement*> list;
+  return list;
+}
+
+std::vector<TElementClass>& ClassList() {
+  static std::vector<TElementClass> list;
+  return list;
+}
+
+}  // namespace
+
+bool TQXElement::CompileStateVisible = true;
+bool TQXElement::CompileStateShown = false;
+
+QWidget* CurrentCanvas() {
+  return CurrentSheet ? CurrentSheet->Canvas() : nullptr;
+}
+
+TQXElement::TQXElement(QWidget* owner) : QWidget(owner) {
+  setAutoFillBackground(false);
+  setGeometry(0, 0, 0, 0);
+  Registry()[Serial()] = this;
+  if (CurrentSheet) CurrentSheet->AddElement(this);
+  if (owner) show();
+}
+
+TQXElement::~TQXElement() {
+  // A frame dispatched after this point must not reach the element, nor the
+  // display tick a freed one.
+  if (Terminal) Terminal->RemoveElement(this);
+  std::erase(UpdateList(), this);
+  if (Sheet) Sheet->RemoveElement(this);
+  Registry().erase(Serial());
+  TEditPanel::ForgetElement(this);
+}
+
+void TQXElement::UpdateDisplay() {
+  TElementCore::UpdateDisplay();
+}
+
+void TQXElement::ResetValue() {
+  TElementCore::ResetValue();
+}
+
+void TQXElement::ShowCompileState() {
+  if (IsSubElement) return;
+  TColor c = kFailedColor;
+  if (Disabled)
+    c = kEmptyColor;
+  else if (SourceValid)
+    c = kCompiledColor;
+  else if (SourceEmpty)
+    c = kEmptyColor;
+  penColor_ = c;
+  update();
+}
+
+void TQXElement::ClearCompileState() {
+  if (IsSubElement) return;
+  penColor_ = FrameColor;
+  update();
+}
+
+void TQXElement::SetBckGndColor(TColor value) {
+  brushColor_ = value;
+  update();
+  FollowEditFrame();
+}
+
+void TQXElement::SetFrameColor(TColor value) {
+  FrameColor = value;
+  penColor_ = value;
+  update();
+  FollowEditFrame();
+}
+
+void TQXElement::SetInitValue(double value) {
+  InitValue = value;
+  StoreValue(value);
+}
+
+void TQXElement::SetRunVisible(bool visible) {
+  setVisible(visible);
+}
+
+void TQXElement::SetDenom(const std::string& value) {
+  Denom = Utf8Left(value, 32);
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXElement::SetSource(const std::string& value) {
+  Source = Utf8Left(value, 255);
+  SourceChanged();
+  FollowEditFrame();
+}
+
+void TQXElement::SetLeft(int32_t value) {
+  if (value > kMaxCoordinate) return;
+  move(value, y());
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXElement::SetTop(int32_t value) {
+  if (value > kMaxCoordinate) return;
+  move(x(), value);
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXElement::SetWidth(int32_t value) {
+  value = std::max(value, 0);
+  if (value > kMaxCoordinate || value == width()) return;
+  resize(value, height());
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXElement::SetHeight(int32_t value) {
+  value = std::max(value, 0);
+  if (value > kMaxCoordinate || value == height()) return;
+  resize(width(), value);
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXElement::SetFrameWidth(int32_t value) {
+  FrameWidth = std::max(value, 0);
+  update();
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXElement::FollowEditFrame() {
+  if (EditComp) TEditPanel::Follow(*this);
+  if (Sheet && !IsSubElement) Sheet->UpdateExtent();
+}
+
+void TQXElement::PostActivate(int32_t arg) {
+  const uint64_t serial = Serial();
+  QMetaObject::invokeMethod(
+      qApp,
+      [serial, arg] {
+        if (TQXElement* e = FindBySerial(serial)) e->Activate(arg);
+      },
+      Qt::QueuedConnection);
+}
+
+TQXElement* TQXElement::FindBySerial(uint64_t serial) {
+  auto it = Registry().find(serial);
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+void TQXElement::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), ColorToQColor(brushColor_));
+  const int w = std::min({FrameWidth, width() / 2 + 1, height() / 2 + 1});
+  if (w <= 0) return;
+  // The frame band lies inside the element's edges, square corners.
+  const QColor pen = ColorToQColor(penColor_);
+  p.fillRect(0, 0, width(), w, pen);
+  p.fillRect(0, height() - w, width(), w, pen);
+  p.fillRect(0, 0, w, height(), pen);
+  p.fillRect(width() - w, 0, w, height(), pen);
+}
+
+void TQXElement::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PanelResize();
+}
+
+// ---- class level -----------------------------------------------------------
+
+std::vector<TQXElement*>& TQXElement::DisplayUpdateList() {
+  return UpdateList();
+}
+
+void TQXElement::InitUpdateList() {
+  UpdateList().clear();
+}
+
+void TQXElement::ForEach(const std::function<void(TQXElement&)>& visit) {
+  for (size_t s = 0; s < SheetList.size(); ++s) {
+    // Copy: a visit may create or destroy elements.
+    const std::vector<TQXElement*> list = SheetList[s]->ElementList;
+    for (TQXElement* e : list) visit(*e);
+  }
+}
+
+void TQXElement::FillUpdateList() {
+  auto& list = UpdateList();
+  list.clear();
+  ForEach([&list](TQXElement& e) {
+    if (e.InUpdateList) list.push_back(&e);
+  });
+}
+
+void TQXElement::UpdateDisplayAll() {
+  for (TQXElement* e : UpdateList()) {
+    if (e->Changed.load(std::memory_order_acquire)) e->UpdateDisplay();
+  }
+}
+
+void TQXElement::StreamStartAll() {
+  ForEach([](TQXElement& e) {
+    if (!e.Disabled && e.IsStreamElement) e.StreamStart();
+  });
+}
+
+void TQXElement::StreamStopAll() {
+  ForEach([](TQXElement& e) {
+    if (!e.Disabled && e.IsStreamElement) e.StreamStop();
+  });
+}
+
+void TQXElement::ShowCompileStateAll() {
+  if (!CompileStateVisible || (Terminal && Terminal->Connected.load()) || EditMode) return;
+  CompileStateShown = true;
+  ForEach([](TQXElement& e) { e.ShowCompileState(); });
+  ShowHiddenElements(true);
+}
+
+void TQXElement::ClearCompileStateAll() {
+  if (!CompileStateShown) return;
+  CompileStateShown = false;
+  ForEach([](TQXElement& e) { e.ClearCompileState(); });
+  ShowHiddenElements(false);
+}
+
+std::vector<TElementClass>& TQXElement::Classes() {
+  return ClassList();
+}
+
+void TQXElement::RegisterClass(TElementClass cls) {
+  for (TElementClass& c : ClassList()) {
+    if (c.SetName == cls.SetName) {
+      c = std::move(cls);
+      return;
+    }
+  }
+  ClassList().push_back(std::move(cls));
+}
+
+const TElementClass* TQXElement::FindClass(std::string_view setName) {
+  for (const TElementClass& c : ClassList()) {
+    if (c.SetName == setName) return &c;
+  }
+  return nullptr;
+}
+
+void TQXElement::InitListings() {
+  for (TElementClass& c : ClassList()) {
+    if (c.InitListing) c.InitListing();
+  }
+}
+
+void TQXElement::InitFileSets(TFLSetList& sets) {
+  for (TElementClass& c : ClassList()) {
+    if (c.InitFileSet) c.InitFileSet(sets);
+    c.KeySet = sets.Find(c.SetName);
+  }
+}
+
+// ---- sending elements ---------------------------------------------------------
+
+int32_t TQXAnimElement::SendPayload(std::string_view payload, const TQXElement* output) {
+  if (!output) output = this;
+  int32_t kind = AnimNotSent;
+  if (!Terminal || !Terminal->Connected.load()) {
+    kind = AnimNotSent;
+  } else if (!output->SourceValid) {
+    kind = AnimInvalid;
+  } else {
+    std::string frame = "#";
+    frame += std::to_string(output->OutChannel);
+    frame += payload;
+    frame += ';';
+    kind = Terminal->SendFrame(output->OutChannel, frame) ? AnimSent : AnimNotSent;
+  }
+  Animate(kind);
+  return kind;
+}
+
+void TQXAnimElement::Animate(int32_t kind) {
+  if (ShowAnim) TAnim::Create(this, width(), 6, kind);
+}
+
+void TAttachedQXElement::SetValue(double value) {
+  TQXElement::SetValue(value);
+  if (OnValue) OnValue(*this);
+}
+
+void TAttachedQXElement::SetStrValue(std::string_view value) {
+  TQXElement::SetStrValue(value);
+  if (OnStrValue) OnStrValue(*this);
+}
+
+}  // namespace qx

@@ -1,0 +1,221 @@
+// The element base class (module uQXControls).
+//
+// TQXElement is the widget every instrument and every channel sub-element
+// derives from. It joins the hub's view of an element (value store, role,
+// compiled formula) with the widget side: the painted frame with its
+// background and compile-state colours, the common properties and their
+// accessors, and the class-level routines (display-update list, stream
+// start/stop, compile-state display, the registry of element classes).
+//
+// Threads: SetValue/SetStrValue run on the evaluating thread under the hub's
+// receive lock and only store; everything else runs on the GUI thread.
+// Other threads reach an element through its serial number (PostActivate,
+// FindBySerial), so a deleted element is simply not found.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formula/uFormulaElement.h"
+#include "foundation/uFileLoadSet.h"
+#include "foundation/uGraphicsUtil.h"
+
+namespace qx {
+
+class TSheet;
+class TEditComp;
+class TQXElement;
+
+// Frame colours of the compile-state display.
+inline constexpr TColor kCompiledColor = 0x85C47D;
+inline constexpr TColor kFailedColor = 0x2222BD;
+inline constexpr TColor kEmptyColor = 0xC0C0C0;
+inline constexpr int32_t kMaxCoordinate = 9000;
+
+// One element class as start-up registers it.
+struct TElementClass {
+  std::string SetName;
+  std::function<TQXElement*()> ElemCreate;  // new element on CurrentSheet
+  std::function<void()> InitListing;        // property listing (may be empty)
+  std::function<void(TFLSetList&)> InitFileSet;
+  TFLSet* KeySet = nullptr;  // filled by InitFileSet
+};
+
+class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
+  Q_OBJECT
+
+ public:
+  // owner: the sheet's canvas for an instrument, the owning element for a
+  // sub-element. Appends the element to CurrentSheet's list.
+  explicit TQXElement(QWidget* owner);
+  ~TQXElement() override;
+
+  const TFLSet* KeySet = nullptr;
+  int32_t FrameWidth = 6;
+  TColor FrameColor = 0xC0C0C0;
+  TEditComp* EditComp = nullptr;  // edit frame, made by edit mode
+  TSheet* Sheet = nullptr;        // the sheet whose list holds the element
+
+  // ---- virtual operations ----
+  void UpdateDisplay() override;
+  void ResetValue() override;
+  virtual void StreamStart() {}
+  virtual void StreamStop() {}
+  virtual void UpdateCaption() {}
+  virtual void SourceChanged() {}
+  virtual void PanelResize() {}
+  // A copy on CurrentSheet at 0, 0 with every key value of this one.
+  virtual TQXElement* Clone() { return nullptr; }
+  virtual void Retranslate() {}
+  virtual void Activate(int32_t /*arg*/) {}
+  virtual void ShowCompileState();
+  virtual void ClearCompileState();
+  virtual TColor GetBckGndColor() const { return brushColor_; }
+  virtual void SetBckGndColor(TColor value);
+  virtual TColor GetFrameColor() const { return FrameColor; }
+  virtual void SetFrameColor(TColor value);
+  virtual void SetInitValue(double value);
+  void SetRunVisible(bool visible) override;
+
+  // ---- common accessors (keys and property rows) ----
+  bool GetDisabled() const { return Disabled; }
+  void SetDisabled(bool value) { Disabled = value; }
+  std::string GetDenom() const { return Denom; }
+  void SetDenom(const std::string& value);  // cut to 32 characters
+  std::string GetSource() const { return Source; }
+  void SetSource(const std::string& value);  // cut to 255 characters
+  int32_t GetLeft() const { return x(); }
+  void SetLeft(int32_t value);
+  int32_t GetTop() const { return y(); }
+  void SetTop(int32_t value);
+  int32_t GetWidth() const { return width(); }
+  void SetWidth(int32_t value);
+  int32_t GetHeight() const { return height(); }
+  void SetHeight(int32_t value);
+  int32_t GetFrameWidth() const { return FrameWidth; }
+  void SetFrameWidth(int32_t value);
+  double GetInitValue() const { return InitValue; }
+
+  // The shown frame colour (compile state or FrameColor).
+  TColor ShownFrameColor() const { return penColor_; }
+  // Fits the edit frame to the element and the sheet to its elements.
+  void FollowEditFrame();
+  // Any thread: Activate(arg) later on the GUI thread, if the element lives.
+  void PostActivate(int32_t arg);
+
+  // The element with this serial, or none (GUI thread).
+  static TQXElement* FindBySerial(uint64_t serial);
+
+  // ---- class-level routines (GUI thread) ----
+  static std::vector<TQXElement*>& DisplayUpdateList();
+  static void InitUpdateList();
+  static void FillUpdateList();
+  static void UpdateDisplayAll();
+  static void StreamStartAll();
+  static void StreamStopAll();
+  static void ShowCompileStateAll();
+  static void ClearCompileStateAll();
+  static bool CompileStateVisible;
+  static bool CompileStateShown;
+  // The registry of element classes, in start-up order.
+  static std::vector<TElementClass>& Classes();
+  static void RegisterClass(TElementClass cls);
+  static const TElementClass* FindClass(std::string_view setName);
+  static void InitListings();
+  static void InitFileSets(TFLSetList& sets);
+  // Every element of every sheet, sheets in tab order.
+  static void ForEach(const std::function<void(TQXElement&)>& visit);
+
+  // The keys every class shares, for the class's key-set builder.
+  template <class C>
+  static void KeyDisabled(TFLSetBuilder<C>& b) {
+    b.Bool("disabled", &TQXElement::GetDisabled, &TQXElement::SetDisabled);
+  }
+  template <class C>
+  static void KeysNameSource(TFLSetBuilder<C>& b) {
+    b.String("denom", &TQXElement::GetDenom, &TQXElement::SetDenom);
+    b.String("source", &TQXElement::GetSource, &TQXElement::SetSource);
+  }
+  template <class C>
+  static void KeysPositionSize(TFLSetBuilder<C>& b) {
+    b.IntXY("position", &TQXElement::GetLeft, &TQXElement::SetLeft, &TQXElement::GetTop,
+            &TQXElement::SetTop);
+    b.IntXY("size", &TQXElement::GetWidth, &TQXElement::SetWidth, &TQXElement::GetHeight,
+            &TQXElement::SetHeight);
+  }
+  template <class C>
+  static void KeyBckGndColor(TFLSetBuilder<C>& b) {
+    b.Color("bckGndColor", &TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor);
+  }
+  template <class C>
+  static void KeysFrame(TFLSetBuilder<C>& b) {
+    b.Color("frameColor", &TQXElement::GetFrameColor, &TQXElement::SetFrameColor);
+    b.Int("framewidth", &TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth);
+  }
+
+  // Clone of class C: a new element through the class's creator, every key
+  // copied, placed at 0, 0.
+  template <class C>
+  TQXElement* CloneAs() {
+    C* copy = C::ElemCreate();
+    if (KeySet) KeySet->ValueCopy(*copy, *this);
+    copy->move(0, 0);
+    copy->FollowEditFrame();
+    return copy;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  TColor brushColor_ = 0xFFFFFF;
+  TColor penColor_ = 0xC0C0C0;
+};
+
+// Base of the operated elements that send frames: the send procedure and
+// the user's choice of the send animation.
+class TQXAnimElement : public TQXElement {
+  Q_OBJECT
+
+ public:
+  explicit TQXAnimElement(QWidget* owner) : TQXElement(owner) {}
+  bool ShowAnim = true;
+  bool GetShowAnim() const { return ShowAnim; }
+  void SetShowAnim(bool value) { ShowAnim = value; }
+
+  // Sends "#" channel payload ";" on the output element's channel when the
+  // hub is connected and the output formula compiled; shows the outcome
+  // when ShowAnim is on. Answers the animation kind (1 sent, 2 not sent,
+  // 3 no valid output).
+  int32_t SendPayload(std::string_view payload, const TQXElement* output = nullptr);
+  // Animation of that kind on this element, when ShowAnim is on.
+  void Animate(int32_t kind);
+
+  template <class C>
+  static void KeyShowAnim(TFLSetBuilder<C>& b) {
+    b.Bool("showAnim", &TQXAnimElement::GetShowAnim, &TQXAnimElement::SetShowAnim);
+  }
+};
+
+// An element that hands every received value to two handlers (the charts'
+// control channel). The handlers run on the evaluating thread under the
+// receive lock: they must not touch widgets nor wait for the GUI thread.
+class TAttachedQXElement : public TQXElement {
+  Q_OBJECT
+
+ public:
+  explicit TAttachedQXElement(QWidget* owner) : TQXElement(owner) {}
+  std::function<void(TAttachedQXElement&)> OnValue;
+  std::function<void(TAttachedQXElement&)> OnStrValue;
+  void SetValue(double value) override;
+  void SetStrValue(std::string_view value) override;
+};
+
+// Where new elements go; set by the sheets.
+QWidget* CurrentCanvas();
+
+}  // namespace qx

@@ -1,0 +1,133 @@
+#include "instruments/uQXNumericDisp.h"
+
+#include "editing/uSheet.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uNumText.h"
+#include "foundation/uStrSearch.h"
+#include "instruments/uElementLabels.h"
+
+namespace qx {
+
+const TFLSet* TQXNumericDisp::ClassSet = nullptr;
+
+std::string NumericDisplayText(double value, int32_t decimals, bool fixed, bool showUnit,
+                               std::string_view unit) {
+  std::string t = LimitDecimals(FloatToText(value), decimals, fixed);
+  if (showUnit) t += unit;
+  return t;
+}
+
+TQXNumericDisp::TQXNumericDisp(QWidget* owner) : TQXElement(owner) {
+  ClassId = 2;
+  TypeName = "QXNumericDisp";
+  ChannelRole = RoleNumberIn;
+  KeySet = ClassSet;
+  InUpdateList = true;
+  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter);
+  caption_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
+  value_->setText("0");
+  resize(200, 40);
+  SetValue(0.0);
+  UpdateDisplay();
+  PanelResize();
+}
+
+TQXNumericDisp* TQXNumericDisp::ElemCreate() {
+  return new TQXNumericDisp(CurrentCanvas());
+}
+
+void TQXNumericDisp::UpdateDisplay() {
+  TQXElement::UpdateDisplay();
+  if (!ValueIsNumber.load()) return;
+  value_->setText(QString::fromStdString(
+      NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit)));
+}
+
+void TQXNumericDisp::ResetValue() {
+  SetValue(0.0);
+  UpdateDisplay();
+}
+
+void TQXNumericDisp::UpdateCaption() {
+  std::string c;
+  if (ShowName && !Denom.empty()) c += Denom + "=";
+  if (ShowSource && !Source.empty()) c += Source + "=";
+  caption_->setText(QString::fromStdString(c));
+  PanelResize();
+}
+
+void TQXNumericDisp::PanelResize() {
+  const int w = width(), h = height(), f = FrameWidth;
+  const int cw = caption_->text().isEmpty() ? 0 : TextWidthOf(caption_->text(), caption_->font());
+  caption_->setGeometry(f + 3, f, cw, h - 2 * f);
+  value_->setGeometry(f + cw - 3, f, std::max(0, w - 2 * f - cw), h - 2 * f);
+}
+
+void TQXNumericDisp::SetDecimals(int32_t value) {
+  LimitInt(value, 0, 20);
+  Decimals = value;
+  SetValue(GetValue());
+  UpdateDisplay();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::SetFixedDecimal(bool value) {
+  FixedDecimal = value;
+  UpdateDisplay();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::SetUnit(const std::string& value) {
+  Unit = Utf8Left(value, 10);
+  UpdateDisplay();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::SetShowUnit(bool value) {
+  ShowUnit = value;
+  UpdateDisplay();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::SetShowName(bool value) {
+  ShowName = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::SetShowSource(bool value) {
+  ShowSource = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+TFontDesc TQXNumericDisp::GetFont() const {
+  return QFontToFontDesc(value_->font(), fontColor_);
+}
+
+void TQXNumericDisp::SetFont(const TFontDesc& value) {
+  fontColor_ = value.Color;
+  for (QLabel* l : {value_, caption_}) SetLabelFont(l, value);
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXNumericDisp::InitFileSet(TFLSetList& sets) {
+  auto b = sets.Define<TQXNumericDisp>("QXNUMERICDISP",
+                                       [] { return static_cast<TFLObject*>(ElemCreate()); });
+  KeyDisabled(b);
+  KeysNameSource(b);
+  b.String("unit", &TQXNumericDisp::GetUnit, &TQXNumericDisp::SetUnit);
+  KeysPositionSize(b);
+  b.Bool("showName", &TQXNumericDisp::GetShowName, &TQXNumericDisp::SetShowName);
+  b.Bool("showSource", &TQXNumericDisp::GetShowSource, &TQXNumericDisp::SetShowSource);
+  b.Bool("showUnit", &TQXNumericDisp::GetShowUnit, &TQXNumericDisp::SetShowUnit);
+  b.Int("decimal", &TQXNumericDisp::GetDecimals, &TQXNumericDisp::SetDecimals);
+  b.Bool("fixedDecimal", &TQXNumericDisp::GetFixedDecimal, &TQXNumericDisp::SetFixedDecimal);
+  b.Font("font", &TQXNumericDisp::GetFont, &TQXNumericDisp::SetFont);
+  KeyBckGndColor(b);
+  KeysFrame(b);
+  ClassSet = &b.Set();
+}
+
+}  // namespace qx

@@ -1,0 +1,63 @@
+// Numeric display (module uQXNumericDisp): the formula's result as a number
+// with a chosen number of decimals, an optional unit and an optional caption
+// of name and formula.
+#pragma once
+
+#include <QLabel>
+
+#include "instruments/uQXControls.h"
+
+namespace qx {
+
+class TQXNumericDisp : public TQXElement {
+  Q_OBJECT
+
+ public:
+  explicit TQXNumericDisp(QWidget* owner);
+  static TQXNumericDisp* ElemCreate();
+  static void InitFileSet(TFLSetList& sets);
+  static const TFLSet* ClassSet;
+
+  void UpdateDisplay() override;
+  void ResetValue() override;
+  void UpdateCaption() override;
+  void SourceChanged() override { UpdateCaption(); }
+  void PanelResize() override;
+  TQXElement* Clone() override { return CloneAs<TQXNumericDisp>(); }
+
+  int32_t GetDecimals() const { return Decimals; }
+  void SetDecimals(int32_t value);
+  bool GetFixedDecimal() const { return FixedDecimal; }
+  void SetFixedDecimal(bool value);
+  std::string GetUnit() const { return Unit; }
+  void SetUnit(const std::string& value);
+  bool GetShowUnit() const { return ShowUnit; }
+  void SetShowUnit(bool value);
+  bool GetShowName() const { return ShowName; }
+  void SetShowName(bool value);
+  bool GetShowSource() const { return ShowSource; }
+  void SetShowSource(bool value);
+  TFontDesc GetFont() const;
+  void SetFont(const TFontDesc& value);
+
+  QLabel* ValueLabel() const { return value_; }
+  QLabel* CaptionLabel() const { return caption_; }
+
+  int32_t Decimals = 2;
+  bool FixedDecimal = false;
+  std::string Unit;
+  bool ShowName = false;
+  bool ShowUnit = false;
+  bool ShowSource = false;
+
+ private:
+  QLabel* value_;
+  QLabel* caption_;
+  TColor fontColor_ = 0;
+};
+
+// The value text: standard conversion, cut to the decimals, unit appended.
+std::string NumericDisplayText(double value, int32_t decimals, bool fixed, bool showUnit,
+                               std::string_view unit);
+
+}  // namespace qx

@@ -1,0 +1,38 @@
+// Text display (module uQXRemoteLabel): the last text received on one
+// channel, centred and word-wrapped; an initial text before any arrives.
+#pragma once
+
+#include <QLabel>
+
+#include "instruments/uQXControls.h"
+
+namespace qx {
+
+class TQXRemoteLabel : public TQXElement {
+  Q_OBJECT
+
+ public:
+  explicit TQXRemoteLabel(QWidget* owner);
+  static TQXRemoteLabel* ElemCreate();
+  static void InitFileSet(TFLSetList& sets);
+  static const TFLSet* ClassSet;
+
+  void UpdateDisplay() override;
+  void ResetValue() override;
+  void PanelResize() override;
+  TQXElement* Clone() override { return CloneAs<TQXRemoteLabel>(); }
+
+  std::string GetInitText() const { return InitText; }
+  void SetInitText(const std::string& value);
+  TFontDesc GetFont() const;
+  void SetFont(const TFontDesc& value);
+  QLabel* Label() const { return label_; }
+
+  std::string InitText = "leer";
+
+ private:
+  QLabel* label_;
+  TColor fontColor_ = 0;
+};
+
+}  // namespace qx

@@ -1,0 +1,101 @@
+// Main window (module uMain): the menu strip with the file buttons, the page
+// tab strip, the connection status and the ribbon; below it the page area
+// with the four page forms. Its handlers are thin: each forwards to the part
+// that owns the behaviour. It is also the hub's run view and holds the loss
+// labels.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QWidget>
+#include <vector>
+
+#include "channels/uLossNotify.h"
+#include "channels/uTerminal.h"
+
+namespace qx {
+
+class TTabBar;
+class TRibbonButton;
+class TIconButton;
+
+class TMainForm : public QWidget, public TRunView, public TLossLabels {
+  Q_OBJECT
+
+ public:
+  TMainForm();
+  ~TMainForm() override;
+
+  // ---- controls other parts use ----
+  QWidget* Menue;
+  QStackedWidget* MenueBar;
+  QWidget *PageRun, *PageEdit, *PageConsole, *PageTerm, *PageInterface;
+  QLabel* StatusLabel;
+  QWidget* ConnectStatus3;
+  QWidget* Alive;
+  QLabel *LabelNotifySendLoss, *LabelNotifyRecvLoss, *LabelNotifyConnLost;
+  QWidget* Panel1;
+  QWidget* PanelProperties;
+  QWidget* PanelChannelArea;
+  QCheckBox* CheckBoxCompileState;
+  QLineEdit *EditSimulateRecv, *EditSimulateSend;
+  QWidget *PanelRecvSimu, *PanelSendSimu;
+  TIconButton *IconButtonNeu, *IconButtonOeffnen, *IconButtonSaveAs, *IconButtonSave,
+      *IconButtonExtras;
+  TRibbonButton *ButtonConnect, *ButtonDisconnect, *ButtonValReset, *BitBtnRecvSimu,
+      *BitBtnSendSimu, *ButtonDelete;
+  std::vector<TRibbonButton*> InstrumentButtons;
+  std::vector<QMenu*> InstrumentMenus;
+  QMenu* Popup_Extras;
+  TTabBar* TabBar = nullptr;  // made by start-up
+
+  // The run timers: 400 ms display, 100 ms poll; and the tick sampler.
+  QTimer DisplayTimer, PollTimer, TickSampler;
+
+  // ---- handlers ----
+  void ButtonConnectClick();
+  void ButtonDisconnectClick();
+  void ButtonValResetClick();
+  void BitBtnRecvSimuClick();
+  void BitBtnSendSimuClick();
+  void CheckBoxCompileStateChange();
+  // Close query: always allowed, after the run ended and settings written.
+  std::function<void()> OnCloseQuery;
+
+  // ---- TRunView ----
+  void ShowState(int32_t state) override;
+  void SetAliveColor(uint32_t color) override;
+  void SetEditTabEnabled(bool enabled) override;
+  void SelectPage(int32_t index) override;
+  void ProcessMessages() override;
+  void SetRunTimersEnabled(bool enabled) override;
+  // ---- TLossLabels ----
+  void SetLabelEnabled(TLossKind kind, bool enabled) override;
+
+  // Lays out the menu strip and the page area (also the tab strip).
+  void Arrange();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildRibbon();
+  void BuildRunRibbon();
+  void BuildEditRibbon();
+  int32_t state_ = StateDisconnected;
+  bool closing_ = false;
+};
+
+extern TMainForm* MainForm;
+
+// Receive test: the frame of a test text (from its first "#", cut to 255
+// characters) and whether it is dispatched ("/" before "#" is silent).
+// False when the text holds no "#".
+bool ReceiveTestFrame(std::string_view text, std::string& frame, bool& evaluate);
+
+}  // namespace qx

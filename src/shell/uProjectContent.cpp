@@ -1,0 +1,69 @@
+#include "shell/uProjectContent.h"
+
+#include <QCheckBox>
+
+#include "channels/uQXPorts.h"
+#include "editing/uEditPanel.h"
+#include "editing/uSheet.h"
+#include "instruments/uQXControls.h"
+#include "shell/uRunSheet.h"
+
+namespace qx {
+
+TPersistItem TProjectContentImpl::GeneralSettings() {
+  return {ProjectGeneralSettings, ProjectGeneralSet};
+}
+
+int32_t TProjectContentImpl::PortCount() {
+  return PortList ? PortList->Count() : 0;
+}
+
+TPersistItem TProjectContentImpl::Port(int32_t index) {
+  TQXPort* p = PortList ? PortList->At(index) : nullptr;
+  return {p, p ? p->KeySet : nullptr};
+}
+
+int32_t TProjectContentImpl::SheetCount() {
+  return static_cast<int32_t>(SheetList.size());
+}
+
+TPersistItem TProjectContentImpl::Sheet(int32_t index) {
+  if (index < 0 || index >= SheetCount()) return {};
+  return {SheetList[static_cast<size_t>(index)], FLSetList ? FLSetList->Find("QXSHEET") : nullptr};
+}
+
+int32_t TProjectContentImpl::ElementCount(int32_t sheet) {
+  if (sheet < 0 || sheet >= SheetCount()) return 0;
+  return static_cast<int32_t>(SheetList[static_cast<size_t>(sheet)]->ElementList.size());
+}
+
+TPersistElement TProjectContentImpl::Element(int32_t sheet, int32_t index) {
+  if (index < 0 || index >= ElementCount(sheet)) return {};
+  TQXElement* e = SheetList[static_cast<size_t>(sheet)]->ElementList[static_cast<size_t>(index)];
+  return {e, e->KeySet, e->IsSubElement};
+}
+
+void TProjectContentImpl::BeginUpdate() {
+  if (RunSheet) RunSheet->BeginUpdate();
+}
+
+void TProjectContentImpl::EndUpdate() {
+  if (RunSheet) RunSheet->EndUpdate();
+}
+
+void TProjectContentImpl::UpdateFrames() {
+  if (CurrentSheet) CurrentSheet->EditPanel->UpdateFrames();
+}
+
+bool TShellProjectSettings::CompileStateVisible() {
+  return compileState_ ? compileState_->isChecked() : TQXElement::CompileStateVisible;
+}
+
+void TShellProjectSettings::SetCompileStateVisible(bool value) {
+  if (compileState_)
+    compileState_->setChecked(value);  // its handler updates the elements
+  else
+    TQXElement::CompileStateVisible = value;
+}
+
+}  // namespace qx

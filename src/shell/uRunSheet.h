@@ -1,0 +1,42 @@
+// Run page (module uRunSheet): holds the sheets and the sheet tab strip on
+// the Run and the Edit page, previews the keys of the sheet area and lets a
+// project load suspend its layout.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QKeyEvent;
+
+namespace qx {
+
+class TRunSheet : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TRunSheet(QWidget* parent);
+
+  // Keys of the sheet area: edit-mode keys first, then the file shortcuts.
+  // True when the key was taken.
+  bool FormKeyDown(QKeyEvent* event);
+  // Ctrl+S and Ctrl+O, on the Run and the Edit page alike.
+  std::function<void()> OnSave;
+  std::function<void()> OnOpen;
+
+  // Layout and repaint stop until the matching EndUpdate; calls nest.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int updateCount_ = 0;
+};
+
+extern TRunSheet* RunSheet;
+
+}  // namespace qx
