@@ -8,7 +8,7 @@ PKGS=(
   clang libclang-rt-14-dev
   qt6-base-dev libqcustomplot-dev
   libcurl4-openssl-dev libserialport-dev libasound2-dev
-  socat
+  socat locales xvfb xauth fonts-dejavu-core
 )
 missing=()
 for p in "${PKGS[@]}"; do
@@ -23,4 +23,13 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# A German locale, so the tests can check that no number conversion follows
+# the C locale that Qt takes from the environment.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=""
+  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
 fi

@@ -1,0 +1,241 @@
+// Start-up, page switching, connect/disconnect and the run ribbon's tests.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <clocale>
+
+#include "channels/support/PortHarness.h"
+#include "channels/uSocketIO.h"
+#include "foundation/uNumText.h"
+#include "foundation/uSettingLoader.h"
+#include "gui_support/AppFixture.h"
+#include "instruments/uQXNumericDisp.h"
+#include "instruments/uSendAnim.h"
+#include "shell/uRunSheet.h"
+
+namespace qx {
+namespace {
+
+using test::AppFixture;
+
+class MainTest : public AppFixture {};
+
+TEST_F(MainTest, StartUpState) {
+  EXPECT_EQ(form->TabBar->ItemIndex, 1);
+  EXPECT_EQ(form->MenueBar->currentIndex(), 1);
+  ASSERT_EQ(SheetList.size(), 1u);
+  EXPECT_EQ(CurrentSheet, SheetList[0]);
+  EXPECT_TRUE(FirstSheetPending);
+  EXPECT_EQ(SheetTabs->GetTabCaption(0), "Blatt 1");
+  EXPECT_EQ(form->StatusLabel->text(), "Getrennt");
+  ASSERT_EQ(PortList->Count(), 1);
+  EXPECT_EQ(PortList->At(0)->KeySet, FLSetList->Find("QXCOMPORT"));
+  EXPECT_TRUE(EditMode);
+  EXPECT_TRUE(SheetTabs->Editable);
+  EXPECT_TRUE(form->CheckBoxCompileState->isChecked());
+  for (QLabel* l :
+       {form->LabelNotifySendLoss, form->LabelNotifyRecvLoss, form->LabelNotifyConnLost})
+    EXPECT_FALSE(l->isEnabled());
+  // The idle handler runs once, however often the loop goes idle.
+  ASSERT_TRUE(ProcessUntil([] { return SecondInitDone(); }));
+  TQXElement* e = TQXNumericDisp::ElemCreate();
+  e->lower();
+  SecondInit();  // a second call changes nothing (no re-stacking)
+  ProcessFor(50);
+  EXPECT_EQ(CurrentSheet->Canvas()->children().indexOf(e), 0);
+}
+
+TEST_F(MainTest, RunPageCompilesAndShowsCompileState) {
+  auto* good = TQXNumericDisp::ElemCreate();
+  good->SetSource("#3*2");
+  auto* bad = TQXNumericDisp::ElemCreate();
+  bad->SetSource("#3*");
+  auto* empty = TQXNumericDisp::ElemCreate();
+  form->TabBar->SelectTab(0);
+  EXPECT_FALSE(EditMode);
+  EXPECT_FALSE(SheetTabs->Editable);
+  EXPECT_EQ(good->ShownFrameColor(), kCompiledColor);
+  EXPECT_EQ(bad->ShownFrameColor(), kFailedColor);
+  EXPECT_EQ(empty->ShownFrameColor(), kEmptyColor);
+  form->CheckBoxCompileState->setChecked(false);
+  EXPECT_EQ(good->ShownFrameColor(), good->FrameColor);
+  form->CheckBoxCompileState->setChecked(true);
+  form->TabBar->SelectTab(1);
+  EXPECT_EQ(good->ShownFrameColor(), good->FrameColor);
+}
+
+TEST_F(MainTest, ReceiveTestFrameRule) {
+  struct Case {
+    const char* text;
+    bool isFrame;
+    const char* frame;
+    bool evaluate;
+  };
+  const Case cases[] = {
+      {"#1F10;", true, "#1F10;", true}, {"abc #2F1;", true, "#2F1;", true},
+      {"/#2F1;", true, "#2F1;", false}, {"x/#2F1;#3F1;", true, "#2F1;#3F1;", false},
+      {"no frame", false, "", false},
+  };
+  for (const Case& c : cases) {
+    std::string frame;
+    bool evaluate = true;
+    EXPECT_EQ(ReceiveTestFrame(c.text, frame, evaluate), c.isFrame) << c.text;
+    EXPECT_EQ(frame, c.frame) << c.text;
+    EXPECT_EQ(evaluate, c.evaluate) << c.text;
+  }
+  std::string longText(300, 'a');
+  longText += "#1F1;";  // beyond 255 characters: cut away
+  std::string frame;
+  bool evaluate = false;
+  EXPECT_FALSE(ReceiveTestFrame(longText, frame, evaluate));
+}
+
+// The colour of the last animation bar on a widget.
+QColor BarColor(QWidget* host) {
+  const auto bars = host->findChildren<QWidget*>();
+  if (bars.isEmpty()) return {};
+  return bars.back()->palette().color(QPalette::Window);
+}
+
+TEST_F(MainTest, ReceiveTestShowsValuesWhileDisconnected) {
+  auto* d = TQXNumericDisp::ElemCreate();
+  d->SetSource("#1+1");
+  form->TabBar->SelectTab(0);
+  form->EditSimulateRecv->setText("#1F10;");
+  form->BitBtnRecvSimuClick();
+  EXPECT_EQ(d->ValueLabel()->text(), "11");  // shown at once, no run needed
+  EXPECT_EQ(BarColor(form->PanelRecvSimu), QColor(0, 0x80, 0));
+
+  form->EditSimulateRecv->setText("/#1F20;");  // silent: stored, not evaluated
+  form->BitBtnRecvSimuClick();
+  EXPECT_EQ(Terminal->ChannelValue(1), 20.0);
+  EXPECT_EQ(d->ValueLabel()->text(), "11");
+  EXPECT_EQ(BarColor(form->PanelRecvSimu), QColor(0xFF, 0, 0));
+
+  form->EditSimulateRecv->setText("#1X1;");
+  form->BitBtnRecvSimuClick();
+  EXPECT_EQ(BarColor(form->PanelRecvSimu), QColor(0xFF, 0, 0));
+}
+
+TEST_F(MainTest, ConnectWithoutPortsAndSendTest) {
+  PortList->FreeAll();
+  form->BitBtnSendSimuClick();  // disconnected: yellow, nothing sent
+  EXPECT_EQ(BarColor(form->PanelSendSimu), QColor(0xFF, 0xFF, 0));
+  form->TabBar->SelectTab(0);
+  form->ButtonConnectClick();
+  ASSERT_TRUE(Terminal->Connected.load());
+  EXPECT_EQ(form->StatusLabel->text(), "Verbunden");
+  EXPECT_FALSE(form->TabBar->Tabs[1]->Enabled());
+  EXPECT_TRUE(form->DisplayTimer.isActive());
+  form->BitBtnSendSimuClick();  // no port takes channel 1
+  EXPECT_EQ(BarColor(form->PanelSendSimu), QColor(0xFF, 0xFF, 0));
+  form->ButtonDisconnectClick();
+  EXPECT_FALSE(Terminal->Connected.load());
+  EXPECT_EQ(form->StatusLabel->text(), "Getrennt");
+  EXPECT_TRUE(form->TabBar->Tabs[1]->Enabled());
+  EXPECT_FALSE(form->DisplayTimer.isActive());
+}
+
+TEST_F(MainTest, SendTestReachesLoopbackPortWhateverItsFilter) {
+  TUdpSocket peer;
+  std::string err;
+  ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
+  TUDPPort& port = LoopbackPort(peer.LocalPort());
+  port.SetFilterActive(true);  // 50..999 by default: channel 100 is inside, 1 always passes
+  port.SetFilterLow(200);
+  port.SetFilterHigh(300);
+  form->TabBar->SelectTab(0);
+  form->ButtonConnectClick();
+  ASSERT_TRUE(Terminal->Connected.load()) << port.LastErrorText;
+  form->EditSimulateSend->setText("#100F5;");
+  form->BitBtnSendSimuClick();
+  EXPECT_EQ(BarColor(form->PanelSendSimu), QColor(0, 0x80, 0));
+  char buf[64];
+  size_t got = 0;
+  ASSERT_EQ(peer.Receive(buf, sizeof buf, got, 20000, nullptr), TIoStatus::Ok);
+  EXPECT_EQ(std::string(buf, got), "#100F5;");
+  form->ButtonDisconnectClick();
+}
+
+TEST_F(MainTest, FailingPortSelectsInterfacePageAndLightsConnLost) {
+  // Two ports on one fixed local UDP port: the second cannot bind.
+  TUdpSocket holder;
+  std::string err;
+  ASSERT_TRUE(holder.Bind("127.0.0.1", "0", err)) << err;
+  TUDPPort& port = LoopbackPort(9);
+  port.LocalPort = std::to_string(holder.LocalPort());
+  form->TabBar->SelectTab(0);
+  form->ButtonConnectClick();
+  EXPECT_FALSE(Terminal->Connected.load());
+  EXPECT_EQ(form->TabBar->ItemIndex, 4);
+  EXPECT_EQ(form->MenueBar->currentIndex(), 4);
+  EXPECT_TRUE(LossNotify->ConnLost.load() || form->LabelNotifyConnLost->isEnabled());
+}
+
+TEST_F(MainTest, ValueResetClearsChannelsElementsAndLabels) {
+  auto* d = TQXNumericDisp::ElemCreate();
+  d->SetSource("#1");
+  form->TabBar->SelectTab(0);
+  form->EditSimulateRecv->setText("#1F7;");
+  form->BitBtnRecvSimuClick();
+  ASSERT_EQ(d->ValueLabel()->text(), "7");
+  LossNotify->RecvLossEvent();
+  LossNotify->ShowFlags();
+  ASSERT_TRUE(form->LabelNotifyRecvLoss->isEnabled());
+  form->ButtonValResetClick();
+  EXPECT_EQ(Terminal->ChannelValue(1), 0.0);
+  EXPECT_EQ(d->ValueLabel()->text(), "0");
+  EXPECT_FALSE(form->LabelNotifyRecvLoss->isEnabled());
+}
+
+TEST_F(MainTest, ClosingWhileConnectedDisconnectsAndWritesSettings) {
+  const std::string file = TSettingLoad::SettingsFileName();
+  ASSERT_FALSE(file.empty());
+  QFile::remove(QString::fromStdString(file));
+  PortList->FreeAll();
+  form->TabBar->SelectTab(0);
+  form->ButtonConnectClick();
+  ASSERT_TRUE(Terminal->Connected.load());
+  form->close();
+  EXPECT_FALSE(Terminal->Connected.load());
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+}
+
+TEST_F(MainTest, NumberTextsIgnoreTheLocale) {
+  // QApplication took the C locale from the environment; a German one must
+  // not change our conversions.
+  const char* old = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = old ? old : "C";
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 not installed";
+  SetFloatSeparator('.');
+  EXPECT_EQ(FloatToText(1234.5), "1234.5");
+  bool ok = false;
+  EXPECT_EQ(TextToFloat("2.5", ok), 2.5);
+  EXPECT_TRUE(ok);
+  SetFloatSeparator(',');
+  EXPECT_EQ(FloatToText(0.25), "0,25");
+  std::setlocale(LC_ALL, saved.c_str());
+}
+
+TEST_F(MainTest, RunPageKeysAndUpdateNesting) {
+  int saves = 0;
+  RunSheet->OnSave = [&saves] { ++saves; };
+  form->TabBar->SelectTab(0);
+  QKeyEvent ctrlS(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier);
+  QCoreApplication::sendEvent(RunSheet, &ctrlS);
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(form->TabBar->ItemIndex, 0);  // Ctrl+S stays on the Run page
+  RunSheet->BeginUpdate();
+  RunSheet->BeginUpdate();
+  RunSheet->EndUpdate();
+  EXPECT_FALSE(RunSheet->updatesEnabled());
+  RunSheet->EndUpdate();
+  EXPECT_TRUE(RunSheet->updatesEnabled());
+  RunSheet->EndUpdate();  // unbalanced: ignored
+  EXPECT_EQ(RunSheet->UpdateCount(), 0);
+}
+
+}  // namespace
+}  // namespace qx
