@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "channels/support/HubFakes.h"
 
@@ -247,6 +248,39 @@ TEST_F(ReceiveFrameTest, RemovedElementIsNoLongerDispatched) {
   EXPECT_NE(elements[0]->GetValue(), 5.0);
   EXPECT_EQ(elements[1]->GetValue(), 5.0);  // the other reader of channel 2 still runs
   EXPECT_EQ(rig.hub.Kanal(2).Readers.size(), 1u);
+}
+
+TEST(ElementCoreTest, ValueStoreUnderConcurrentWritersAndReader) {
+  // Port threads store numbers and texts while the GUI thread reads them, as
+  // the display tick does; every text read must be one that was written
+  // whole (ThreadSanitizer checks the rest).
+  FakeElement e;
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> writers;
+  for (int t = 0; t < 3; ++t) {
+    writers.emplace_back([&e, t] {
+      const std::string text(40, static_cast<char>('a' + t));
+      for (int i = 0; i < 20000; ++i) {
+        if (i % 2)
+          e.SetStrValue(text);
+        else
+          e.SetValue(t * 100000.0 + i);
+      }
+    });
+  }
+  std::thread reader([&] {
+    while (!stop.load()) {
+      if (e.Changed.exchange(false)) {
+        const std::string s = e.GetStrValue();
+        ASSERT_TRUE(s.empty() || s == std::string(40, s[0])) << s;
+        ASSERT_GE(e.GetValue(), 0.0);
+      }
+    }
+  });
+  for (auto& w : writers) w.join();
+  stop.store(true);
+  reader.join();
+  EXPECT_EQ(e.GetStrValue().size(), 40u);
 }
 
 TEST(ElementCoreTest, ValueStoreAndSerials) {
