@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "editing/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 
 namespace qx {
@@ -24,11 +25,6 @@ constexpr TColor InactiveColor = 0xC0C0C0;
 constexpr TColor GlyphColor = 0x202020;
 constexpr TColor GlyphDisabledColor = 0xA0A0A0;
 constexpr int ClickSlop = 10;  // more movement than this is no click
-
-// Every user-visible text passes here; the German text is the built-in one.
-QString Tr(const char* /*key*/, const char* german) {
-  return QString::fromUtf8(german);
-}
 
 void DrawLine(QPainter& p, TColor color, int x1, int y1, int x2, int y2) {
   p.setPen(ColorToQColor(color));
