@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "formula/UInterpreter.h"
 #include "formula/ULexer.h"
@@ -54,33 +56,38 @@ bool SameValue(double a, double b) {
   return a == b;
 }
 
+// A value for channel ch drawn from the input's hash: special values one time
+// in eight, otherwise -1000 .. 1000 in hundredths.
+double ChannelValueFor(uint64_t seed, int32_t ch) {
+  static const double kSpecial[] = {0.0,   -0.0,         1.0,           -1.0,     0.5,
+                                    1e-6,  2147483647.0, -2147483648.0, 9.3e18,   -9.3e18,
+                                    1e308, NAN,          INFINITY,      -INFINITY};
+  uint64_t x = seed ^ (static_cast<uint64_t>(ch) + 1) * 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  const uint32_t r = static_cast<uint32_t>((x ^ (x >> 31)) >> 32);
+  return (r & 7) == 0 ? kSpecial[r % std::size(kSpecial)]
+                      : (static_cast<double>(r % 200001) - 100000.0) / 100.0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Formulas are at most 255 characters; allow some more to reach the guards.
   if (size > 1024) return 0;
   State& st = TheState();
-  // Channel values from a simple generator seeded by the input.
-  uint64_t seed = 1469598103934665603ull;
-  for (size_t i = 0; i < size; ++i) seed = (seed ^ data[i]) * 1099511628211ull;
-  static const double kSpecial[] = {0.0,   -0.0,         1.0,           -1.0,     0.5,
-                                    1e-6,  2147483647.0, -2147483648.0, 9.3e18,   -9.3e18,
-                                    1e308, NAN,          INFINITY,      -INFINITY};
-  for (int32_t i = 0; i < kChannelCount; ++i) {
-    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
-    const uint32_t r = static_cast<uint32_t>(seed >> 33);
-    const double v = (r & 7) == 0 ? kSpecial[r % std::size(kSpecial)]
-                                  : (static_cast<double>(r % 200001) - 100000.0) / 100.0;
-    st.channels[i].store(v, std::memory_order_relaxed);
-  }
-
   const std::string source(reinterpret_cast<const char*>(data), size);
   TTokenList tokens;
   TIntList deps;
   TLexer lexer = TokenizeFormula(source, tokens, deps);
   if (!lexer.OK) return 0;
-  for (int32_t d : deps)
+  // Only the channels the formula names are ever read: those get values from
+  // the input (the others may keep a previous input's, unseen).
+  const uint64_t seed = std::hash<std::string_view>{}(source);
+  for (int32_t d : deps) {
     if (d < 0 || d >= kChannelCount) __builtin_trap();
+    st.channels[d].store(ChannelValueFor(seed, d), std::memory_order_relaxed);
+  }
   TCode code;
   TParser parser = ParseTokens(tokens, code, lexer.Source);
   if (!parser.OK) return 0;

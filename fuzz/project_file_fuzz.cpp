@@ -10,18 +10,41 @@
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
 
+namespace {
+
+// Two projects with their sets and loaders, built once. Each input ends by
+// resetting them to a new project: what an input allocates it also frees, so
+// libFuzzer never takes the kept state for a leak and re-runs the input.
+struct Fixture {
+  qx::fake::FakeProject first, second;
+  qx::TFileLoad fl{first.Sets, &first};
+  qx::TFileLoad fl2{second.Sets, &second};
+
+  struct ResetAtEnd {
+    Fixture& f;
+    ~ResetAtEnd() {
+      f.first.Reset();
+      f.second.Reset();
+    }
+  };
+};
+
+Fixture& TheFixture() {
+  static Fixture* f = new Fixture;  // never freed: outlives every input
+  return *f;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 64 * 1024) return 0;  // keep each input's work bounded
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  qx::fake::FakeProject first;
-  qx::TFileLoad fl(first.Sets, &first);
-  fl.LoadProjectText(input);
-  const std::string saved = fl.ProjectText();
+  Fixture& fx = TheFixture();
+  const Fixture::ResetAtEnd reset{fx};
+  fx.fl.LoadProjectText(std::string(reinterpret_cast<const char*>(data), size));
+  const std::string saved = fx.fl.ProjectText();
 
-  qx::fake::FakeProject second;
-  qx::TFileLoad fl2(second.Sets, &second);
-  fl2.LoadProjectText(saved);
-  const std::string again = fl2.ProjectText();
+  fx.fl2.LoadProjectText(saved);
+  const std::string again = fx.fl2.ProjectText();
   if (again != saved) {
     std::fprintf(stderr, "saved:\n%s\nread back and saved:\n%s\n", saved.c_str(), again.c_str());
     std::abort();

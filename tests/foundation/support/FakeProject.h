@@ -149,6 +149,15 @@ class FakeProject : public TProjectContent {
   const TFLSet* GaugeSet = nullptr;
   const TFLSet* ChartSet = nullptr;
 
+  // New, and the general settings and counters as a fresh project has them
+  // (a fuzz target reuses one project for every input).
+  void Reset() {
+    New();
+    General = TProjectGeneralSettings();
+    Messages.clear();
+    BeginUpdates = EndUpdates = FrameUpdates = HideListings = 0;
+  }
+
   // A new project: no ports, one empty sheet that the first sheet block reuses.
   void New() {
     Ports.clear();
