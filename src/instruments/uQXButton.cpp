@@ -59,14 +59,20 @@ void TQXButton::ButtonClick() {
       Send("F1");
       break;
     case ModeFreeText:
-      Send("S" + FreeText);
+      SendTyped('S', FreeText);
       break;
     case ModeFreeNumber:
-      Send("F" + FloatToDisplayText(FreeNumber));
+      SendTyped('F', FloatToDisplayText(FreeNumber));
       break;
     default:
       break;
   }
+}
+
+void TQXButton::SendTyped(char letter, std::string_view value) {
+  std::string payload(1, letter);
+  payload += value;
+  Send(payload);
 }
 
 void TQXButton::ButtonMouseDown() {

@@ -26,6 +26,7 @@ class TQXButton : public TQXAnimElement {
   TQXElement* Clone() override { return CloneAs<TQXButton>(); }
 
   void Send(std::string_view payload) { SendPayload(payload); }
+  void SendTyped(char letter, std::string_view value);
   void ButtonClick();
   void ButtonMouseDown();
   void ButtonMouseUp();
