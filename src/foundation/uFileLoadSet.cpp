@@ -1,6 +1,7 @@
 #include "foundation/uFileLoadSet.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "foundation/uNumText.h"
 
@@ -70,19 +71,25 @@ void TTextLines::Assign(std::string text) {
   std::string_view all(text_);
   // A byte-order mark left by an editor would hide the first set name.
   if (all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
-  size_t start = 0;
-  const size_t n = all.size();
-  size_t i = 0;
-  while (i < n) {
-    const char c = all[i];
-    if (c == '\r' || c == '\n') {
-      lines_.push_back(all.substr(start, i - start));
-      if (c == '\r' && i + 1 < n && all[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-    ++i;
+  // memchr for each kind of line end, each search redone only once passed:
+  // large projects load in one pass instead of a test per byte.
+  const char* const end = all.data() + all.size();
+  auto next = [end](const char* from, char c) {
+    const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+    return hit ? static_cast<const char*>(hit) : end;
+  };
+  const char* s = all.data();
+  const char* cr = next(s, '\r');
+  const char* lf = next(s, '\n');
+  while (s < end) {
+    if (cr < s) cr = next(s, '\r');
+    if (lf < s) lf = next(s, '\n');
+    const char* e = std::min(cr, lf);
+    lines_.emplace_back(s, static_cast<size_t>(e - s));
+    if (e == end) break;
+    s = e + 1;
+    if (*e == '\r' && s < end && *s == '\n') ++s;  // CR LF ends one line
   }
-  if (start < n) lines_.push_back(all.substr(start));
 }
 
 void TTextLines::Clear() {

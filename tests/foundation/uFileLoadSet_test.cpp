@@ -426,6 +426,12 @@ TEST(TextLinesTest, AllLineEndsAndTrimming) {
   TTextLines empty("");
   empty.UnreadLine();  // never below the first line
   EXPECT_FALSE(empty.ReadLine(l));
+  // LF CR is two line ends; a NUL byte is part of its line; a final line end
+  // adds no empty line.
+  TTextLines odd(std::string("a\n\rb\0c\r\nd\n\ne\r", 13));
+  got.clear();
+  while (odd.ReadLine(l)) got.emplace_back(l);
+  EXPECT_EQ(got, (std::vector<std::string>{"a", "", std::string("b\0c", 3), "d", "", "e"}));
 
   TTextWriter w;
   w.WriteLine("key value \t\x01 ");
