@@ -27,6 +27,8 @@ void TEditPanel::Follow(TQXElement&) {}
 
 void TEditPanel::ForgetElement(TQXElement*) {}
 
+void TEditPanel::SelectElements(const std::vector<TQXElement*>&) {}
+
 bool TEditPanel::KeyDown(QKeyEvent*) {
   return false;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 class QKeyEvent;
 
@@ -32,6 +33,8 @@ class TEditPanel : public QWidget {
   static void Follow(TQXElement& element);
   // An element is going: no selection or frame may keep it.
   static void ForgetElement(TQXElement* element);
+  // Makes exactly these elements (of the current sheet) the selection.
+  static void SelectElements(const std::vector<TQXElement*>& elements);
   // Keys of the sheet area in edit mode; true when taken.
   static bool KeyDown(QKeyEvent* event);
 
