@@ -33,7 +33,7 @@ void CheckFrame(std::string_view f) {
 // The terminal copy of every byte, counted: the recording sink's lock and
 // growing text would cost more than the parsing under test.
 struct CountingTerm : qx::TTermSink {
-  void AddChar(uint8_t) override { ++chars; }
+  void AddBytes(std::span<const uint8_t> bytes) override { chars += bytes.size(); }
   void AddRecvCommand(std::string_view, bool) override { ++frames; }
   size_t chars = 0, frames = 0;
 };

@@ -100,9 +100,8 @@ size_t TQXPort::DeliverPacket(std::span<const uint8_t> packet) {
 
 void TQXPort::NoteBytes(std::span<const uint8_t> bytes) {
   if (!IsTerminalPort.load(std::memory_order_relaxed)) return;
-  if (TTerminal* hub = Hub()) {
-    for (uint8_t b : bytes) hub->Term().AddChar(b);
-  }
+  if (bytes.empty()) return;
+  if (TTerminal* hub = Hub()) hub->Term().AddBytes(bytes);
 }
 
 void TQXPort::NotePacketEnd() {

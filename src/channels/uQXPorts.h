@@ -152,7 +152,8 @@ class TQXPort : public TFLObject {
   // Terminal marks: end of one read / batch, and end of a receive thread.
   void NotePacketEnd();
   void NoteReceiveEnd();
-  // Terminal copy of raw bytes (when the port delivers without cutting).
+  // Terminal copy of raw bytes, one sink call per read (when the port
+  // delivers without cutting).
   void NoteBytes(std::span<const uint8_t> bytes);
 
  private:

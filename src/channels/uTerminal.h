@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -52,12 +53,15 @@ class TFormulaHooks {
 class TTermSink {
  public:
   virtual ~TTermSink() = default;
-  virtual void AddChar(uint8_t /*byte*/) {}
+  // The raw bytes of one read, in one call (one buffer lock per read).
+  virtual void AddBytes(std::span<const uint8_t> /*bytes*/) {}
   virtual void AddPacketMark() {}
   virtual void AddCloseMark() {}
   virtual void AddRecvCommand(std::string_view /*quotedFrame*/, bool /*used*/) {}
   virtual void AddSendCommand(std::string_view /*quotedFrame*/) {}
-  virtual bool PageActive() const { return false; }  // the terminal page is shown
+  // The terminal is switched on (its "Terminal aktiv" box): the poll tick
+  // flushes it.
+  virtual bool PageActive() const { return false; }
   virtual void Flush() {}
   virtual void ShowStatus() {}
 };

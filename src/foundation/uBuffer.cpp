@@ -135,6 +135,40 @@ void TCharBuffer::Put(std::string_view bytes) {
   }
 }
 
+bool TCharBuffer::PutPair(char first, char second) {
+  std::lock_guard lk(lock_);
+  return PutPairLocked(first, second);
+}
+
+bool TCharBuffer::PutPairLocked(char first, char second) {
+  // The last place is the spare of AdvanceWrite: two readable places must
+  // remain below it.
+  const int32_t n = WriteCount();
+  if (n + 2 >= capacity_) {
+    FireOverflow();
+    return false;
+  }
+  auto& d = data_[WriteHalf()];
+  d[static_cast<size_t>(n)] = first;
+  d[static_cast<size_t>(n) + 1] = second;
+  WriteCountRef().store(n + 2, std::memory_order_relaxed);
+  return true;
+}
+
+void TCharBuffer::PutEscaped(std::span<const uint8_t> bytes, uint8_t escape) {
+  std::lock_guard lk(lock_);
+  auto& d = data_[WriteHalf()];
+  for (const uint8_t b : bytes) {
+    const char c = static_cast<char>(b);
+    if (b == escape) {
+      PutPairLocked(c, c);
+    } else {
+      d[static_cast<size_t>(WriteCount())] = c;
+      AdvanceWrite();
+    }
+  }
+}
+
 bool TCharBuffer::Get(char& c) {
   if (!Next()) return false;
   c = data_[ReadHalf()][static_cast<size_t>(readIndex_)];

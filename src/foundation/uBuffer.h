@@ -131,9 +131,16 @@ class TCharBuffer : public TBufferBase {
   void Put(char c);
   // Helper: every byte of bytes in turn, under one lock.
   void Put(std::string_view bytes);
+  // Both bytes or neither (one lost item when there is no room for two), so
+  // an escape pair is never split by an overflow or a swap.
+  bool PutPair(char first, char second);
+  // Under one lock: every byte in turn, a byte equal to escape doubled as a
+  // pair (all or nothing, as PutPair).
+  void PutEscaped(std::span<const uint8_t> bytes, uint8_t escape);
   [[nodiscard]] bool Get(char& c);
 
  private:
+  bool PutPairLocked(char first, char second);
   std::vector<char> data_[2];
 };
 

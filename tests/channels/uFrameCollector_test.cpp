@@ -151,6 +151,13 @@ TEST(PortDeliveryTest, BytesPacketsAndTerminalCopy) {
   EXPECT_EQ(rig.term.recv, (std::vector<std::string>{"'#1F8;'+", "'#2F1;'-"}));
   // Bytes up to the one that ended the over-long frame, then the marks.
   EXPECT_EQ(rig.term.chars, "x#1F8;#2F1;" + Long(300).substr(0, 256) + "<P><C>");
+  EXPECT_EQ(rig.term.byteCalls, 1);  // the whole packet in one call
+
+  // A stream read reaches the terminal in one call as well.
+  const std::string c = "#1F5;#1F6;";
+  port.DeliverBytes(stream, std::span(reinterpret_cast<const uint8_t*>(c.data()), c.size()));
+  EXPECT_EQ(rig.term.byteCalls, 2);
+  EXPECT_EQ(reader.GetValue(), 6.0);
 }
 
 }  // namespace

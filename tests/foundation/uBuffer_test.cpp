@@ -50,6 +50,84 @@ TEST(TCharBuffer, PutBytesCountsEveryLostByte) {
   EXPECT_EQ(fired, 201);
 }
 
+// The bytes of one swapped half, read to the end.
+std::string ReadHalf(TCharBuffer& buf) {
+  std::string got;
+  char c;
+  if (buf.Swap())
+    while (buf.Get(c)) got += c;
+  return got;
+}
+
+TEST(TCharBuffer, PairsAreAllOrNothing) {
+  // Capacity 6 keeps 5 readable places; a pair needs two of them.
+  struct Case {
+    std::string before;  // single bytes put first
+    bool pairFits;
+  };
+  const Case cases[] = {{"", true}, {"abc", true}, {"abcd", false}, {"abcde", false}};
+  for (const Case& k : cases) {
+    TCharBuffer buf(6);
+    int fired = 0;
+    buf.OnOverflow = [&](TBufferBase&) { ++fired; };
+    buf.Put(k.before);
+    const int lostBefore = fired;
+    EXPECT_EQ(buf.PutPair('\xFF', '\x00'), k.pairFits) << k.before;
+    EXPECT_EQ(fired - lostBefore, k.pairFits ? 0 : 1) << k.before;
+    const std::string want = k.before.substr(0, 5) + (k.pairFits ? std::string("\xFF\x00", 2) : "");
+    EXPECT_EQ(ReadHalf(buf), want) << k.before;
+  }
+}
+
+TEST(TCharBuffer, PutEscapedDoublesTheEscapeWhole) {
+  TCharBuffer buf(6);
+  int fired = 0;
+  buf.OnOverflow = [&](TBufferBase&) { ++fired; };
+  // a, FF FF, b, c fill 5 places; the second FF finds one place only and is
+  // lost whole, the d after it is lost as a single byte.
+  const uint8_t bytes[] = {'a', 0xFF, 'b', 'c', 0xFF, 'd'};
+  buf.PutEscaped(bytes, 0xFF);
+  EXPECT_EQ(ReadHalf(buf), std::string("a\xFF\xFF"
+                                       "bc",
+                                       5));
+  EXPECT_EQ(fired, 2);
+  const uint8_t plain[] = {0xFF, 1, 2};
+  buf.PutEscaped(plain, 0xFF);
+  EXPECT_EQ(ReadHalf(buf), std::string("\xFF\xFF\x01\x02", 4));
+}
+
+TEST(TCharBuffer, SwappedHalvesNeverSplitAPairUnderLoad) {
+  TCharBuffer buf(50);
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> ws;
+  for (int w = 0; w < 3; ++w)
+    ws.emplace_back([&, w] {
+      const uint8_t bytes[] = {'x', 0xFF, 'y'};
+      while (!stop.load()) {
+        if (w == 0)
+          buf.PutEscaped(bytes, 0xFF);
+        else
+          buf.PutPair('\xFF', static_cast<char>(w - 1));
+      }
+    });
+  int64_t pairs = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (int round = 0; round < 3000 || (pairs == 0 && std::chrono::steady_clock::now() < deadline);
+       ++round) {
+    const std::string half = ReadHalf(buf);
+    for (size_t i = 0; i < half.size(); ++i) {
+      if (half[i] != '\xFF') continue;
+      ASSERT_LT(i + 1, half.size()) << "escape at the end of a half";
+      const char partner = half[++i];
+      ASSERT_TRUE(partner == '\xFF' || partner == 0 || partner == 1);
+      ++pairs;
+    }
+  }
+  stop = true;
+  for (auto& t : ws) t.join();
+  EXPECT_GT(pairs, 0);
+}
+
 TEST(TStringBuffer, FreshBufferState) {
   TStringBuffer buf(100);
   EXPECT_EQ(buf.Capacity(), 100);

@@ -80,9 +80,10 @@ class NullFormula : public TFormulaHooks {
 
 class FakeTermSink : public TTermSink {
  public:
-  void AddChar(uint8_t b) override {
+  void AddBytes(std::span<const uint8_t> bytes) override {
     std::lock_guard l(m);
-    chars.push_back(static_cast<char>(b));
+    chars.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    ++byteCalls;
   }
   void AddPacketMark() override {
     std::lock_guard l(m);
@@ -108,7 +109,7 @@ class FakeTermSink : public TTermSink {
   std::string chars;
   std::vector<std::string> recv, sent;
   bool active = false;
-  int flushes = 0, statusShown = 0;
+  int flushes = 0, statusShown = 0, byteCalls = 0;
 };
 
 class FakeConsSink : public TConsSink {

@@ -4,9 +4,9 @@
 
 namespace qx::test {
 
-void TRecordingTerm::AddChar(uint8_t) {
+void TRecordingTerm::AddBytes(std::span<const uint8_t> bytes) {
   std::lock_guard g(lock_);
-  ++bytes_;
+  bytes_ += bytes.size();
 }
 
 void TRecordingTerm::AddPacketMark() {

@@ -20,7 +20,7 @@ namespace qx::test {
 
 class TRecordingTerm : public TTermSink {
  public:
-  void AddChar(uint8_t) override;
+  void AddBytes(std::span<const uint8_t> bytes) override;
   void AddPacketMark() override;
   void AddCloseMark() override;
   void AddRecvCommand(std::string_view quotedFrame, bool used) override;
