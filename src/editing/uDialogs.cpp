@@ -1,0 +1,59 @@
+#include "editing/uDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+#include "foundation/drawing/uGraphicsUtilQt.h"
+
+namespace qx {
+
+namespace {
+
+class TToolkitDialogs final : public TDialogProvider {
+ public:
+  void Message(QWidget* parent, const QString& text) override {
+    QMessageBox::information(parent, QString(), text);
+  }
+  bool Question(QWidget* parent, const QString& text) override {
+    return QMessageBox::question(parent, QString(), text) == QMessageBox::Yes;
+  }
+  std::optional<TColor> ChooseColor(QWidget* parent, TColor initial) override {
+    const QColor c = QColorDialog::getColor(ColorToQColor(initial), parent);
+    if (!c.isValid()) return std::nullopt;
+    return QColorToColor(c);
+  }
+  std::optional<TFontDesc> ChooseFont(QWidget* parent, const TFontDesc& initial) override {
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, FontDescToQFont(initial), parent);
+    if (!ok) return std::nullopt;
+    return QFontToFontDesc(f, initial.Color);
+  }
+  std::optional<std::string> ChooseFile(QWidget* parent, const TFileDialogRequest& r) override {
+    QString name;
+    if (r.Kind == TFileDialogRequest::TKind::Save) {
+      name = QFileDialog::getSaveFileName(parent, r.Title, r.Directory, r.Filter);
+    } else {
+      // The open dialog of the toolkit only ever returns existing files.
+      name = QFileDialog::getOpenFileName(parent, r.Title, r.Directory, r.Filter);
+    }
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
+  }
+};
+
+TToolkitDialogs ToolkitDialogs;
+TDialogProvider* Installed = nullptr;
+
+}  // namespace
+
+TDialogProvider& Dialogs() {
+  return Installed ? *Installed : ToolkitDialogs;
+}
+
+void SetDialogProvider(TDialogProvider* provider) {
+  Installed = provider;
+}
+
+}  // namespace qx
