@@ -1,0 +1,274 @@
+#include "instruments/uQXPicture.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "editing/uEditPanel.h"
+#include "editing/uSheet.h"
+#include "formula/uFunctions.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uFileLoader.h"
+#include "foundation/uNumText.h"
+#include "foundation/uSettingLoader.h"
+#include "instruments/uElementLabels.h"
+#include "instruments/uQXled.h"
+
+namespace qx {
+
+namespace {
+// Rounded half to even; sizes beyond the integer range give 0 (never UB).
+int32_t Rnd(double x) {
+  int64_t n = 0;
+  if (!TruncToInt64(std::nearbyint(x), n) || n > kMaxCoordinate || n < -kMaxCoordinate) return 0;
+  return static_cast<int32_t>(n);
+}
+}  // namespace
+
+const TFLSet* TQXPicture::ClassSet = nullptr;
+
+// ---- TPictureImage ------------------------------------------------------------
+
+TPictureImage::TPictureImage(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QRect TPictureImage::DrawRect() const {
+  if (Picture.isNull()) return {};
+  const QSize pic = Picture.size();
+  if (Stretch && !Proportional) return rect();
+  if (Proportional && (pic.width() > width() || pic.height() > height()))
+    return QRect(QPoint(0, 0), pic.scaled(size(), Qt::KeepAspectRatio));
+  return QRect(QPoint(0, 0), pic);
+}
+
+void TPictureImage::paintEvent(QPaintEvent*) {
+  if (Picture.isNull()) return;
+  QPainter p(this);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  p.drawPixmap(DrawRect(), Picture);
+}
+
+// ---- rules ------------------------------------------------------------------
+
+QSize FitImageSize(QSize picture, QSize panel) {
+  if (picture.isEmpty() || panel.height() <= 0) return panel;
+  const double r = static_cast<double>(picture.width()) / picture.height();
+  const double a = static_cast<double>(panel.width()) / panel.height();
+  if (r > a) return {Rnd(panel.height() * r), panel.height()};
+  return {panel.width(), Rnd(panel.width() / r)};
+}
+
+QSize PictureElementSize(int32_t mode, QSize picture, QSize element, int32_t frameWidth) {
+  if (picture.isEmpty()) return element;
+  const int32_t fw2 = 2 * frameWidth;
+  const double r = static_cast<double>(picture.width()) / picture.height();
+  switch (mode) {
+    case ViewFixWidth:
+      return {element.width(), fw2 + Rnd((element.width() - fw2) / r)};
+    case ViewFixHeight:
+      return {fw2 + Rnd((element.height() - fw2) * r), element.height()};
+    case ViewOrig:
+      return {picture.width() + fw2, picture.height() + fw2};
+    default:
+      return element;
+  }
+}
+
+// ---- TQXPicture ---------------------------------------------------------------
+
+TQXPicture::TQXPicture(QWidget* owner) : TQXElement(owner) {
+  ClassId = 11;
+  TypeName = "QXPicture";
+  ChannelRole = RoleNumberIn;
+  KeySet = ClassSet;
+  InUpdateList = true;
+  panel_ = new QWidget(this);
+  panel_->setAutoFillBackground(true);
+  QPalette pal = panel_->palette();
+  pal.setColor(QPalette::Window, ColorToQColor(0x808080));
+  panel_->setPalette(pal);
+  panel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  panel_->show();
+  for (size_t i = 0; i < images_.size(); ++i) {
+    images_[i] = new TPictureImage(panel_);
+    images_[i]->setVisible(i == 0);
+  }
+  label_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
+  SetLabelFont(label_, GetFont());
+  label_->move(4, 2);
+  resize(200, 200);
+  for (TPictureImage* im : images_) im->resize(width() - 12, height() - 12);
+  TQXElement::SetInitValue(1.0);  // picture 1 until a value arrives
+  PanelResize();
+}
+
+TQXPicture* TQXPicture::ElemCreate() {
+  return new TQXPicture(CurrentCanvas());
+}
+
+void TQXPicture::UpdateDisplay() {
+  TQXElement::UpdateDisplay();
+  const int32_t i = ValueToIndex(GetValue(), PicQty);
+  if (i == 0)
+    HideByValue();
+  else
+    ShowByValue(i);
+}
+
+void TQXPicture::HideByValue() {
+  HideInRun = true;
+  if (!EditMode)
+    setVisible(false);
+  else
+    ShowPicture(1);  // stays editable
+}
+
+void TQXPicture::ShowByValue(int32_t i) {
+  ShowPicture(i);
+  if (HideInRun) {
+    setVisible(true);
+    HideInRun = false;
+  }
+}
+
+void TQXPicture::ShowPicture(int32_t i) {
+  if (i < 1 || i > kMaxPictures || i == CurrentIndex) return;
+  Image(CurrentIndex)->hide();
+  CurrentIndex = i;
+  Image(i)->show();
+  AdjustElementSize();
+}
+
+void TQXPicture::SetInitValue(double value) {
+  TQXElement::SetInitValue(value);
+  UpdateDisplay();
+}
+
+void TQXPicture::UpdateCaption() {
+  label_->setText(QString::fromStdString(NameSourceCaption(ShowDenom, ShowSource, Denom, Source)));
+  label_->adjustSize();
+  label_->raise();
+}
+
+void TQXPicture::PanelResize() {
+  const int f = FrameWidth;
+  panel_->setGeometry(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f));
+  ResizePicture(CurrentIndex);
+  AdjustElementSize();
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXPicture::LoadPicture(int32_t i) {
+  if (i < 1 || i > kMaxPictures) return;
+  TPictureImage* im = Image(i);
+  im->Picture = QPixmap();
+  // A name without directory lies in the project directory; a file that
+  // cannot be read leaves the picture empty, silently.
+  const std::string& name = FileNames[static_cast<size_t>(i - 1)];
+  if (!name.empty()) {
+    const std::string path = AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name);
+    im->Picture.load(QString::fromStdString(path));
+  }
+  im->setVisible(i == CurrentIndex);
+  im->update();
+}
+
+void TQXPicture::ResizePicture(int32_t i) {
+  if (i < 1 || i > kMaxPictures || i > PicQty) return;
+  TPictureImage* im = Image(i);
+  if (!im->HasPicture()) return;
+  im->Proportional = ViewMode == ViewFit || ViewMode == ViewFixWidth || ViewMode == ViewFixHeight;
+  im->Stretch = ViewMode == ViewStretch;
+  const QSize panel = panel_->size();
+  im->setGeometry(
+      QRect(QPoint(0, 0), ViewMode == ViewFit ? FitImageSize(im->Picture.size(), panel) : panel));
+  im->update();
+}
+
+void TQXPicture::AdjustElementSize() {
+  TPictureImage* im = Image(CurrentIndex);
+  if (!im->HasPicture()) return;
+  const QSize want = PictureElementSize(ViewMode, im->Picture.size(), size(), FrameWidth);
+  if (want.width() != width()) SetWidth(want.width());
+  if (want.height() != height()) SetHeight(want.height());
+}
+
+void TQXPicture::SetPicQty(int32_t value) {
+  // Which file keys are written follows PicQty (see InitFileSet).
+  LimitInt(value, 1, kMaxPictures);
+  PicQty = value;
+  FollowEditFrame();
+}
+
+void TQXPicture::SetViewMode(int32_t value) {
+  if (value < ViewFit || value > ViewOrig || value == ViewMode) return;
+  ViewMode = value;
+  for (int32_t i = 1; i <= PicQty; ++i) ResizePicture(i);
+  AdjustElementSize();
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+std::string TQXPicture::GetFileName(int32_t i) const {
+  if (i < 1 || i > kMaxPictures) return {};
+  return FileNames[static_cast<size_t>(i - 1)];
+}
+
+void TQXPicture::SetFileName(int32_t i, const std::string& value) {
+  if (i < 1 || i > kMaxPictures) return;
+  FileNames[static_cast<size_t>(i - 1)] = value;
+  LoadPicture(i);
+  ResizePicture(i);
+  if (i == CurrentIndex) AdjustElementSize();
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXPicture::SetShowDenom(bool value) {
+  ShowDenom = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXPicture::SetShowSource(bool value) {
+  ShowSource = value;
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+TFontDesc TQXPicture::GetFont() const {
+  return QFontToFontDesc(label_->font(), fontColor_);
+}
+
+void TQXPicture::SetFont(const TFontDesc& value) {
+  fontColor_ = value.Color;
+  SetLabelFont(label_, value);
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXPicture::InitFileSet(TFLSetList& sets) {
+  auto b =
+      sets.Define<TQXPicture>("QXPICTURE", [] { return static_cast<TFLObject*>(ElemCreate()); });
+  KeyDisabled(b);
+  KeysNameSource(b);
+  b.Bool("showDenom", &TQXPicture::GetShowDenom, &TQXPicture::SetShowDenom);
+  b.Bool("showSource", &TQXPicture::GetShowSource, &TQXPicture::SetShowSource);
+  b.Enum("viewMode", {"fit", "stretch", "fixWidth", "fixHeight", "orig"}, &TQXPicture::GetViewMode,
+         &TQXPicture::SetViewMode);
+  KeysPositionSize(b);
+  b.Int("picQty", &TQXPicture::GetPicQty, &TQXPicture::SetPicQty);
+  for (int32_t i = 1; i <= kMaxPictures; ++i) {
+    auto& e =
+        b.String("picFile" + std::to_string(i), &TQXPicture::GetFileName, &TQXPicture::SetFileName);
+    e.SetIndex(i);
+    b.ActiveWhen(e, [](TQXPicture& p, int32_t index) { return index <= p.PicQty; });
+  }
+  b.Real("init", &TQXPicture::GetInitValue, &TQXPicture::SetInitValue);
+  b.Font("font", &TQXPicture::GetFont, &TQXPicture::SetFont);
+  KeysFrame(b);
+  ClassSet = &b.Set();
+}
+
+}  // namespace qx
