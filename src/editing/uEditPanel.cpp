@@ -1,36 +1,559 @@
 #include "editing/uEditPanel.h"
 
+#include <QChildEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <algorithm>
+
+#include "editing/uCopyPaste.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
+#include "editing/uSheetBckgnd.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "instruments/uQXControls.h"
 
 namespace qx {
 
-TEditPanel::TEditPanel(QWidget* sheet, TSheetBckgnd* background)
-    : QWidget(sheet), background_(background) {
-  hide();
+// ---- rules --------------------------------------------------------------------
+
+namespace {
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  const int64_t q = a / b;
+  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+}  // namespace
+
+int32_t GridLineBefore(int32_t pos) {
+  if (pos <= 0) return pos;
+  return static_cast<int32_t>(FloorDiv(int64_t{pos} - 1, kEditGrid) * kEditGrid);
+}
+
+int32_t GridLineAfter(int32_t pos) {
+  // Floor, not truncation: from -5 the next line is 0, not 10.
+  return static_cast<int32_t>(FloorDiv(pos, kEditGrid) * kEditGrid + kEditGrid);
+}
+
+QPoint ArrowKeyTarget(QPoint pos, int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      return {GridLineBefore(pos.x()), pos.y()};
+    case Qt::Key_Right:
+      return {GridLineAfter(pos.x()), pos.y()};
+    case Qt::Key_Up:
+      return {pos.x(), GridLineBefore(pos.y())};
+    case Qt::Key_Down:
+      return {pos.x(), GridLineAfter(pos.y())};
+    default:
+      return pos;
+  }
+}
+
+int32_t SnapTowardZero(int32_t pos) {
+  return pos / kEditGrid * kEditGrid;
+}
+
+bool DragStarted(QPoint delta) {
+  return std::abs(delta.x()) > kDragThreshold || std::abs(delta.y()) > kDragThreshold;
+}
+
+QPoint DragPosition(QPoint elementPos, QPoint delta, bool snap) {
+  const QPoint p = elementPos + delta;
+  return snap ? QPoint(SnapTowardZero(p.x()), SnapTowardZero(p.y())) : p;
+}
+
+QRect MarkRect(const QRect& frame) {
+  return frame.adjusted(-kMarkWidth, -kMarkWidth, kMarkWidth, kMarkWidth);
+}
+
+QRegion MarkShape(QSize size) {
+  const QRect all(QPoint(0, 0), size);
+  return QRegion(all).subtracted(
+      QRegion(all.adjusted(kMarkWidth, kMarkWidth, -kMarkWidth, -kMarkWidth)));
+}
+
+// ---- program-wide state ---------------------------------------------------------
+
+namespace {
+
+constexpr TColor kMarkColor = 0xCFC45A;
+
+// A ring around a selected frame; the mouse goes through it.
+class TSelectionMark final : public QWidget {
+ public:
+  explicit TSelectionMark(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter(this).fillRect(rect(), ColorToQColor(kMarkColor));
+  }
+};
+
+struct TSelected {
+  TEditComp* Frame;
+  QPointer<QWidget> Mark;
+};
+
+struct TEditState {
+  std::vector<TSelected> Selection;  // in the order selected
+  TEditComp* PopupTarget = nullptr;
+  bool LeftDown = false;
+  bool RightDown = false;
+  bool Moved = false;
+  QPoint Start;  // in the panel's (the sheet's) coordinates
+};
+
+TEditState Edit;
+
+void PlaceMark(const TSelected& s) {
+  if (!s.Mark) return;
+  const QRect r = MarkRect(s.Frame->geometry());
+  s.Mark->setGeometry(r);
+  s.Mark->setMask(MarkShape(r.size()));
+}
+
+void RaiseMarks() {
+  for (const TSelected& s : Edit.Selection) {
+    if (s.Mark) s.Mark->raise();
+  }
+}
+
+void HideChannelTable() {
+  if (TEditPanel::OnHideChannelTable) TEditPanel::OnHideChannelTable();
+}
+
+void FocusSheet() {
+  if (CurrentSheet) CurrentSheet->setFocus();
+}
+
+// The element takes the frame's bounds; a refused value puts the frame back.
+void ApplyFrameBounds(TEditComp& frame, bool withSize) {
+  TQXElement* e = frame.Element;
+  const QRect r = frame.geometry();
+  e->SetLeft(r.x());
+  e->SetTop(r.y());
+  if (withSize) {
+    e->SetWidth(r.width());
+    e->SetHeight(r.height());
+  }
+  if (frame.geometry() != e->geometry()) frame.FitToElement();
+}
+
+}  // namespace
+
+std::function<void(QPoint)> TEditPanel::OnElementPopup;
+std::function<void(QPoint)> TEditPanel::OnEmptyPopup;
+std::function<void()> TEditPanel::OnHideChannelTable;
+
+// ---- the edit frame ---------------------------------------------------------------
+
+TEditComp::TEditComp(TEditPanel* panel, TQXElement* element)
+    : QWidget(panel), Element(element), panel_(panel) {
+  panel->Frames.push_back(this);
+  element->EditComp = this;
+  // Restacking an element must not lift it over the panel.
+  element->installEventFilter(panel);
+  FitToElement();
+  show();
+}
+
+TEditComp::~TEditComp() {
+  auto it = std::find_if(Edit.Selection.begin(), Edit.Selection.end(),
+                         [this](const TSelected& s) { return s.Frame == this; });
+  if (it != Edit.Selection.end()) {
+    delete it->Mark.data();
+    Edit.Selection.erase(it);
+  }
+  if (Edit.PopupTarget == this) Edit.PopupTarget = nullptr;
+  std::erase(panel_->Frames, this);
+  if (Element->EditComp == this) {
+    Element->EditComp = nullptr;
+    Element->removeEventFilter(panel_);
+  }
+}
+
+void TEditComp::FitToElement() {
+  setGeometry(Element->geometry());
+  snapshot_ = Element->size().isEmpty() ? QPixmap() : Element->grab();
+  update();
+}
+
+void TEditComp::paintEvent(QPaintEvent*) {
+  if (!snapshot_.isNull()) QPainter(this).drawPixmap(0, 0, snapshot_);
+}
+
+void TEditComp::mousePressEvent(QMouseEvent* event) {
+  TEditPanel::FrameMouseDown(*this, event);
+}
+
+void TEditComp::mouseMoveEvent(QMouseEvent* event) {
+  TEditPanel::FrameMouseMove(pos() + event->position().toPoint(), event->modifiers());
+}
+
+void TEditComp::mouseReleaseEvent(QMouseEvent* event) {
+  TEditPanel::FrameMouseUp(*this, event);
+}
+
+// ---- the edit panel -------------------------------------------------------------------
+
+TEditPanel::TEditPanel(QWidget* canvas, TSheetBckgnd* background)
+    : QWidget(canvas), Background(background) {
+  for (QWidget* w = canvas; w && !Sheet; w = w->parentWidget()) Sheet = qobject_cast<TSheet*>(w);
+  // The sheet has the focus in edit mode: its keys are ours before it
+  // scrolls with the arrows.
+  if (Sheet) Sheet->installEventFilter(this);
+  // A new element lands on top of the panel; the panel must stay above.
+  if (canvas) canvas->installEventFilter(this);
+  setGeometry(canvas ? canvas->rect() : QRect());
+  setVisible(EditMode);
+}
+
+TEditPanel::~TEditPanel() {
+  // Frames first, while the panel they talk to is whole.
+  while (!Frames.empty()) delete Frames.back();
 }
 
 void TEditPanel::Init() {
   EditMode = false;
+  Edit = TEditState{};
 }
 
 void TEditPanel::SetEditMode(bool on) {
+  if (on == EditMode) return;
   EditMode = on;
+  for (TSheet* s : SheetList) {
+    TEditPanel* p = s->EditPanel;
+    if (!p) continue;
+    if (on) {
+      p->SyncFrames();
+      p->show();
+      p->raise();
+    } else {
+      p->hide();
+    }
+  }
+  if (!on) ClearSelection();
 }
 
-void TEditPanel::UpdateFrames() {}
+void TEditPanel::SyncFrames() {
+  syncPending_ = false;
+  if (!Sheet) return;
+  bool added = false;
+  for (TQXElement* e : Sheet->ElementList) {
+    if (e->EditComp || e->IsSubElement || e->parentWidget() != parentWidget()) continue;
+    new TEditComp(this, e);
+    added = true;
+  }
+  if (added) RestackFrames();
+}
 
-void TEditPanel::ClearSelection() {}
+void TEditPanel::RestackFrames() {
+  // Frames stack as their elements do: the list order.
+  std::vector<TEditComp*> ordered;
+  for (TQXElement* e : Sheet->ElementList) {
+    if (e->EditComp && e->EditComp->Panel() == this) ordered.push_back(e->EditComp);
+  }
+  for (TEditComp* f : Frames) {
+    if (std::find(ordered.begin(), ordered.end(), f) == ordered.end()) ordered.push_back(f);
+  }
+  Frames = ordered;
+  for (TEditComp* f : Frames) f->raise();
+  RaiseMarks();
+}
 
-void TEditPanel::UpdateSelection() {}
+void TEditPanel::UpdateFrames() {
+  SyncFrames();
+  for (TEditComp* f : Frames) f->FitToElement();
+  if (EditMode) raise();
+}
 
-void TEditPanel::Follow(TQXElement&) {}
+void TEditPanel::Follow(TQXElement& element) {
+  if (element.EditComp) element.EditComp->FitToElement();
+}
 
-void TEditPanel::ForgetElement(TQXElement*) {}
+void TEditPanel::ForgetElement(TQXElement* element) {
+  if (element && element->EditComp) delete element->EditComp;
+}
 
-void TEditPanel::SelectElements(const std::vector<TQXElement*>&) {}
+// ---- selection --------------------------------------------------------------------------
 
-bool TEditPanel::KeyDown(QKeyEvent*) {
-  return false;
+bool TEditPanel::AddToSelection(TEditComp* frame) {
+  if (!frame || static_cast<int>(Edit.Selection.size()) >= kMaxSelection) return false;
+  for (const TSelected& s : Edit.Selection) {
+    if (s.Frame == frame) return false;
+  }
+  auto* mark = new TSelectionMark(frame->Panel());
+  Edit.Selection.push_back({frame, mark});
+  PlaceMark(Edit.Selection.back());
+  mark->show();
+  mark->raise();
+  return true;
+}
+
+void TEditPanel::SelectElement(TQXElement* element) {
+  if (element && element->EditComp) AddToSelection(element->EditComp);
+}
+
+void TEditPanel::SelectElements(const std::vector<TQXElement*>& elements) {
+  ClearSelection();
+  if (CurrentSheet && CurrentSheet->EditPanel) CurrentSheet->EditPanel->SyncFrames();
+  for (TQXElement* e : elements) {
+    if (e && e->Sheet == CurrentSheet) SelectElement(e);
+  }
+}
+
+void TEditPanel::ClearSelection() {
+  for (TSelected& s : Edit.Selection) delete s.Mark.data();
+  Edit.Selection.clear();
+}
+
+void TEditPanel::UpdateSelection() {
+  for (const TSelected& s : Edit.Selection) {
+    PlaceMark(s);
+    if (s.Mark) {
+      s.Mark->show();
+      s.Mark->raise();
+    }
+  }
+}
+
+int TEditPanel::SelectionCount() {
+  return static_cast<int>(Edit.Selection.size());
+}
+
+TEditComp* TEditPanel::SelectedFrame(int index) {
+  if (index < 0 || index >= SelectionCount()) return nullptr;
+  return Edit.Selection[static_cast<size_t>(index)].Frame;
+}
+
+QWidget* TEditPanel::SelectionMark(int index) {
+  if (index < 0 || index >= SelectionCount()) return nullptr;
+  return Edit.Selection[static_cast<size_t>(index)].Mark.data();
+}
+
+TEditComp* TEditPanel::PopupTarget() {
+  return Edit.PopupTarget;
+}
+
+TQXElement* TEditPanel::PopupElement() {
+  return Edit.PopupTarget ? Edit.PopupTarget->Element : nullptr;
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+void TEditPanel::DeleteSelected() {
+  if (!EditMode || Edit.Selection.empty()) return;
+  TPropertyEditor::HideListing();
+  std::vector<QPointer<TQXElement>> doomed;
+  for (const TSelected& s : Edit.Selection) doomed.emplace_back(s.Frame->Element);
+  ClearSelection();
+  // An element goes with its frame and its sub-elements, and leaves the
+  // hub's lists on the way.
+  for (const QPointer<TQXElement>& e : doomed) delete e.data();
+  if (CurrentSheet) CurrentSheet->UpdateExtent();
+}
+
+void TEditPanel::CopySelected() {
+  if (Edit.Selection.empty() || !CopyPaste) return;
+  TQXElement* e = Edit.Selection.front().Frame->Element;
+  if (TSheet::IndexOfElement(e) >= 0) CopyPaste->Copy(*e);
+}
+
+void TEditPanel::ElementToFront() {
+  TEditComp* frame = Edit.PopupTarget;
+  if (!frame || frame->Panel() != this || !Sheet) return;
+  TQXElement* e = frame->Element;
+  auto& list = Sheet->ElementList;
+  if (std::erase(list, e) == 0) return;
+  list.push_back(e);
+  e->raise();
+  std::erase(Frames, frame);
+  Frames.push_back(frame);
+  frame->raise();
+  RaiseMarks();
+  raise();
+}
+
+void TEditPanel::ElementToBack() {
+  TEditComp* frame = Edit.PopupTarget;
+  if (!frame || frame->Panel() != this || !Sheet) return;
+  TQXElement* e = frame->Element;
+  auto& list = Sheet->ElementList;
+  if (std::erase(list, e) == 0) return;
+  list.insert(list.begin(), e);
+  e->lower();
+  std::erase(Frames, frame);
+  Frames.insert(Frames.begin(), frame);
+  frame->lower();
+  raise();
+}
+
+void TEditPanel::ApplyFramePosition(TEditComp& frame) {
+  ApplyFrameBounds(frame, false);
+}
+
+bool TEditPanel::KeyDown(QKeyEvent* event) {
+  if (!EditMode) return false;
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  // Taken even with nothing selected: the key would otherwise travel on
+  // from the sheet to the run page and paste a second time.
+  if (ctrl && event->key() == Qt::Key_V) {
+    PasteElement();
+    return true;
+  }
+  if (Edit.Selection.empty()) return false;
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      const std::vector<TSelected> selected = Edit.Selection;
+      for (const TSelected& s : selected)
+        s.Frame->move(ArrowKeyTarget(s.Frame->pos(), event->key()));
+      UpdateSelection();
+      for (const TSelected& s : selected) ApplyFramePosition(*s.Frame);
+      break;
+    }
+    case Qt::Key_Delete:
+      DeleteSelected();
+      break;
+    case Qt::Key_C:
+      if (ctrl) CopySelected();
+      break;
+    default:
+      break;
+  }
+  // Whatever it was: no later key handler of the run page sees it.
+  return true;
+}
+
+// ---- mouse ---------------------------------------------------------------------------------
+
+void TEditPanel::FrameMouseDown(TEditComp& frame, QMouseEvent* event) {
+  if (!EditMode) return;
+  FocusSheet();
+  if (!(event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) ClearSelection();
+  AddToSelection(&frame);
+  Edit.LeftDown = event->button() == Qt::LeftButton;
+  Edit.RightDown = event->button() == Qt::RightButton;
+  Edit.Start = frame.pos() + event->position().toPoint();
+  Edit.Moved = false;
+}
+
+void TEditPanel::FrameMouseMove(QPoint panelPos, Qt::KeyboardModifiers modifiers) {
+  if (Edit.Selection.empty() || !(Edit.LeftDown || Edit.RightDown)) return;
+  const QPoint delta = panelPos - Edit.Start;
+  if (!Edit.Moved && DragStarted(delta)) {
+    Edit.Moved = true;
+    TPropertyEditor::HideListing();
+    HideChannelTable();
+  }
+  if (!Edit.LeftDown || !Edit.Moved) return;
+  const bool snap = modifiers & Qt::ControlModifier;
+  for (const TSelected& s : Edit.Selection) {
+    s.Frame->move(DragPosition(s.Frame->Element->pos(), delta, snap));
+    if (s.Mark) s.Mark->hide();
+  }
+}
+
+void TEditPanel::FrameMouseUp(TEditComp& frame, QMouseEvent* event) {
+  if (!Edit.LeftDown && !Edit.RightDown) return;
+  UpdateSelection();
+  if (Edit.LeftDown && Edit.Moved) {
+    const std::vector<TSelected> selected = Edit.Selection;
+    for (const TSelected& s : selected) ApplyFrameBounds(*s.Frame, true);
+  } else if (Edit.LeftDown) {
+    HideChannelTable();
+    if (Edit.Selection.size() == 1)
+      TPropertyEditor::ShowElement(*Edit.Selection.front().Frame->Element);
+    else
+      TPropertyEditor::HideListing();
+  } else if (!Edit.Moved) {
+    TPropertyEditor::HideListing();
+    HideChannelTable();
+    Edit.PopupTarget = &frame;
+    if (OnElementPopup) OnElementPopup(event->globalPosition().toPoint());
+  }
+  Edit.LeftDown = false;
+  Edit.RightDown = false;
+  FocusSheet();
+}
+
+void TEditPanel::mousePressEvent(QMouseEvent*) {
+  if (!EditMode) return;
+  ClearSelection();
+  TPropertyEditor::HideListing();
+  HideChannelTable();
+  FocusSheet();
+}
+
+void TEditPanel::mouseMoveEvent(QMouseEvent* event) {
+  FrameMouseMove(event->position().toPoint(), event->modifiers());
+}
+
+void TEditPanel::mouseReleaseEvent(QMouseEvent* event) {
+  if (EditMode && event->button() == Qt::RightButton && OnEmptyPopup)
+    OnEmptyPopup(event->globalPosition().toPoint());
+}
+
+// ---- painting and events ---------------------------------------------------------------------
+
+void TEditPanel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), ColorToQColor(Background ? Background->EditColor : kSheetColor));
+  if (Background && !Background->Bitmap.isNull()) {
+    const QImage& bmp = Background->Bitmap;
+    p.drawImage(QPoint(0, 0), bmp,
+                QRect(0, 0, std::min(bmp.width(), width()), std::min(bmp.height(), height())));
+  }
+  const QColor major = ColorToQColor(0x808080);
+  const QColor minor = ColorToQColor(0xC0C0C0);
+  for (int x = 20; x < width(); x += 20) {
+    p.setPen(x % 100 == 0 ? major : minor);
+    p.drawLine(x, 0, x, height() - 1);
+  }
+  for (int y = 20; y < height(); y += 20) {
+    p.setPen(y % 100 == 0 ? major : minor);
+    p.drawLine(0, y, width() - 1, y);
+  }
+}
+
+bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
+      break;
+    case QEvent::ChildAdded:
+      if (watched == parentWidget()) {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child != this && child->isWidgetType()) {
+          raise();
+          // The element is not whole yet: its frame comes once it is.
+          if (!syncPending_) {
+            syncPending_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                  if (syncPending_ && EditMode) SyncFrames();
+                  syncPending_ = false;
+                },
+                Qt::QueuedConnection);
+          }
+        }
+      }
+      break;
+    case QEvent::ZOrderChange:
+      if (watched != this && watched->parent() == parentWidget()) raise();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace qx
