@@ -1,0 +1,524 @@
+#include "instruments/uQXAnalogDisp.h"
+
+#include <algorithm>
+
+#include "editing/uEditPanel.h"
+#include "editing/uPropertyEditor.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uFileLoader.h"
+#include "foundation/uNumText.h"
+#include "foundation/uStrSearch.h"
+#include "instruments/uElementLabels.h"
+#include "instruments/uQXNumericDisp.h"
+
+namespace qx {
+
+const TFLSet* TQXAnalogDisp::ClassSet = nullptr;
+
+std::vector<TScaleLabelSlot> PlaceScaleLabels(
+    int32_t count, int32_t p0, int32_t span, int32_t spacing, bool vertical, double minScale,
+    double maxScale, const std::function<std::string(double)>& text,
+    const std::function<int32_t(const std::string&)>& width, int32_t textHeight) {
+  std::vector<TScaleLabelSlot> spots(static_cast<size_t>(std::max(count, 0)));
+  if (spots.empty()) return spots;
+  spots[0] = {p0, text(minScale), true};
+  if (spots.size() == 1 || spacing <= 0) return spots;
+  const double step = (maxScale - minScale) / spacing;
+  double value = minScale;
+  size_t last = 0;
+  int32_t lastWidth = width(spots[0].Text);
+  TScaleLabelSlot computed;
+  for (size_t i = 1; i < spots.size(); ++i) {
+    value += step;  // accumulated, as the labels always were
+    const auto offset = static_cast<int32_t>(static_cast<int64_t>(i) * span / spacing);
+    computed = {vertical ? p0 - offset : p0 + offset, text(value), true};
+    const int32_t w = width(computed.Text);
+    const bool clears = vertical ? textHeight < spots[last].Pos - computed.Pos
+                                 : (lastWidth + w + 10) / 2 < computed.Pos - spots[last].Pos;
+    if (!clears) continue;
+    spots[i] = computed;
+    last = i;
+    lastWidth = w;
+  }
+  // The high end keeps its label: it replaces the last one that fitted.
+  if (last != spots.size() - 1 && last != 0) {
+    spots[last].Placed = false;
+    spots.back() = computed;
+  }
+  return spots;
+}
+
+std::string AnalogNameText(bool showName, std::string_view denom, bool showUnit,
+                           std::string_view unit, bool showNumeric, bool showSource,
+                           std::string_view sourcePrefix, std::string_view source) {
+  std::string t;
+  if (showName) t += denom;
+  // With the value shown, the unit follows the number instead.
+  if (showUnit && !unit.empty() && !showNumeric) {
+    t += " in ";
+    t += unit;
+  }
+  if (showSource) {
+    t += sourcePrefix;
+    t += source;
+  }
+  if (showNumeric && (showName || showSource)) t += '=';
+  return t;
+}
+
+namespace {
+
+QLabel* NewLabel(QWidget* parent, Qt::Alignment alignment) {
+  QLabel* l = MakeElementLabel(parent, alignment | Qt::AlignVCenter);
+  l->setFont(QFont());  // the application's label font
+  l->setGeometry(8, 8, std::max(0, parent->width() - 16), std::max(0, parent->height() - 16));
+  l->hide();
+  return l;
+}
+
+}  // namespace
+
+TQXAnalogDisp::TQXAnalogDisp(QWidget* owner) : TQXAnimElement(owner) {
+  ClassId = 1;
+  TypeName = "QXAnalogDisp";
+  ChannelRole = RoleNumberIn;
+  KeySet = ClassSet;
+  InUpdateList = true;
+  OutElement = new TQXElement(this);
+  OutElement->IsSubElement = true;
+  OutElement->InUpdateList = false;
+  OutElement->ChannelRole = RoleOutput;
+  OutElement->TypeName = "QXAnalogOut";
+  OutElement->hide();
+  Gauge = new TAnalogDisp(this, this);
+  Gauge->show();
+  NameLabelIn = NewLabel(this, Qt::AlignLeft);
+  NameLabelOut = NewLabel(this, Qt::AlignLeft);
+  NumLabelIn = NewLabel(this, Qt::AlignRight);
+  NumLabelOut = NewLabel(this, Qt::AlignRight);
+  NumLabelIn->setText("0");
+  NumLabelOut->setText("0");
+  SetBckGndColor(0xF0F0F0);
+  RebuildScaleLabels();  // before the first layout
+  resize(200, 40);
+  UpdateLabels();
+  PanelResize();
+}
+
+TQXAnalogDisp::~TQXAnalogDisp() {
+  delete OutElement;
+}
+
+TQXAnalogDisp* TQXAnalogDisp::ElemCreate() {
+  return new TQXAnalogDisp(CurrentCanvas());
+}
+
+double TQXAnalogDisp::FractionToValue(double f) const {
+  return MinScale + (MaxScale - MinScale) * f;
+}
+
+double TQXAnalogDisp::SentFraction() const {
+  return ValueToFraction(OutElement->GetValue());
+}
+
+std::string TQXAnalogDisp::ValueText(double value, bool withUnit) const {
+  return NumericDisplayText(value, Decimal, FixedDecimal, withUnit && ShowUnit, UnitText);
+}
+
+void TQXAnalogDisp::ShowSliderValue(double value) {
+  if (ShowNumeric) NumLabelOut->setText(QString::fromStdString(ValueText(value, true)));
+}
+
+void TQXAnalogDisp::SendSliderValue() {
+  const double value = FractionToValue(Gauge->SliderPos);
+  OutElement->StoreValue(value);
+  std::string payload(1, 'F');  // no temporary: GCC warns falsely about one
+  payload += FloatToDisplayText(value);
+  SendPayload(payload, OutElement);
+}
+
+void TQXAnalogDisp::UpdateDisplay() {
+  TQXAnimElement::UpdateDisplay();
+  if (!ValueIsNumber.load()) return;
+  Gauge->SetNeedlePos(ValueToFraction(GetValue()));
+  if (ShowNumeric) UpdateNumericIn();
+}
+
+void TQXAnalogDisp::ResetValue() {
+  StoreValue(0.0);
+  ValueIsNumber = true;  // a text received earlier must not keep the reset from showing
+  UpdateDisplay();
+}
+
+void TQXAnalogDisp::UpdateCaption() {
+  UpdateLabels();
+  PanelResize();
+}
+
+void TQXAnalogDisp::ShowCompileState() {
+  if (IsSubElement) return;
+  const TColor c = InOutCompileColor(Gauge->Mode, Disabled, SourceValid, SourceEmpty,
+                                     OutElement->SourceValid, OutElement->SourceEmpty);
+  // The base colours the frame from these two flags: hand it the combined state.
+  const bool valid = SourceValid, empty = SourceEmpty;
+  SourceValid = c == kCompiledColor;
+  SourceEmpty = c == kEmptyColor;
+  TQXAnimElement::ShowCompileState();
+  SourceValid = valid;
+  SourceEmpty = empty;
+}
+
+void TQXAnalogDisp::UpdateNumericIn() {
+  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeOut)
+    NumLabelIn->setText(QString::fromStdString(ValueText(GetValue(), true)));
+}
+
+void TQXAnalogDisp::UpdateNumericOut() {
+  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeIn)
+    NumLabelOut->setText(QString::fromStdString(ValueText(OutElement->GetValue(), true)));
+}
+
+void TQXAnalogDisp::UpdateNameCaptions() {
+  if (Gauge->Mode != TAnalogDisp::ModeOut)
+    NameLabelIn->setText(QString::fromStdString(
+        AnalogNameText(ShowName, Denom, ShowUnit, UnitText, ShowNumeric, ShowSource, "=", Source)));
+  if (Gauge->Mode != TAnalogDisp::ModeIn)
+    NameLabelOut->setText(QString::fromStdString(
+        AnalogNameText(ShowOutName, OutElement->Denom, ShowUnit, UnitText, ShowNumeric,
+                       ShowOutSource, "->", OutElement->Source)));
+}
+
+void TQXAnalogDisp::UpdateLabels() {
+  UpdateNumericIn();
+  UpdateNumericOut();
+  UpdateNameCaptions();
+  const int32_t mode = Gauge->Mode;
+  const bool inLine = ShowName || ShowUnit || ShowSource || ShowNumeric;
+  bool nameIn = false, nameOut = false;
+  switch (mode) {
+    case TAnalogDisp::ModeIn:
+      nameIn = inLine;
+      break;
+    case TAnalogDisp::ModeOut:
+      nameOut = ShowOutName || ShowUnit || ShowOutSource || ShowNumeric;
+      break;
+    default:
+      nameIn = inLine;
+      nameOut = ShowOutName || ShowOutSource || ShowNumeric;
+      break;
+  }
+  const int32_t h = TextHeightOf(NameLabelIn->font());
+  numHeight_ = h;
+  nameInHeight_ = nameIn ? h : 0;
+  nameOutHeight_ = nameOut ? h : 0;
+  NameLabelIn->setVisible(nameIn);
+  NameLabelOut->setVisible(nameOut);
+  NumLabelIn->setVisible(ShowNumeric && mode != TAnalogDisp::ModeOut);
+  NumLabelOut->setVisible(ShowNumeric && mode != TAnalogDisp::ModeIn);
+  LabelsHeight = nameInHeight_ + nameOutHeight_;
+  ScaleLabelHeight = ScaleLabeling ? TextHeightOf(ScaleLabels.front()->font()) : 0;
+}
+
+void TQXAnalogDisp::RebuildScaleLabels() {
+  const size_t count = static_cast<size_t>(std::max(Gauge->Spacing, 0)) + 1;
+  while (ScaleLabels.size() > count) {
+    delete ScaleLabels.back();
+    ScaleLabels.pop_back();
+  }
+  while (ScaleLabels.size() < count) {
+    QLabel* l = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
+    l->move(0, ScaleLabelTop);
+    l->hide();
+    ScaleLabels.push_back(l);
+  }
+  for (QLabel* l : ScaleLabels) {
+    l->setFont(NameLabelIn->font());
+    l->setPalette(NameLabelIn->palette());
+  }
+}
+
+void TQXAnalogDisp::PlaceLabels(int32_t p0, int32_t span) {
+  const QFont font = ScaleLabels.front()->font();
+  const int32_t th = TextHeightOf(font);
+  const auto spots = PlaceScaleLabels(
+      static_cast<int32_t>(ScaleLabels.size()), p0, span, Gauge->Spacing, Gauge->Vertical, MinScale,
+      MaxScale, [this](double v) { return ValueText(v, false); },
+      [&font](const std::string& t) { return TextWidthOf(t, font); }, th);
+  MaxScaleLabelWidth = 0;
+  for (size_t i = 0; i < spots.size(); ++i) {
+    QLabel* l = ScaleLabels[i];
+    if (!spots[i].Placed) {
+      l->hide();
+      continue;
+    }
+    const int32_t w = TextWidthOf(spots[i].Text, font);
+    l->setText(QString::fromStdString(spots[i].Text));
+    if (Gauge->Vertical)
+      l->setGeometry(l->x(), spots[i].Pos - th / 2, w, th);
+    else
+      l->setGeometry(spots[i].Pos - w / 2, l->y(), w, th);
+    l->setVisible(ScaleLabeling);
+    if (i == 0 || ScaleLabeling) MaxScaleLabelWidth = std::max(MaxScaleLabelWidth, w);
+  }
+}
+
+void TQXAnalogDisp::PanelResize() {
+  const int32_t w = width(), h = height(), fw = FrameWidth;
+  const int32_t left = fw + 5, topIn = fw + 3, topOut = topIn + nameInHeight_;
+  const int32_t nameInWidth = TextWidthOf(NameLabelIn->text(), NameLabelIn->font());
+  const int32_t nameOutWidth = TextWidthOf(NameLabelOut->text(), NameLabelOut->font());
+  NumLabelIn->setGeometry(left + nameInWidth, topIn, std::max(0, w - left - nameInWidth - fw - 5),
+                          numHeight_);
+  NumLabelOut->setGeometry(left + nameOutWidth, topOut,
+                           std::max(0, w - left - nameOutWidth - fw - 5), numHeight_);
+  const int32_t maxName = std::max(0, w - (2 * fw + 5));
+  NameLabelIn->setGeometry(left, topIn, std::min(nameInWidth, maxName), nameInHeight_);
+  NameLabelOut->setGeometry(left, topOut, std::min(nameOutWidth, maxName), nameOutHeight_);
+
+  const int32_t gaugeTop = fw + (LabelsHeight != 0 ? LabelsHeight + 5 : 0);
+  int32_t gw = 0, gh = 0;
+  if (Gauge->Vertical) {
+    gh = std::max(0, h - gaugeTop - fw);
+    Gauge->ScaleStart = gh / 8;
+    Gauge->ScaleEnd = gh * 7 / 8;
+    PlaceLabels(gaugeTop + Gauge->ScaleEnd, Gauge->ScaleEnd - Gauge->ScaleStart);
+    gw = std::max(0, ScaleLabeling ? w - 2 * fw - MaxScaleLabelWidth - 5 : w - 2 * fw);
+    ScaleLabelLeft = gw + fw + 2;
+    for (QLabel* l : ScaleLabels) l->move(ScaleLabelLeft, l->y());
+  } else {
+    gw = std::max(0, w - 2 * fw);
+    Gauge->ScaleStart = gw / 8;
+    Gauge->ScaleEnd = gw * 7 / 8;
+    PlaceLabels(Gauge->ScaleStart + fw, Gauge->ScaleEnd - Gauge->ScaleStart);
+    gh = h - gaugeTop - fw;
+    if (ScaleLabelHeight >= 1) gh -= ScaleLabelHeight;
+    gh = std::max(0, gh);
+    ScaleLabelTop = gaugeTop + gh;
+    for (QLabel* l : ScaleLabels) l->move(l->x(), ScaleLabelTop);
+  }
+  Gauge->setGeometry(fw, gaugeTop, gw, gh);
+  Gauge->update();
+}
+
+void TQXAnalogDisp::SaveGaugeSize() {
+  savedGaugeWidth_ = Gauge->width();
+  savedGaugeHeight_ = Gauge->height();
+}
+
+void TQXAnalogDisp::RestoreGaugeSize() {
+  // A project being read sets the size itself, later in the block.
+  if (!(FileLoad && FileLoad->Loading())) {
+    for (int pass = 0; pass < 2; ++pass) {
+      if (Gauge->size() == QSize(savedGaugeWidth_, savedGaugeHeight_)) break;
+      setGeometry(x(), y(), std::max(0, width() - Gauge->width() + savedGaugeWidth_),
+                  std::max(0, height() - Gauge->height() + savedGaugeHeight_));
+      PanelResize();  // a hidden sheet delivers no resize event yet
+    }
+  }
+  FollowEditFrame();
+  TEditPanel::UpdateSelection();
+}
+
+void TQXAnalogDisp::RepaintGauge() {
+  Gauge->update();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetShowFlag(bool& flag, bool value) {
+  flag = value;
+  SaveGaugeSize();
+  UpdateLabels();
+  PanelResize();
+  RestoreGaugeSize();
+}
+
+void TQXAnalogDisp::SetOutDenom(const std::string& value) {
+  OutElement->SetDenom(value);
+  UpdateCaption();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetOutSource(const std::string& value) {
+  OutElement->SetSource(value);
+  SourceChanged();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetUnit(const std::string& value) {
+  UnitText = Utf8Left(value, 10);
+  UpdateLabels();
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetScaleLabeling(bool value) {
+  ScaleLabeling = value;
+  SaveGaugeSize();
+  RebuildScaleLabels();
+  UpdateLabels();
+  PanelResize();
+  RestoreGaugeSize();
+}
+
+void TQXAnalogDisp::SetMode(int32_t value) {
+  if (value < TAnalogDisp::ModeIn || value > TAnalogDisp::ModeInOut) return;
+  Gauge->Mode = value;
+  Gauge->Dragging = false;
+  SaveGaugeSize();
+  UpdateLabels();
+  PanelResize();
+  RestoreGaugeSize();
+}
+
+void TQXAnalogDisp::SetOrientation(int32_t value) {
+  if (value < 0 || value > 1) return;
+  const bool vertical = value == 1;
+  // Only a real change turns the gauge: the same orientation again would
+  // swap its width and height.
+  if (vertical == Gauge->Vertical) {
+    FollowEditFrame();
+    return;
+  }
+  savedGaugeWidth_ = Gauge->height();
+  savedGaugeHeight_ = Gauge->width();
+  Gauge->Vertical = vertical;
+  Gauge->Dragging = false;
+  if (!(FileLoad && FileLoad->Loading())) {
+    const int32_t fw = FrameWidth;
+    if (vertical)
+      setGeometry(x(), y(), 2 * fw + savedGaugeWidth_ + MaxScaleLabelWidth,
+                  2 * fw + LabelsHeight + savedGaugeHeight_);
+    else
+      setGeometry(x(), y(), 2 * fw + savedGaugeWidth_,
+                  2 * fw + LabelsHeight + savedGaugeHeight_ + ScaleLabelHeight);
+  }
+  UpdateLabels();
+  PanelResize();
+  RestoreGaugeSize();
+  TPropertyEditor::RefreshListing();
+}
+
+void TQXAnalogDisp::SetDecimal(int32_t value) {
+  LimitInt(value, 0, 20);
+  Decimal = value;
+  UpdateLabels();
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetFixedDecimal(bool value) {
+  FixedDecimal = value;
+  UpdateLabels();
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetMinScale(double value) {
+  MinScale = value;
+  PanelResize();
+  SetValue(GetValue());  // the needle follows at the next display refresh
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetMaxScale(double value) {
+  MaxScale = value;
+  PanelResize();
+  SetValue(GetValue());
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetSpacing(int32_t value) {
+  Gauge->Spacing = value;
+  RebuildScaleLabels();
+  PanelResize();
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetSubSpacing(int32_t value) {
+  Gauge->SubSpacing = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetThickness(double value) {
+  Gauge->Thickness = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetSubThickness(double value) {
+  Gauge->SubThickness = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetSlideSteps(int32_t value) {
+  Gauge->SlideSteps = value;
+  FollowEditFrame();
+}
+
+TFontDesc TQXAnalogDisp::GetFont() const {
+  return QFontToFontDesc(NameLabelIn->font(), fontColor_);
+}
+
+void TQXAnalogDisp::SetFont(const TFontDesc& value) {
+  fontColor_ = value.Color;
+  for (QLabel* l : {NameLabelIn, NameLabelOut, NumLabelIn, NumLabelOut}) SetLabelFont(l, value);
+  RebuildScaleLabels();
+  UpdateLabels();
+  PanelResize();
+  PanelResize();
+  FollowEditFrame();
+}
+
+void TQXAnalogDisp::SetScaleBckGndColor(TColor value) {
+  Gauge->ScaleBckGndColor = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetNeedleColor(TColor value) {
+  Gauge->NeedleColor = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::SetScaleColor(TColor value) {
+  Gauge->ScaleColor = value;
+  RepaintGauge();
+}
+
+void TQXAnalogDisp::InitFileSet(TFLSetList& sets) {
+  using C = TQXAnalogDisp;
+  auto b = sets.Define<C>("QXANALOGDISP", [] { return static_cast<TFLObject*>(ElemCreate()); });
+  KeyDisabled(b);
+  b.String("denom", &TQXElement::GetDenom, &TQXElement::SetDenom);
+  b.String("outDenom", &C::GetOutDenom, &C::SetOutDenom);
+  b.String("source", &TQXElement::GetSource, &TQXElement::SetSource);
+  b.String("outSource", &C::GetOutSource, &C::SetOutSource);
+  b.String("unit", &C::GetUnit, &C::SetUnit);
+  b.Bool("showName", &C::GetShowName, &C::SetShowName);
+  b.Bool("showOutName", &C::GetShowOutName, &C::SetShowOutName);
+  b.Bool("showSource", &C::GetShowSource, &C::SetShowSource);
+  b.Bool("showOutSource", &C::GetShowOutSource, &C::SetShowOutSource);
+  b.Bool("showUnit", &C::GetShowUnit, &C::SetShowUnit);
+  b.Enum("mode", {"in", "out", "inOut"}, &C::GetMode, &C::SetMode);
+  b.Enum("orientation", {"horz", "vert"}, &C::GetOrientation, &C::SetOrientation);
+  b.Bool("showNumeric", &C::GetShowNumeric, &C::SetShowNumeric);
+  b.Bool("scaleLabeling", &C::GetScaleLabeling, &C::SetScaleLabeling);
+  KeysPositionSize(b);
+  b.Int("decimal", &C::GetDecimal, &C::SetDecimal);
+  b.Bool("fixedDecimal", &C::GetFixedDecimal, &C::SetFixedDecimal);
+  b.Real("minScale", &C::GetMinScale, &C::SetMinScale);
+  b.Real("maxScale", &C::GetMaxScale, &C::SetMaxScale);
+  b.Int("spacing", &C::GetSpacing, &C::SetSpacing);
+  b.Int("subspacing", &C::GetSubSpacing, &C::SetSubSpacing);
+  b.Real("thickness", &C::GetThickness, &C::SetThickness);
+  b.Real("subThickness", &C::GetSubThickness, &C::SetSubThickness);
+  b.Int("slideSpacing", &C::GetSlideSteps, &C::SetSlideSteps);
+  b.Font("font", &C::GetFont, &C::SetFont);
+  KeyBckGndColor(b);
+  b.Color("scaleBckGndColor", &C::GetScaleBckGndColor, &C::SetScaleBckGndColor);
+  b.Color("needleColor", &C::GetNeedleColor, &C::SetNeedleColor);
+  b.Color("scaleColor", &C::GetScaleColor, &C::SetScaleColor);
+  KeysFrame(b);
+  KeyShowAnim(b);
+  ClassSet = &b.Set();
+}
+
+}  // namespace qx
