@@ -27,12 +27,6 @@ bool MakeDirs(const std::string& dir) {
   return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
-// Directory part with its trailing delimiter ("/" or, from old files, "\").
-std::string DirOf(const std::string& name) {
-  const size_t p = name.find_last_of("/\\");
-  return p == std::string::npos ? std::string() : name.substr(0, p + 1);
-}
-
 // The directory with its trailing delimiter (a hand-edited path may lack it).
 std::string WithDelimiter(const std::string& dir) {
   if (dir.empty() || dir.back() == '/' || dir.back() == '\\') return dir;
@@ -41,15 +35,26 @@ std::string WithDelimiter(const std::string& dir) {
 
 }  // namespace
 
+std::string ExtractDir(const std::string& fileName) {
+  const size_t p = fileName.find_last_of("/\\");
+  return p == std::string::npos ? std::string() : fileName.substr(0, p + 1);
+}
+
+std::string StripExtension(const std::string& fileName) {
+  const size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || dot < ExtractDir(fileName).size()) return fileName;
+  return fileName.substr(0, dot);
+}
+
 std::string RelativeFileName(const std::string& projectPath, const std::string& fileName) {
-  const std::string dir = DirOf(fileName);
+  const std::string dir = ExtractDir(fileName);
   if (!dir.empty() && dir == WithDelimiter(projectPath)) return fileName.substr(dir.size());
   return fileName;
 }
 
 std::string AbsoluteFileName(const std::string& projectPath, const std::string& fileName) {
   if (fileName.empty()) return fileName;
-  if (DirOf(fileName).empty()) return WithDelimiter(projectPath) + fileName;
+  if (ExtractDir(fileName).empty()) return WithDelimiter(projectPath) + fileName;
   return fileName;
 }
 

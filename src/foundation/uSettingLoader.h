@@ -80,9 +80,14 @@ struct TStartActions {
 void ApplyStartSettings(TGlobalSettings& settings, const TStartActions& actions);
 void ApplyStartSettings(const TStartActions& actions);  // with GlobalSettings
 
-// File-name helpers of the settings ("/" separators; "\" from old files read
-// as "/"). RelativeFileName drops the project directory when the file lies
-// directly in it; AbsoluteFileName puts it before a name without directory.
+// File-name helpers ("/" separators; "\" from old files read as "/").
+// ExtractDir: everything up to and with the last delimiter, or empty (a dot in
+// a directory name does not matter). StripExtension: the name without the
+// text from the last "." of its last component on; unchanged without one.
+// RelativeFileName drops the project directory when the file lies directly
+// in it; AbsoluteFileName puts it before a name without directory.
+std::string ExtractDir(const std::string& fileName);
+std::string StripExtension(const std::string& fileName);
 std::string RelativeFileName(const std::string& projectPath, const std::string& fileName);
 std::string AbsoluteFileName(const std::string& projectPath, const std::string& fileName);
 

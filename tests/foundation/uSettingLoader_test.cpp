@@ -234,5 +234,40 @@ TEST(FileNameTest, RelativeAndAbsoluteNames) {
   EXPECT_EQ(RelativeFileName("/proj", "/proj/pic.png"), "pic.png");
 }
 
+TEST(FileNameTest, DirectoryAndExtensionRules) {
+  struct Case {
+    const char* name;
+    const char* dir;
+    const char* stripped;
+  };
+  const Case cases[] = {
+      {"/home/user/anlage.qxproj", "/home/user/", "/home/user/anlage"},
+      // Dots in directory names belong to the directory, not to the extension.
+      {"/home/j.doe/.local/p.qxproj", "/home/j.doe/.local/", "/home/j.doe/.local/p"},
+      {"/home/j.doe/noext", "/home/j.doe/", "/home/j.doe/noext"},
+      {"C:\\a.b\\x.qxproj", "C:\\a.b\\", "C:\\a.b\\x"},
+      {"C:\\proj\\anlage.qxproj", "C:\\proj\\", "C:\\proj\\anlage"},
+      {"pics\\x.png", "pics\\", "pics\\x"},
+      {"archive.tar.gz", "", "archive.tar"},
+      {"name.", "", "name"},
+      {"plain", "", "plain"},
+      {"/dir/", "/dir/", "/dir/"},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ExtractDir(c.name), c.dir);
+    EXPECT_EQ(StripExtension(c.name), c.stripped);
+  }
+}
+
+TEST(FileNameTest, DottedProjectDirectoryResolvesRelativeNames) {
+  const std::string project = "/home/j.doe/.local/share/anlage.qxproj";
+  const std::string dir = ExtractDir(project);
+  EXPECT_EQ(dir, "/home/j.doe/.local/share/");
+  EXPECT_EQ(AbsoluteFileName(dir, "pic.png"), "/home/j.doe/.local/share/pic.png");
+  EXPECT_EQ(RelativeFileName(dir, "/home/j.doe/.local/share/pic.png"), "pic.png");
+}
+
 }  // namespace
 }  // namespace qx

@@ -1,0 +1,390 @@
+#include "shell/EmbeddedModalForm.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "editing/uDialogs.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+
+namespace qx {
+
+TEmbeddedModalFormManager* ModalManager = nullptr;
+
+namespace {
+
+constexpr TColor kBarColor = 0xE4E4E4;
+constexpr TColor kFrameColor = 0x808080;
+constexpr int kTitleHeight = 35;
+constexpr int kButtonBarHeight = 50;
+
+void FillColor(QWidget* w, TColor c) {
+  w->setAutoFillBackground(true);
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, ColorToQColor(c));
+  pal.setColor(QPalette::Base, ColorToQColor(c));
+  w->setPalette(pal);
+}
+
+bool IsInside(QObject* object, const QWidget* ancestor) {
+  auto* w = qobject_cast<QWidget*>(object);
+  return w && (w == ancestor || ancestor->isAncestorOf(w));
+}
+
+}  // namespace
+
+QImage FadeToWhite(const QImage& image) {
+  QImage out = image.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < out.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < out.width(); ++x) {
+      const int r = qRed(line[x]) * 257, g = qGreen(line[x]) * 257, b = qBlue(line[x]) * 257;
+      const int nr = (6 * r + g + b) / 16 + 32767;
+      const int ng = (r + 6 * g + b) / 16 + 32767;
+      const int nb = (r + g + 6 * b) / 16 + 32767;
+      line[x] = qRgb(nr >> 8, ng >> 8, nb >> 8);
+    }
+  }
+  return out;
+}
+
+// ---- TEmbeddedModalFormItem ------------------------------------------------
+
+TEmbeddedModalFormItem::TEmbeddedModalFormItem(TEmbeddedModalFormManager* manager, QWidget* form) {
+  if (!manager) {
+    Dialogs().Message(nullptr, semfMissingManager);
+    return;
+  }
+  if (!form) {
+    Dialogs().Message(nullptr, semfMissingForm);
+    return;
+  }
+  Manager = manager;
+  Form = form;
+  FormSize = form->size();
+  form->setParent(manager->hostContent_, Qt::Widget);
+  form->setMinimumHeight(FormSize.height());
+  form->hide();
+  manager->hostContent_->layout()->addWidget(form);
+  form->installEventFilter(manager);
+}
+
+std::unique_ptr<TEmbeddedModalFormItem> TEmbeddedModalFormItem::CreateBare(
+    TEmbeddedModalFormManager* manager) {
+  std::unique_ptr<TEmbeddedModalFormItem> item(new TEmbeddedModalFormItem);
+  item->Manager = manager;
+  return item;
+}
+
+bool TEmbeddedModalFormItem::ShowModal() {
+  return Manager && Form && Manager->ShowItemModal(*this);
+}
+
+void TEmbeddedModalFormItem::Show() {
+  if (Manager && Form) Manager->ShowItem(*this);
+}
+
+void TEmbeddedModalFormItem::Close() {
+  if (Manager) Manager->CloseItem(*this);
+}
+
+void TEmbeddedModalFormItem::LockOwner() {
+  QWidget* owner = Manager ? Manager->parentWidget() : nullptr;
+  if (!owner || !owner->isWindow()) {
+    Dialogs().Message(nullptr, semfOwnerNoForm);
+    return;
+  }
+  savedMin_ = owner->minimumSize();
+  savedMax_ = owner->maximumSize();
+  owner->setMinimumSize(owner->size());
+  owner->setMaximumSize(owner->size());
+  owner->installEventFilter(Manager);
+  Manager->lockedOwner_ = owner;
+  locked_ = true;
+}
+
+void TEmbeddedModalFormItem::UnlockOwner() {
+  if (!locked_) return;
+  locked_ = false;
+  QWidget* owner = Manager->lockedOwner_;
+  Manager->lockedOwner_ = nullptr;
+  if (!owner) return;
+  owner->removeEventFilter(Manager);
+  owner->setMinimumSize(savedMin_);
+  owner->setMaximumSize(savedMax_);
+}
+
+// ---- TModalSnapshot --------------------------------------------------------
+
+TModalSnapshot::TModalSnapshot(TEmbeddedModalFormManager* manager)
+    : QWidget(manager), manager_(manager) {}
+
+void TModalSnapshot::paintEvent(QPaintEvent*) {
+  QPainter(this).drawImage(0, 0, Picture);
+}
+
+void TModalSnapshot::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  manager_->Answer(false);
+}
+
+// ---- TEmbeddedModalFormManager ---------------------------------------------
+
+TEmbeddedModalFormManager::TEmbeddedModalFormManager(QWidget* owner) : QWidget(owner) {
+  hide();
+  if (owner) setGeometry(owner->rect());
+  // Creation order is stacking order: the snapshot lies at the bottom.
+  Snapshot = new TModalSnapshot(this);
+  FrameShape = new QWidget(this);
+  FillColor(FrameShape, kFrameColor);
+  TitlePanel = new QWidget(this);
+  TitleLabel = new QLabel(TitlePanel);
+  TitleLabel->move(12, 7);
+  QFont bold = TitleLabel->font();
+  bold.setBold(true);
+  TitleLabel->setFont(bold);
+  Host = new QScrollArea(this);
+  Host->setFrameShape(QFrame::NoFrame);
+  Host->setWidgetResizable(true);
+  hostContent_ = new QWidget;
+  auto* layout = new QVBoxLayout(hostContent_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  Host->setWidget(hostContent_);
+  FillColor(Host->viewport(), 0xFFFFFF);
+  FillColor(hostContent_, 0xFFFFFF);
+  TextPanel = new QWidget(this);
+  FillColor(TextPanel, 0xFFFFFF);
+  TextMemo = new QPlainTextEdit(TextPanel);
+  TextMemo->setReadOnly(true);
+  TextMemo->setFrameShape(QFrame::NoFrame);
+  TextMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  TextMemo->move(5, 10);
+  TextMemo->hide();
+  ButtonPanel = new QWidget(this);
+  OKButton = new QPushButton("OK", ButtonPanel);
+  CloseButton = new QPushButton("Close", ButtonPanel);
+  connect(OKButton, &QPushButton::clicked, this, [this] { Answer(true); });
+  connect(CloseButton, &QPushButton::clicked, this, [this] { Answer(false); });
+  SetFrameColor(kBarColor);
+  for (QWidget* w : {static_cast<QWidget*>(Snapshot), FrameShape, TitlePanel,
+                     static_cast<QWidget*>(Host), TextPanel, ButtonPanel})
+    w->hide();
+
+  auto text = TEmbeddedModalFormItem::CreateBare(this);
+  text->ShowClose = false;
+  TextItem = text.get();
+  items_.push_back(std::move(text));
+}
+
+TEmbeddedModalFormManager::~TEmbeddedModalFormManager() {
+  if (filtering_) qApp->removeEventFilter(this);
+  if (loop_) loop_->quit();
+  if (ModalManager == this) ModalManager = nullptr;
+}
+
+TEmbeddedModalFormItem* TEmbeddedModalFormManager::AddItem(QWidget* form) {
+  items_.push_back(std::make_unique<TEmbeddedModalFormItem>(this, form));
+  return items_.back().get();
+}
+
+void TEmbeddedModalFormManager::SetFrameColor(TColor color) {
+  FillColor(TitlePanel, color);
+  FillColor(ButtonPanel, color);
+}
+
+void TEmbeddedModalFormManager::TakeSnapshot() {
+  QWidget* owner = parentWidget();
+  if (!owner) return;
+  hide();  // the picture is of the window without any page
+  setGeometry(owner->rect());
+  Snapshot->setGeometry(0, 0, owner->width(), owner->height());
+  Snapshot->Picture = FadeToWhite(owner->grab().toImage());
+  show();
+  Snapshot->show();
+  Snapshot->update();
+  if (!filtering_) {
+    qApp->installEventFilter(this);
+    filtering_ = true;
+  }
+}
+
+void TEmbeddedModalFormManager::Arrange(int w, int h) {
+  const int mw = width(), mh = height();
+  if (mh < h + 160) {
+    w += Host->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    h = mh - 160;
+  }
+  const QRect box((mw - w) / 2, (mh - h) / 2, w, h);
+  Host->setGeometry(box);
+  TextPanel->setGeometry(box);
+  ButtonPanel->setGeometry(box.left(), box.top() + box.height(), box.width(), kButtonBarHeight);
+  const int bw = box.width();
+  OKButton->setGeometry(Current && Current->ShowClose ? bw - 220 : bw - 110, 9, 100, 32);
+  CloseButton->setGeometry(bw - 110, 9, 100, 32);
+  TitlePanel->setGeometry(box.left(), box.top() - kTitleHeight, box.width(), kTitleHeight);
+  const bool withTitle = Current && Current->ShowTitle;
+  const bool withButtons = Current && (Current->ShowOK || Current->ShowClose);
+  const int frameHeight =
+      box.height() + (withButtons ? kButtonBarHeight + 2 : 2) + (withTitle ? kTitleHeight : 0);
+  FrameShape->setGeometry(box.left() - 1, withTitle ? box.top() - 36 : box.top() - 1,
+                          box.width() + 2, frameHeight);
+}
+
+void TEmbeddedModalFormManager::SetupFrame(const TEmbeddedModalFormItem& item) {
+  OKButton->setText(item.OKCaption);
+  CloseButton->setText(item.CloseCaption);
+  OKButton->setVisible(item.ShowOK);
+  CloseButton->setVisible(item.ShowClose);
+  ButtonPanel->setVisible(item.ShowOK || item.ShowClose);
+  TitleLabel->setText(item.Title.isEmpty() && item.Form ? item.Form->windowTitle() : item.Title);
+  TitleLabel->adjustSize();
+  TitlePanel->setVisible(item.ShowTitle);
+  FrameShape->show();
+}
+
+void TEmbeddedModalFormManager::FocusFirstButton(QWidget* fallback) {
+  if (Current && Current->ShowOK)
+    OKButton->setFocus();
+  else if (Current && Current->ShowClose)
+    CloseButton->setFocus();
+  else if (fallback)
+    fallback->setFocus();
+}
+
+void TEmbeddedModalFormManager::ShowItem(TEmbeddedModalFormItem& item) {
+  if (!item.Form) return;
+  Current = &item;
+  TakeSnapshot();
+  Arrange(item.FormSize.width(), item.FormSize.height());
+  Host->show();
+  SetupFrame(item);
+  item.Form->show();
+  FocusFirstButton(item.Form);
+  raise();
+  Done = true;  // a page that is not waited for may be closed at any time
+}
+
+bool TEmbeddedModalFormManager::WaitModal(TEmbeddedModalFormItem& item) {
+  if (loop_) return false;
+  item.LockOwner();
+  Done = false;
+  Confirmed = false;
+  QEventLoop loop;
+  loop_ = &loop;
+  loop.exec();
+  loop_ = nullptr;
+  item.UnlockOwner();
+  return Confirmed;
+}
+
+void TEmbeddedModalFormManager::Answer(bool confirmed) {
+  Confirmed = confirmed;
+  Done = true;
+  if (loop_) loop_->quit();
+}
+
+void TEmbeddedModalFormManager::HideParts() {
+  for (QWidget* w : {static_cast<QWidget*>(Host), TitlePanel, ButtonPanel, TextPanel,
+                     static_cast<QWidget*>(Snapshot), FrameShape})
+    w->hide();
+  hide();
+  Snapshot->Picture = QImage();
+  if (filtering_) {
+    qApp->removeEventFilter(this);
+    filtering_ = false;
+  }
+}
+
+void TEmbeddedModalFormManager::CloseItem(TEmbeddedModalFormItem& item) {
+  if (isHidden()) return;
+  if (!Done) {
+    Answer(false);  // ends the wait; the waiting call closes the page
+    return;
+  }
+  HideParts();
+  if (item.Form) item.Form->hide();
+  if (Current == &item) Current = nullptr;
+}
+
+bool TEmbeddedModalFormManager::ShowItemModal(TEmbeddedModalFormItem& item) {
+  if (loop_ || !item.Form) return false;  // one waiting page at a time
+  ShowItem(item);
+  const bool ok = WaitModal(item);
+  CloseItem(item);
+  return ok;
+}
+
+void TEmbeddedModalFormManager::ShowText(const QString& title, const QString& text) {
+  if (loop_) return;
+  TEmbeddedModalFormItem& item = *TextItem;
+  item.Title = title;
+  item.ShowTitle = true;
+  Current = &item;
+  TakeSnapshot();
+
+  const int mw = width(), mh = height();
+  const int w = std::max(mw < 661 ? mw - 160 : 500, 100);
+  TextMemo->resize(w - 10, TextMemo->height());
+  TextMemo->setPlainText(text);
+  QTextDocument doc;
+  doc.setDefaultFont(TextMemo->font());
+  doc.setDocumentMargin(TextMemo->document()->documentMargin());
+  doc.setPlainText(text);
+  doc.setTextWidth(w - 10);
+  int h = static_cast<int>(std::ceil(doc.size().height()));
+  if (mh < h + 185) {
+    TextMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    h = mh - 160;
+  } else {
+    TextMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    h += 25;
+  }
+  TextMemo->resize(w - 10, h - 15);
+  TextMemo->show();
+  Arrange(w, h);
+  TextPanel->show();
+  SetupFrame(item);
+  FocusFirstButton(nullptr);
+  raise();
+
+  (void)WaitModal(item);
+  HideParts();
+  TextMemo->clear();
+  TextMemo->hide();
+  item.ShowTitle = false;
+  Current = nullptr;
+}
+
+bool TEmbeddedModalFormManager::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Close:
+      // The owner window closes while a page waits: the page ends first,
+      // then the window's own close query runs.
+      if (watched == lockedOwner_ || (Current && watched == Current->Form)) Answer(false);
+      return false;
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Escape && Current && !isHidden() && IsInside(watched, this)) {
+        Answer(false);
+        return true;
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace qx

@@ -1,0 +1,164 @@
+#include "shell/uFileHandling.h"
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <system_error>
+
+#include "channels/uQXPorts.h"
+#include "channels/uTerminal.h"
+#include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
+#include "editing/uSheet.h"
+#include "editing/uSheetTabs.h"
+#include "foundation/uSettingLoader.h"
+#include "foundation/uStrSearch.h"
+#include "shell/uMain.h"
+#include "shell/uSheetSelect.h"
+#include "shell/uTabBar.h"
+
+namespace qx {
+
+TFileHandling* FileHandling = nullptr;
+
+namespace {
+
+const char* const kAppTitle = "Quillex";
+
+std::string CurrentDir() {
+  std::error_code ec;
+  std::string dir = std::filesystem::current_path(ec).string();
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  return dir;
+}
+
+}  // namespace
+
+TFileHandling::TFileHandling() : startDir_(CurrentDir()) {
+  OpenDialog.Kind = TFileDialogRequest::TKind::Open;
+  OpenDialog.MustExist = true;
+  SaveDialog.Kind = TFileDialogRequest::TKind::Save;
+  LangUpdate();
+}
+
+void TFileHandling::LangUpdate() {
+  OpenDialog.Title = Tr("ufilehandling.sfileopen",
+                        "\xC3\x96"
+                        "ffnen");
+  SaveDialog.Title = Tr("ufilehandling.sfilesave", "Speichern unter");
+  OpenDialog.Filter = SaveDialog.Filter =
+      Tr("ufilehandling.sfilter", "Quillex Projekt") + " (*." + kProjectExtension + ")";
+  UpdateTitle(FileLoad && !FileLoad->ProjectFile.empty());
+}
+
+bool TFileHandling::Busy() const {
+  return FileLoad && (FileLoad->Loading() || FileLoad->Saving());
+}
+
+void TFileHandling::New() {
+  if (Busy()) return;
+  if (Terminal) Terminal->Disconnect();
+  TEditPanel::ClearSelection();
+  TPropertyEditor::HideListing();
+  if (CurrentSheet) CurrentSheet->hide();
+  // Ports go before sheets: nothing may dispatch into elements being freed.
+  if (PortList) PortList->FreeAll();
+  TSheet::ResetAll();
+  if (FileLoad) FileLoad->ProjectFile.clear();
+  if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
+  UpdateTitle(false);
+}
+
+void TFileHandling::Open() {
+  if (Busy() || !FileLoad) return;
+  TFileDialogRequest request = OpenDialog;
+  request.Directory =
+      QString::fromStdString(FileLoad->ProjectPath.empty() ? startDir_ : FileLoad->ProjectPath);
+  const std::optional<std::string> name = Dialogs().ChooseFile(MainForm, request);
+  if (!name || name->empty()) return;
+  New();
+  FileLoad->ProjectFile = *name;
+  FileLoad->ProjectPath = ExtractDir(*name);
+  if (FileLoad->LoadProject() == TLoadSaveResult::Failed) {
+    // The unreadable file is no longer the project: the next Save asks for a
+    // name instead of overwriting it with what was read.
+    FileLoad->ProjectFile.clear();
+    Dialogs().Message(MainForm, Tr("ufilehandling.sfilemsgopenerror",
+                                   "Fehler beim \xC3\x96"
+                                   "ffnen der Datei."));
+  }
+  if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
+  if (SheetTabs) SheetTabs->SelectTab(0);
+  UpdateTitle(!FileLoad->ProjectFile.empty());
+  if (CurrentSheet && CurrentSheet->EditPanel) {
+    // Over every loaded element.
+    CurrentSheet->EditPanel->lower();
+    CurrentSheet->EditPanel->raise();
+  }
+}
+
+void TFileHandling::SaveAs() {
+  if (Busy() || !FileLoad) return;
+  TFileDialogRequest request = SaveDialog;
+  request.Directory =
+      QString::fromStdString(FileLoad->ProjectPath.empty() ? startDir_ : FileLoad->ProjectPath);
+  const std::optional<std::string> name = Dialogs().ChooseFile(MainForm, request);
+  if (name && !name->empty()) {
+    std::string file = *name;
+    if (StripExtension(file) == file) file += std::string(".") + kProjectExtension;
+    FileLoad->ProjectFile = file;
+    FileLoad->ProjectPath = ExtractDir(file);
+    const TLoadSaveResult result = FileLoad->SaveProject();
+    UpdateTitle(true);
+    ReportSave(result);
+  }
+  TPropertyEditor::HideListing();
+}
+
+void TFileHandling::Save() {
+  if (Busy() || !FileLoad) return;
+  if (FileLoad->ProjectFile.empty()) {
+    SaveAs();
+    return;
+  }
+  ReportSave(FileLoad->SaveProject());
+  TPropertyEditor::HideListing();
+}
+
+void TFileHandling::ReportSave(TLoadSaveResult result) {
+  if (result != TLoadSaveResult::Failed) return;
+  Dialogs().Message(MainForm, Tr("ufilehandling.sfilemsgsaveerror",
+                                 "Fehler beim Speichern: Datei kann nicht ge\xC3\xB6"
+                                 "ffnet werden."));
+}
+
+QString TFileHandling::ProjectTitle(const std::string& projectFile) {
+  if (projectFile.empty()) return kAppTitle;
+  const std::string name =
+      qx::StripExtension(projectFile.substr(qx::ExtractDir(projectFile).size()));
+  return QString::fromStdString(Utf8Left(name, kTitleNameLength)) + " - " + kAppTitle;
+}
+
+void TFileHandling::UpdateTitle(bool withFile) {
+  const QString title = withFile && FileLoad ? ProjectTitle(FileLoad->ProjectFile) : kAppTitle;
+  QGuiApplication::setApplicationDisplayName(title);
+  if (MainForm) MainForm->setWindowTitle(title);
+}
+
+std::string TFileHandling::ExtractDir(const std::string& name) {
+  return qx::ExtractDir(name);
+}
+
+std::string TFileHandling::StripExtension(const std::string& name) {
+  return qx::StripExtension(name);
+}
+
+std::string TFileHandling::RelativeFileName(const std::string& name) {
+  return qx::RelativeFileName(FileLoad ? FileLoad->ProjectPath : std::string(), name);
+}
+
+std::string TFileHandling::AbsoluteFileName(const std::string& name) {
+  return qx::AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : std::string(), name);
+}
+
+}  // namespace qx

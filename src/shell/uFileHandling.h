@@ -1,0 +1,53 @@
+// File handling (module uFileHandling): the project commands New, Open, Save
+// and Save as with their file dialogs, and the application title that follows
+// the current project. The file-name rules are the core's (uSettingLoader);
+// the functions here apply them to the current project directory.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "editing/uDialogs.h"
+#include "foundation/uFileLoader.h"
+
+namespace qx {
+
+inline constexpr const char* kProjectExtension = "qxproj";
+inline constexpr int kTitleNameLength = 32;
+
+class TFileHandling {
+ public:
+  TFileHandling();
+
+  TFileDialogRequest OpenDialog;
+  TFileDialogRequest SaveDialog;
+
+  // Each command does nothing while a project is read or written: the
+  // progress page lets events run, and nothing may free what the reader or
+  // writer walks.
+  void New();
+  void Open();
+  void Save();
+  void SaveAs();
+  void LangUpdate();
+
+  static void UpdateTitle(bool withFile);
+  // Application title for a project file ("" without project): its name
+  // without directory and extension, at most 32 characters, " - Quillex".
+  static QString ProjectTitle(const std::string& projectFile);
+
+  static std::string ExtractDir(const std::string& name);
+  static std::string StripExtension(const std::string& name);
+  // Against the current project directory.
+  static std::string RelativeFileName(const std::string& name);
+  static std::string AbsoluteFileName(const std::string& name);
+
+ private:
+  bool Busy() const;
+  void ReportSave(TLoadSaveResult result);
+  std::string startDir_;  // the process's directory at creation
+};
+
+extern TFileHandling* FileHandling;
+
+}  // namespace qx
