@@ -1,0 +1,689 @@
+#include "shell/uInterfaceSheet.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <cstdlib>
+
+#include "channels/uComPort.h"
+#include "channels/uTCPConnectionPort.h"
+#include "channels/uTCPServerPort.h"
+#include "channels/uUDPPort.h"
+#include "channels/uURLPort.h"
+#include "editing/uLangStrings.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uNumText.h"
+#include "shell/uPortBox.h"
+#include "shell/uStatusFrame.h"
+
+namespace qx {
+
+TInterfaceSheet* InterfaceSheet = nullptr;
+
+namespace {
+
+constexpr int kBaseHeight = 270;
+constexpr int kBaseHeightTCPConn = 310;
+constexpr int kRangeRowsHeight = 74;
+constexpr const char kParities[] = {'N', 'E', 'O', 'M', 'S'};
+
+void FillColor(QWidget* w, uint32_t c) {
+  w->setAutoFillBackground(true);
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, ColorToQColor(c));
+  w->setPalette(pal);
+}
+
+QLabel* Label(QWidget* parent, int x, int y, int w, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setGeometry(x, y, w, 20);
+  return l;
+}
+
+QComboBox* Combo(QWidget* parent, int x, int y, int w, bool editable,
+                 const QStringList& items = {}) {
+  auto* c = new QComboBox(parent);
+  c->setEditable(editable);
+  c->addItems(items);
+  c->setGeometry(x, y, w, 24);
+  return c;
+}
+
+QLineEdit* Edit(QWidget* parent, int x, int y, int w, const QString& text = {}) {
+  auto* e = new QLineEdit(text, parent);
+  e->setGeometry(x, y, w, 24);
+  return e;
+}
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+std::string S(const QString& s) {
+  return s.toStdString();
+}
+
+// "#" and the number (appended: GCC 12 warns falsely on "#" + text).
+std::string HashNumber(int32_t v) {
+  std::string s = "#";
+  s += std::to_string(v);
+  return s;
+}
+
+// Baud rate and time-out: a negative number is taken positive (and shown so),
+// an unreadable text leaves the value unchanged.
+void ReadPositive(QComboBox* box, int32_t& value) {
+  bool ok = false;
+  const int32_t v = TextToInt(S(box->currentText()), ok);
+  if (!ok) return;
+  if (v < 0) {
+    const int64_t abs = -static_cast<int64_t>(v);
+    value = abs > INT32_MAX ? INT32_MAX : static_cast<int32_t>(abs);
+    const QSignalBlocker block(box);
+    box->setEditText(QString::number(value));
+  } else {
+    value = v;
+  }
+}
+
+void SetComboText(QComboBox* box, const std::string& text) {
+  const QSignalBlocker block(box);
+  box->setEditText(Q(text));
+}
+
+void SetEditText(QLineEdit* edit, const std::string& text) {
+  const QSignalBlocker block(edit);
+  edit->setText(Q(text));
+}
+
+void SetChecked(QCheckBox* box, bool checked) {
+  const QSignalBlocker block(box);
+  box->setChecked(checked);
+}
+
+void SetIndex(QComboBox* box, int index) {
+  const QSignalBlocker block(box);
+  box->setCurrentIndex(index);
+}
+
+void FillGrid(QTableWidget* grid, const std::vector<std::string>& rows) {
+  const QSignalBlocker block(grid);
+  grid->clearContents();
+  grid->setRowCount(static_cast<int>(rows.size()));
+  for (size_t i = 0; i < rows.size(); ++i)
+    grid->setItem(static_cast<int>(i), 0, new QTableWidgetItem(Q(rows[i])));
+}
+
+}  // namespace
+
+TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
+  InterfaceSheet = this;
+  FillColor(this, 0xC2D9FE);
+  RegisterPortIcons();
+
+  Background = new QScrollArea(this);
+  Background->setFrameShape(QFrame::NoFrame);
+  auto* content = new QWidget;
+  FillColor(content, 0xD2EAEC);
+  content->setMinimumSize(376 + 504 + 16, 16 + 470 + 16);
+  Background->setWidget(content);
+  Background->setWidgetResizable(true);
+
+  PanelPB = new QWidget(content);
+  PanelPB->setGeometry(16, 16, 352, 470);
+  ScrollBoxPB = new QScrollArea(PanelPB);
+  ScrollBoxPB->setFrameShape(QFrame::NoFrame);
+  ScrollBoxPB->setGeometry(PanelPB->rect());
+  ScrollBoxPB->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  BoxContainer = new QWidget;
+  FillColor(BoxContainer, 0xD2EAEC);
+  BoxContainer->setMinimumHeight(1);
+  ScrollBoxPB->setWidget(BoxContainer);
+  ScrollBoxPB->setWidgetResizable(true);
+  Frame = new TShapeFrame(BoxContainer);
+  Frame->SetBrushColor(0x808080);
+  Frame->SetPenColor(0x808080);
+  Frame->setGeometry(0, 0, 352, 1);
+
+  NotebookPorts = new QStackedWidget(content);
+  NotebookPorts->setGeometry(376, 16, 504, 392);
+  NotebookPorts->hide();
+  BuildPages();
+
+  for (QWidget* w : {content, PanelPB, BoxContainer, static_cast<QWidget*>(Frame)})
+    w->installEventFilter(this);
+}
+
+TInterfaceSheet::~TInterfaceSheet() {
+  // Boxes still alive (their ports outlive this page) must not reach it.
+  if (InterfaceSheet == this) InterfaceSheet = nullptr;
+}
+
+void TInterfaceSheet::BuildPages() {
+  auto makePage = [this](int kind, int baseHeight, const QString& title, QWidget*& page,
+                         QWidget*& panel, QCheckBox*& enabled, QCheckBox*& filter, QLineEdit*& a,
+                         QLineEdit*& b) -> TSettingsPage& {
+    page = new QWidget;
+    NotebookPorts->addWidget(page);
+    panel = new QWidget(page);
+    FillColor(panel, 0xF4F4F4);
+    panel->setGeometry(8, 0, 240, baseHeight);
+    auto* t = Label(panel, 8, 4, 224, title);
+    QFont f = t->font();
+    f.setBold(true);
+    t->setFont(f);
+    enabled = new QCheckBox(Tr("uinterfacesheet.checkboxenabled", "aktiv"), panel);
+    enabled->setGeometry(8, 30, 224, 22);
+    enabled->setChecked(true);
+    Label(panel, 8, baseHeight - 34, 100, Tr("uinterfacesheet.labelfilter", "Kanalfilter"));
+    filter = new QCheckBox(Tr("uinterfacesheet.checkboxfilter", "aktiv"), panel);
+    filter->setGeometry(110, baseHeight - 34, 120, 22);
+    TSettingsPage& p = Pages[static_cast<size_t>(kind - 1)];
+    p.RangeRow = {
+        Label(panel, 8, baseHeight + 6, 80, Tr("uinterfacesheet.labelrange1", "Bereich 1")),
+        Label(panel, 96, baseHeight + 6, 50, "#0"),
+        Label(panel, 150, baseHeight + 6, 30, Tr("uinterfacesheet.labelto", "bis")),
+        Label(panel, 184, baseHeight + 6, 50, "#49"),
+        Label(panel, 8, baseHeight + 38, 80, Tr("uinterfacesheet.labelrange2", "Bereich 2")),
+        Label(panel, 150, baseHeight + 38, 30, Tr("uinterfacesheet.labelto", "bis"))};
+    a = Edit(panel, 96, baseHeight + 36, 50, "#1");
+    b = Edit(panel, 184, baseHeight + 36, 50, "#999");
+    p.RangeRow.push_back(a);
+    p.RangeRow.push_back(b);
+    for (QWidget* w : p.RangeRow) w->hide();
+    for (QLineEdit* e : {a, b}) e->installEventFilter(this);
+    p.Page = page;
+    p.Panel = panel;
+    p.AddrPanel = nullptr;
+    p.Enabled = enabled;
+    p.Filter = filter;
+    p.EditA = a;
+    p.EditB = b;
+    p.BaseHeight = baseHeight;
+    connect(enabled, &QCheckBox::clicked, this,
+            [this, enabled] { CheckBoxEnabledChange(enabled); });
+    connect(filter, &QCheckBox::clicked, this, [this, filter] { CheckBoxFilterChange(filter); });
+    return p;
+  };
+
+  // Serial.
+  TSettingsPage& com =
+      makePage(PortKindCom, kBaseHeight, Tr("uinterfacesheet.titlecom", "Serielle Schnittstelle"),
+               PageComPort, PanelCOM, CheckBoxEnabledCom, CheckBoxComFilter, EditComA, EditComB);
+  Label(PanelCOM, 8, 62, 84, Tr("uinterfacesheet.labelport", "Port"));
+  QStringList comNames;
+  for (int i = 1; i <= 20; ++i) comNames << QString("COM%1").arg(i);
+  ComboBoxPort = Combo(PanelCOM, 96, 60, 136, true, comNames);
+  Label(PanelCOM, 8, 92, 84, Tr("uinterfacesheet.labelbaud", "Baudrate"));
+  ComboBoxBaudrate = Combo(PanelCOM, 96, 90, 136, true,
+                           {"300", "600", "1200", "2400", "4800", "7200", "9600", "14400", "19200",
+                            "38400", "57600", "115200", "230400", "460800", "921600"});
+  Label(PanelCOM, 8, 122, 84, Tr("uinterfacesheet.labeldatabits", "Datenbit"));
+  ComboBoxDatenbit = Combo(PanelCOM, 96, 120, 136, false, {"7", "8"});
+  Label(PanelCOM, 8, 152, 84, Tr("uinterfacesheet.labelparity", "Parit\xC3\xA4t"));
+  ComboBoxParity = Combo(PanelCOM, 96, 150, 136, false);
+  FillParityItems();
+  Label(PanelCOM, 8, 182, 84, Tr("uinterfacesheet.labelstopbits", "Stoppbit"));
+  ComboBoxStoppbit = Combo(PanelCOM, 96, 180, 136, false, {"1", "2"});
+  BuildAddressPanel(com,
+                    Tr("uinterfacesheet.labelports",
+                       "Verf\xC3\xBC"
+                       "gbare Schnittstellen"),
+                    StringGridPorts, ButtonRefresh);
+  Panel2 = com.AddrPanel;
+  for (QComboBox* c : {ComboBoxPort, ComboBoxBaudrate}) {
+    connect(c->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { ComboBoxPortEditingDone(); });
+  }
+  for (QComboBox* c :
+       {ComboBoxPort, ComboBoxBaudrate, ComboBoxDatenbit, ComboBoxParity, ComboBoxStoppbit})
+    connect(c, &QComboBox::activated, this, [this] { ComboBoxPortEditingDone(); });
+  connect(StringGridPorts, &QTableWidget::cellClicked, this,
+          [this](int r, int c) { StringGridPortsClick(r, c); });
+  connect(ButtonRefresh, &QPushButton::clicked, this, [this] { UpdateCOMDevices(); });
+
+  // An address row: an IP combo and a port edit under a caption.
+  auto addressRow = [](QWidget* panel, int y, const QString& caption, const QString& ip,
+                       QComboBox*& combo, QLineEdit*& port) {
+    Label(panel, 8, y, 224, caption);
+    combo = Combo(panel, 8, y + 20, 150, true, {ip});
+    port = Edit(panel, 164, y + 20, 68, "15005");
+  };
+  auto connectEdits = [this](std::initializer_list<QWidget*> controls,
+                             void (TInterfaceSheet::*done)()) {
+    for (QWidget* w : controls) {
+      if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (c->isEditable())
+          connect(c->lineEdit(), &QLineEdit::editingFinished, this,
+                  [this, done] { (this->*done)(); });
+        connect(c, &QComboBox::activated, this, [this, done] { (this->*done)(); });
+      } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        connect(e, &QLineEdit::editingFinished, this, [this, done] { (this->*done)(); });
+      } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
+        connect(b, &QCheckBox::clicked, this, [this, done] { (this->*done)(); });
+      }
+    }
+  };
+
+  // UDP.
+  TSettingsPage& udp =
+      makePage(PortKindUDP, kBaseHeight, Tr("uinterfacesheet.titleudp", "UDP Socket"), PageUDPPort,
+               UDPPanel, CheckBoxEnabledUDP, CheckBoxUDPFilter, EditUDPA, EditUDPB);
+  addressRow(UDPPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "192.168.0.100",
+             ComboBoxUDPLocalIP, EditUDPLocalPort);
+  addressRow(UDPPanel, 112, Tr("uinterfacesheet.labelremote", "Gegenstelle"), "192.168.0.101",
+             ComboBoxUDPClientIP, EditUDPClientPort);
+  BuildAddressPanel(udp, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"), StringGridUDP,
+                    ButtonRefreshUDP);
+  PanelUDPAddresses = udp.AddrPanel;
+  connectEdits({ComboBoxUDPLocalIP, EditUDPLocalPort, ComboBoxUDPClientIP, EditUDPClientPort},
+               &TInterfaceSheet::ParamsUDPPortEditingDone);
+
+  // URL.
+  makePage(PortKindURL, kBaseHeight, Tr("uinterfacesheet.titleurl", "URL Anfrage (kein SSL)"),
+           PageURLRequest, PanelURL, CheckBoxEnabledURL, CheckBoxURLFilter, EditURLA, EditURLB);
+  Label(PanelURL, 8, 60, 224, Tr("uinterfacesheet.labelurl", "URL"));
+  EditBoxURL = Edit(PanelURL, 8, 80, 224);
+  Label(PanelURL, 8, 112, 84, Tr("uinterfacesheet.labeltimeout", "Timeout"));
+  ComboBoxTimeout = Combo(PanelURL, 96, 110, 100, true, {"60000"});
+  Label(PanelURL, 200, 112, 32, "ms");
+  Label(PanelURL, 8, 144, 224, Tr("uinterfacesheet.labellogin", "Benutzerkennung (optional)"));
+  Label(PanelURL, 8, 168, 84, Tr("uinterfacesheet.labeluser", "Benutzer"));
+  EditBoxUser = Edit(PanelURL, 96, 166, 136);
+  Label(PanelURL, 8, 198, 84, Tr("uinterfacesheet.labelpassword", "Passwort"));
+  EditBoxPasswort = Edit(PanelURL, 96, 196, 136);  // shown in plain text
+  connectEdits({EditBoxURL, ComboBoxTimeout, EditBoxUser, EditBoxPasswort},
+               &TInterfaceSheet::ParamsURLPortEditingDone);
+
+  // TCP server.
+  TSettingsPage& srv =
+      makePage(PortKindTCPServer, kBaseHeight, Tr("uinterfacesheet.titletcpserver", "TCP Server"),
+               PageTCPServer, TCPServerPanel, CheckBoxEnabledTCPServer, CheckBoxTCPServerFilter,
+               EditTCPServerA, EditTCPServerB);
+  addressRow(TCPServerPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "0.0.0.0",
+             ComboBoxTCPServerLocalIP, EditTCPServerLocalPort);
+  BuildAddressPanel(srv, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"),
+                    StringGridTCPServer, ButtonRefreshTCPServer);
+  PanelTCPServerAddresses = srv.AddrPanel;
+  connectEdits({ComboBoxTCPServerLocalIP, EditTCPServerLocalPort},
+               &TInterfaceSheet::ParamsTCPServerEditingDone);
+
+  // TCP client.
+  TSettingsPage& conn =
+      makePage(PortKindTCPConn, kBaseHeightTCPConn,
+               Tr("uinterfacesheet.titletcpconn", "TCP Verbindung"), PageTCPConn, TCPConnPanel,
+               CheckBoxEnabledTCPConn, CheckBoxTCPConnFilter, EditTCPConnA, EditTCPConnB);
+  addressRow(TCPConnPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "127.0.0.1",
+             ComboBoxTCPConnLocalIP, EditTCPConnLocalPort);
+  addressRow(TCPConnPanel, 112, Tr("uinterfacesheet.labelremote", "Gegenstelle"), "",
+             ComboBoxTCPConnClientIP, EditTCPConnClientPort);
+  Label(TCPConnPanel, 8, 170, 224, Tr("uinterfacesheet.labelreconnect", "Mehrfaches Verbinden"));
+  CheckBoxAutoReconnect =
+      new QCheckBox(Tr("uinterfacesheet.checkboxreconnect", "aktiv"), TCPConnPanel);
+  CheckBoxAutoReconnect->setGeometry(8, 192, 224, 22);
+  BuildAddressPanel(conn, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"), StringGridTCPConn,
+                    ButtonRefreshTCPConn);
+  PanelTCPConnAddresses = conn.AddrPanel;
+  connectEdits({ComboBoxTCPConnLocalIP, EditTCPConnLocalPort, ComboBoxTCPConnClientIP,
+                EditTCPConnClientPort, CheckBoxAutoReconnect},
+               &TInterfaceSheet::ParamsTCPConnEditingDone);
+
+  for (QTableWidget* g : {StringGridUDP, StringGridTCPServer, StringGridTCPConn})
+    connect(g, &QTableWidget::cellClicked, this,
+            [this, g](int r, int c) { StringGridIPClick(g, r, c); });
+  for (QPushButton* b : {ButtonRefreshUDP, ButtonRefreshTCPServer, ButtonRefreshTCPConn})
+    connect(b, &QPushButton::clicked, this, [this] { UpdateIPAdresses(); });
+
+  // The form's heights: every panel as with an active filter.
+  for (TSettingsPage& p : Pages) SetPanelHeight(p, p.BaseHeight + kRangeRowsHeight);
+}
+
+void TInterfaceSheet::BuildAddressPanel(TSettingsPage& page, const QString& caption,
+                                        QTableWidget*& grid, QPushButton*& refresh) {
+  auto* panel = new QWidget(page.Page);
+  FillColor(panel, 0xF4F4F4);
+  panel->setGeometry(264, 0, 232, page.Panel->height());
+  Label(panel, 8, 4, 216, caption);
+  grid = new QTableWidget(0, 1, panel);
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->horizontalHeader()->setStretchLastSection(true);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  refresh = new QPushButton(Tr("uinterfacesheet.buttonrefresh", "Aktualisieren"), panel);
+  page.AddrPanel = panel;
+}
+
+void TInterfaceSheet::SetPanelHeight(TSettingsPage& page, int height) {
+  page.Panel->resize(page.Panel->width(), height);
+  // The address panel follows its settings panel.
+  if (QWidget* a = page.AddrPanel) {
+    a->resize(a->width(), height);
+    const auto grids = a->findChildren<QTableWidget*>();
+    const auto buttons = a->findChildren<QPushButton*>();
+    if (!grids.isEmpty()) grids.front()->setGeometry(8, 28, 216, std::max(20, height - 70));
+    if (!buttons.isEmpty()) buttons.front()->setGeometry(8, height - 36, 216, 28);
+  }
+}
+
+void TInterfaceSheet::FillParityItems() {
+  const QSignalBlocker block(ComboBoxParity);
+  ComboBoxParity->clear();
+  ComboBoxParity->addItems({Tr("uinterfacesheet.sintfparnone", "Keine"),
+                            Tr("uinterfacesheet.sintfpareven", "Gerade"),
+                            Tr("uinterfacesheet.sintfparodd", "Ungerade"),
+                            Tr("uinterfacesheet.sintfparmark", "Markierung"),
+                            Tr("uinterfacesheet.sintfparspace", "Leerzeichen")});
+}
+
+// ---- address lists ------------------------------------------------------------
+
+void TInterfaceSheet::UpdateAdresses() {
+  UpdateCOMDevices();
+  UpdateIPAdresses();
+}
+
+void TInterfaceSheet::UpdateCOMDevices() {
+  FillGrid(StringGridPorts, TComPort::ListPortNames());
+}
+
+void TInterfaceSheet::UpdateIPAdresses() {
+  const std::vector<std::string> addresses = TUDPPort::ListLocalAddresses();
+  for (QTableWidget* g : {StringGridUDP, StringGridTCPServer, StringGridTCPConn})
+    FillGrid(g, addresses);
+}
+
+void TInterfaceSheet::StringGridPortsClick(int row, int col) {
+  const QTableWidgetItem* item = StringGridPorts->item(row, col);
+  if (col != 0 || !item || item->text() == "-") return;
+  {
+    const QSignalBlocker block(ComboBoxPort);
+    ComboBoxPort->setEditText(item->text());
+  }
+  ComboBoxPortEditingDone();
+}
+
+void TInterfaceSheet::StringGridIPClick(QTableWidget* grid, int row, int col) {
+  const QTableWidgetItem* item = grid ? grid->item(row, col) : nullptr;
+  if (!item) return;
+  QComboBox* target = grid == StringGridUDP         ? ComboBoxUDPLocalIP
+                      : grid == StringGridTCPServer ? ComboBoxTCPServerLocalIP
+                                                    : ComboBoxTCPConnLocalIP;
+  {
+    const QSignalBlocker block(target);
+    target->setEditText(item->text());
+  }
+  if (grid == StringGridUDP)
+    ParamsUDPPortEditingDone();
+  else if (grid == StringGridTCPServer)
+    ParamsTCPServerEditingDone();
+  else
+    ParamsTCPConnEditingDone();
+}
+
+// ---- filling a page from the selected port ----------------------------------
+
+TQXPort* TInterfaceSheet::SelectedPort() const {
+  return TPortBox::SelectedBox ? TPortBox::SelectedBox->Port : nullptr;
+}
+
+void TInterfaceSheet::FillCommon(TSettingsPage& page, TQXPort& port) {
+  SetChecked(page.Filter, port.FilterActive.load());
+  CheckBoxFilterChange(page.Filter);
+  SetEditText(page.EditA, HashNumber(port.FilterLow.load()));
+  SetEditText(page.EditB, HashNumber(port.FilterHigh.load()));
+}
+
+void TInterfaceSheet::ComPortSettingUpdate() {
+  auto* p = dynamic_cast<TComPort*>(SelectedPort());
+  if (!p) return;
+  TSettingsPage& page = Pages[PortKindCom - 1];
+  SetChecked(page.Enabled, !p->Disabled);
+  SetPortPropertiesEnabledDisabled(page.Enabled, !p->Disabled);
+  SetComboText(ComboBoxPort, p->PortName);
+  SetComboText(ComboBoxBaudrate, std::to_string(p->BaudRate));
+  if (p->DataBits == 7 || p->DataBits == 8) SetIndex(ComboBoxDatenbit, p->DataBits - 7);
+  for (int i = 0; i < 5; ++i) {
+    if (p->Parity == kParities[i]) SetIndex(ComboBoxParity, i);
+  }
+  if (p->StopBits == 0 || p->StopBits == 2) SetIndex(ComboBoxStoppbit, p->StopBits / 2);
+  FillCommon(page, *p);
+}
+
+void TInterfaceSheet::UDPSettingUpdate() {
+  auto* p = dynamic_cast<TUDPPort*>(SelectedPort());
+  if (!p) return;
+  TSettingsPage& page = Pages[PortKindUDP - 1];
+  SetChecked(page.Enabled, !p->Disabled);
+  SetPortPropertiesEnabledDisabled(page.Enabled, !p->Disabled);
+  SetComboText(ComboBoxUDPLocalIP, p->LocalIp);
+  SetEditText(EditUDPLocalPort, p->LocalPort);
+  SetComboText(ComboBoxUDPClientIP, p->ClientIp);
+  SetEditText(EditUDPClientPort, p->ClientPort);
+  FillCommon(page, *p);
+}
+
+void TInterfaceSheet::URLSettingUpdate() {
+  auto* p = dynamic_cast<TURLPort*>(SelectedPort());
+  if (!p) return;
+  TSettingsPage& page = Pages[PortKindURL - 1];
+  SetChecked(page.Enabled, !p->Disabled);
+  SetPortPropertiesEnabledDisabled(page.Enabled, !p->Disabled);
+  SetEditText(EditBoxURL, p->Url);
+  SetComboText(ComboBoxTimeout, std::to_string(p->Timeout));
+  SetEditText(EditBoxUser, p->UserName);
+  SetEditText(EditBoxPasswort, p->Password);
+  FillCommon(page, *p);
+}
+
+void TInterfaceSheet::TCPServerSettingUpdate() {
+  auto* p = dynamic_cast<TTCPServer*>(SelectedPort());
+  if (!p) return;
+  TSettingsPage& page = Pages[PortKindTCPServer - 1];
+  SetChecked(page.Enabled, !p->Disabled);
+  SetPortPropertiesEnabledDisabled(page.Enabled, !p->Disabled);
+  SetComboText(ComboBoxTCPServerLocalIP, p->ListenIp);
+  SetEditText(EditTCPServerLocalPort, p->ListenPort);
+  FillCommon(page, *p);
+}
+
+void TInterfaceSheet::TCPConnSettingUpdate() {
+  auto* p = dynamic_cast<TTCPConnection*>(SelectedPort());
+  if (!p) return;
+  TSettingsPage& page = Pages[PortKindTCPConn - 1];
+  SetChecked(page.Enabled, !p->Disabled);
+  SetPortPropertiesEnabledDisabled(page.Enabled, !p->Disabled);
+  SetComboText(ComboBoxTCPConnLocalIP, p->LocalIp);
+  SetEditText(EditTCPConnLocalPort, p->LocalPort);
+  SetComboText(ComboBoxTCPConnClientIP, p->ClientIp);
+  SetEditText(EditTCPConnClientPort, p->ClientPort);
+  SetChecked(CheckBoxAutoReconnect, p->AutoReconnect);
+  FillCommon(page, *p);
+}
+
+// ---- writing a page back ------------------------------------------------------
+
+void TInterfaceSheet::AfterWriteBack() {
+  if (TPortBox::SelectedBox) TPortBox::SelectedBox->UpdateText();
+}
+
+void TInterfaceSheet::ComboBoxPortEditingDone() {
+  auto* p = dynamic_cast<TComPort*>(SelectedPort());
+  if (!p) return;
+  p->HideStatusLight();
+  p->PortName = S(ComboBoxPort->currentText());
+  ReadPositive(ComboBoxBaudrate, p->BaudRate);
+  if (const int i = ComboBoxDatenbit->currentIndex(); i >= 0) p->DataBits = i == 0 ? 7 : 8;
+  if (const int i = ComboBoxParity->currentIndex(); i >= 0 && i < 5) p->Parity = kParities[i];
+  if (const int i = ComboBoxStoppbit->currentIndex(); i >= 0) p->StopBits = i == 0 ? 0 : 2;
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::ParamsUDPPortEditingDone() {
+  auto* p = dynamic_cast<TUDPPort*>(SelectedPort());
+  if (!p) return;
+  p->HideStatusLight();
+  p->LocalIp = S(ComboBoxUDPLocalIP->currentText());
+  p->LocalPort = S(EditUDPLocalPort->text());
+  p->ClientIp = S(ComboBoxUDPClientIP->currentText());
+  p->ClientPort = S(EditUDPClientPort->text());
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::ParamsURLPortEditingDone() {
+  auto* p = dynamic_cast<TURLPort*>(SelectedPort());
+  if (!p) return;
+  p->HideStatusLight();
+  p->Url = S(EditBoxURL->text());
+  ReadPositive(ComboBoxTimeout, p->Timeout);
+  p->UserName = S(EditBoxUser->text());
+  p->Password = S(EditBoxPasswort->text());
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::ParamsTCPServerEditingDone() {
+  auto* p = dynamic_cast<TTCPServer*>(SelectedPort());
+  if (!p) return;
+  p->HideStatusLight();
+  p->ListenIp = S(ComboBoxTCPServerLocalIP->currentText());
+  p->ListenPort = S(EditTCPServerLocalPort->text());
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::ParamsTCPConnEditingDone() {
+  auto* p = dynamic_cast<TTCPConnection*>(SelectedPort());
+  if (!p) return;
+  p->HideStatusLight();
+  p->LocalIp = S(ComboBoxTCPConnLocalIP->currentText());
+  p->LocalPort = S(EditTCPConnLocalPort->text());
+  p->ClientIp = S(ComboBoxTCPConnClientIP->currentText());
+  p->ClientPort = S(EditTCPConnClientPort->text());
+  p->AutoReconnect = CheckBoxAutoReconnect->isChecked();
+  AfterWriteBack();
+}
+
+// ---- enable, filter and range ---------------------------------------------------
+
+TInterfaceSheet::TSettingsPage* TInterfaceSheet::PageOf(const QWidget* control) {
+  for (TSettingsPage& p : Pages) {
+    if (control == p.Enabled || control == p.Filter || control == p.EditA || control == p.EditB)
+      return &p;
+  }
+  return nullptr;
+}
+
+void TInterfaceSheet::CheckBoxEnabledChange(QCheckBox* sender) {
+  if (TQXPort* p = SelectedPort()) p->SetDisabled(!sender->isChecked());
+  SetPortPropertiesEnabledDisabled(sender, sender->isChecked());
+}
+
+void TInterfaceSheet::SetPortPropertiesEnabledDisabled(QCheckBox* sender, bool enabled) {
+  SetChildrenEnabled(TPortBox::SelectedBox, enabled);
+  if (!sender || !sender->parentWidget()) return;
+  for (QObject* o : sender->parentWidget()->children()) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (w && w != sender) w->setEnabled(enabled);
+  }
+}
+
+void TInterfaceSheet::CheckBoxFilterChange(QCheckBox* sender) {
+  TSettingsPage* page = PageOf(sender);
+  if (!page) return;
+  const bool on = sender->isChecked();
+  if (TQXPort* p = SelectedPort()) p->FilterActive.store(on);
+  SetPanelHeight(*page, page->BaseHeight + (on ? kRangeRowsHeight : 0));
+  for (QWidget* w : page->RangeRow) w->setVisible(on);
+  AfterWriteBack();
+}
+
+int32_t TInterfaceSheet::RangeBound(const QString& text) {
+  bool ok = false;
+  int32_t v = TextToInt(S(text), ok);
+  if (!ok) return 1;
+  if (v < 1) v = 1;  // only digits can be typed: 0 is the only value below 1
+  if (v > 999) v = 999;
+  return v;
+}
+
+namespace {
+void StoreRange(TInterfaceSheet::TSettingsPage& page, QLineEdit* edit, int32_t v, TQXPort* port) {
+  if (!port) return;
+  if (edit == page.EditA)
+    port->FilterLow.store(v);
+  else
+    port->FilterHigh.store(v);
+}
+}  // namespace
+
+void TInterfaceSheet::EditEditingDone(QLineEdit* edit) {
+  TSettingsPage* page = PageOf(edit);
+  if (!page) return;
+  const int32_t v = RangeBound(edit->text());
+  SetEditText(edit, std::to_string(v));
+  StoreRange(*page, edit, v, SelectedPort());
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::EditExit(QLineEdit* edit) {
+  TSettingsPage* page = PageOf(edit);
+  if (!page) return;
+  const int32_t v = RangeBound(edit->text());
+  SetEditText(edit, HashNumber(v));
+  StoreRange(*page, edit, v, SelectedPort());
+  AfterWriteBack();
+}
+
+void TInterfaceSheet::EditEnter(QLineEdit* edit) {
+  if (edit->text().startsWith('#')) {
+    const QSignalBlocker block(edit);
+    edit->setText(edit->text().mid(1));
+  }
+}
+
+bool TInterfaceSheet::eventFilter(QObject* watched, QEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  if (edit && PageOf(edit)) {
+    switch (event->type()) {
+      case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+          EditEditingDone(edit);
+          return true;
+        }
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab ||
+            key->key() == Qt::Key_Backtab)
+          return false;
+        const QString t = key->text();
+        const bool digit = t.size() == 1 && t[0] >= '0' && t[0] <= '9';
+        return !digit;  // every other key is dropped
+      }
+      case QEvent::FocusIn:
+        EditEnter(edit);
+        break;
+      case QEvent::FocusOut:
+        EditExit(edit);
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+  if (event->type() == QEvent::MouseButtonPress) BackgroundClick();
+  return false;
+}
+
+void TInterfaceSheet::BackgroundClick() {
+  TPortBox::Deselect();
+}
+
+void TInterfaceSheet::InterfDeleteMarked() {
+  TPortBox::DeleteSelected();
+}
+
+void TInterfaceSheet::LangUpdate() {
+  FillParityItems();
+  TPortBox::LangUpdateAll();
+}
+
+}  // namespace qx
