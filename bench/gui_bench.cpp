@@ -9,6 +9,8 @@
 #include <new>
 
 #include "editing/uSheet.h"
+#include "instruments/uQXAnalogDisp.h"
+#include "instruments/uQXBargraph.h"
 #include "instruments/uQXNumericDisp.h"
 #include "shell/uInit.h"
 #include "shell/uMain.h"
@@ -78,6 +80,34 @@ void BM_SetValueAllocations(benchmark::State& state) {
   delete displays[0];
 }
 BENCHMARK(BM_SetValueAllocations);
+
+// One display tick that moves 100 analog gauges and 100 bar graphs;
+// range(0): 1 also paints them (the next event-loop pass).
+void BM_GaugeAndBarTick(benchmark::State& state) {
+  std::vector<TQXElement*> elements;
+  for (int i = 0; i < 100; ++i) {
+    auto* a = TQXAnalogDisp::ElemCreate();
+    a->SetMode(2);
+    a->move((i % 5) * 205, (i / 5) * 45);
+    auto* b = TQXBargraph::ElemCreate();
+    b->move(1030 + (i % 6) * 55, (i / 6) * 105);
+    elements.push_back(a);
+    elements.push_back(b);
+  }
+  TQXElement::FillUpdateList();
+  QCoreApplication::processEvents();
+  double v = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    v = v >= 100 ? 0 : v + 7.5;
+    for (TQXElement* e : elements) e->SetValue(v);
+    state.ResumeTiming();
+    TQXElement::UpdateDisplayAll();
+    if (state.range(0)) QCoreApplication::processEvents();
+  }
+  for (TQXElement* e : elements) delete e;
+}
+BENCHMARK(BM_GaugeAndBarTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qx

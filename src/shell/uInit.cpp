@@ -8,9 +8,13 @@
 #include "channels/uLossNotify.h"
 #include "channels/uQXPorts.h"
 #include "channels/uTerminal.h"
+#include "editing/uChannelTable.h"
+#include "editing/uCopyPaste.h"
 #include "editing/uEditPanel.h"
 #include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
+#include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "formula/UCalculate.h"
 #include "formula/UInterpreter.h"
@@ -25,11 +29,22 @@
 #include "foundation/uTiming.h"
 #include "instruments/uQXClasses.h"
 #include "instruments/uQXControls.h"
+#include "shell/EmbeddedModalForm.h"
+#include "shell/uAbout.h"
+#include "shell/uConsoleSheet.h"
+#include "shell/uEditWiring.h"
+#include "shell/uFileHandling.h"
+#include "shell/uGlobalSettingsForm.h"
+#include "shell/uInterfaceSheet.h"
+#include "shell/uLoadSaveForm.h"
 #include "shell/uMain.h"
+#include "shell/uPortBox.h"
 #include "shell/uProjectContent.h"
 #include "shell/uRunSheet.h"
 #include "shell/uSheetSelect.h"
 #include "shell/uTabBar.h"
+#include "shell/uTermBox.h"
+#include "shell/uTerminalSheet.h"
 
 namespace qx {
 
@@ -38,6 +53,7 @@ namespace {
 // What start-up creates and shutdown frees, in creation order.
 struct TGlobals {
   std::unique_ptr<TVirtualTickcount64> tickCounter;
+  std::unique_ptr<TCopyPaste> copyPaste;
   std::unique_ptr<TSheetSelect> sheetSelect;
   std::unique_ptr<TLossNotify> lossNotify;
   std::unique_ptr<TTerminal> terminal;
@@ -45,14 +61,17 @@ struct TGlobals {
   std::unique_ptr<TProjectContentImpl> content;
   std::unique_ptr<TSheetsFormulaView> formulaSheets;
   std::unique_ptr<TCalculator> calculator;
+  std::unique_ptr<TFileHandling> fileHandling;
   bool secondInitDone = false;
+  std::unique_ptr<TTerm> term;
+  std::unique_ptr<TCons> cons;
 };
 
 TGlobals* G = nullptr;
 
-QWidget* MakePage(QWidget* parent) {
-  auto* page = new QWidget(parent);
-  page->setGeometry(parent->rect());
+// A page form fills the page area, hidden until its tab is chosen.
+QWidget* MakePage(QWidget* page) {
+  page->setGeometry(page->parentWidget()->rect());
   page->hide();
   return page;
 }
@@ -64,18 +83,14 @@ bool SecondInitDone() {
 }
 
 void NewProject() {
-  if (Terminal) Terminal->Disconnect();
-  // Ports go before sheets: nothing may dispatch into elements being freed.
-  if (PortList) PortList->FreeAll();
-  TSheet::ResetAll();
-  if (FileLoad) FileLoad->ProjectFile.clear();
+  if (FileHandling) FileHandling->New();
 }
 
 void GlobalInit(TMainForm& form) {
   G = new TGlobals;
   MainForm = &form;
   qApp->setApplicationName("Quillex");
-  form.setWindowTitle("Quillex");
+  TFileHandling::UpdateTitle(false);
 
   G->tickCounter = std::make_unique<TVirtualTickcount64>();
   VirtualTickCounter = G->tickCounter.get();
@@ -90,12 +105,15 @@ void GlobalInit(TMainForm& form) {
   RunSheet->setFont(form.font());
   RunSheet->show();
   TEditPanel::Init();
+  InstallEditMode(form);
   TSheet::Init(RunSheet);
   auto* tabs = new TSheetTabs(RunSheet);
   tabs->setGeometry(0, RunSheet->height() - 21, RunSheet->width(), 20);
   tabs->show();
   TSheet::BindTabs(*tabs);
   InitMeasureBitmap();
+  G->copyPaste = std::make_unique<TCopyPaste>();
+  CopyPaste = G->copyPaste.get();
 
   G->sheetSelect = std::make_unique<TSheetSelect>();
   SheetSelect = G->sheetSelect.get();
@@ -113,10 +131,27 @@ void GlobalInit(TMainForm& form) {
     if (SheetSelect) SheetSelect->TabChange(*bar);
   };
   form.TabBar->show();
+  TPropertyEditor::EEInit(form.PanelProperties, [&form] { form.PanelPropertiesResize(); });
+  TPropertyEditor::HideListing();
+  TSheetBckgnd::InitListing();
+  ChannelTable = new TChannelTable(form.PanelChannelArea);
+  TEditPanel::OnHideChannelTable = [] {
+    if (ChannelTable) ChannelTable->Hide();
+  };
 
-  SheetSelect->InterfaceSheet = MakePage(form.Panel1);
-  SheetSelect->TerminalSheet = MakePage(form.Panel1);
-  SheetSelect->ConsoleSheet = MakePage(form.Panel1);
+  SheetSelect->InterfaceSheet = MakePage(new TInterfaceSheet(form.Panel1));
+  TerminalSheet = new TTerminalSheet(form.Panel1);
+  TermBox = TerminalSheet->TermBox;
+  SheetSelect->TerminalSheet = MakePage(TerminalSheet);
+  ConsoleSheet = new TConsoleSheet(form.Panel1);
+  SheetSelect->ConsoleSheet = MakePage(ConsoleSheet);
+
+  // Dialog pages inside the main window.
+  ModalManager = new TEmbeddedModalFormManager(&form);
+  ModalManager->SetFrameColor(0xE9E4E0);
+  TFormAbout::Init(&form);
+  TFormGlobalSettings::Init(&form);
+  TFormLoadSave::Init(&form);
 
   // The hub, its loss flags and the port list exist before the first port.
   G->lossNotify = std::make_unique<TLossNotify>();
@@ -125,10 +160,36 @@ void GlobalInit(TMainForm& form) {
   Terminal = G->terminal.get();
   G->portList = std::make_unique<TPortList>(*Terminal);
   PortList = G->portList.get();
+  // The page sinks, and a box for every port from the first one on.
+  G->term = std::make_unique<TTerm>(*TerminalSheet, LossNotify);
+  Term = G->term.get();
+  Term->CheckBox1 = form.CheckBox1;
+  Term->ComboPortChoice = form.ComboPortChoice;
+  Term->StatusFrame = form.StatusFrame;
+  Terminal->SetTermSink(Term);
+  G->cons = std::make_unique<TCons>(*ConsoleSheet, LossNotify);
+  Cons = G->cons.get();
+  Cons->CheckBoxConsActive = form.CheckBoxConsActive;
+  Cons->CheckBoxConsRec = form.CheckBoxConsRec;
+  Cons->StatusFrame1 = form.StatusFrame1;
+  Cons->StatusFrameConsRec = form.StatusFrameConsRec;
+  Cons->ConsFontColor = form.ConsFontColor;
+  Cons->ConsBackColor = form.ConsBackColor;
+  Terminal->SetConsSink(Cons);
+  Cons->Clear();
+  Cons->ShowStatus();
+  Term->ShowStatus();
+  PortList->SetBoxFactory(MakePortBox);
+  PortList->OnBeforeFreeAll = [] {
+    TPortBox::Deselect();
+    TPortBox::SelectedBox = nullptr;
+  };
+  PortList->OnAfterFreeAll = [] { TPortBox::ArrangeBoxes(); };
 
   InitFileLoader();
   G->content = std::make_unique<TProjectContentImpl>();
   FileLoad->SetContent(G->content.get());
+  FileLoad->SetProgress(FormLoadSave);
   TSheet::InitFileSet(*FLSetList);
   InitProjectGeneralSettings(*FLSetList,
                              std::make_unique<TShellProjectSettings>(form.CheckBoxCompileState));
@@ -162,6 +223,10 @@ void GlobalInit(TMainForm& form) {
       {[] { TQXElement::UpdateDisplayAll(); }, [] { TQXElement::ClearCompileStateAll(); },
        [] { TQXElement::StreamStartAll(); }, [] { TQXElement::StreamStopAll(); }});
   form.OnCloseQuery = [] { GlobalCloseQuery(); };
+  G->fileHandling = std::make_unique<TFileHandling>();
+  FileHandling = G->fileHandling.get();
+  RunSheet->OnSave = [] { FileHandling->Save(); };
+  RunSheet->OnOpen = [] { FileHandling->Open(); };
 
   TQXElement::CompileStateVisible = true;
   form.CheckBoxCompileState->setChecked(true);
@@ -179,11 +244,16 @@ void SecondInit() {
   if (!G || G->secondInitDone) return;
   G->secondInitDone = true;
   if (CurrentSheet) CurrentSheet->EditPanel->UpdateFrames();
+  if (FormAbout) FormAbout->FillTexts();
   TSettingLoad::LoadSettings();
   ApplyStartSettings({[] { NewProject(); },
                       [] {
                         if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexRun);
                       }});
+  // A project loaded here is shown as Open shows it: first sheet, its title.
+  const bool loaded = FileLoad && !FileLoad->ProjectFile.empty();
+  if (loaded && SheetTabs) SheetTabs->SelectTab(0);
+  TFileHandling::UpdateTitle(loaded);
   // The controls' stacking follows the list order.
   if (CurrentSheet) {
     for (TQXElement* e : CurrentSheet->ElementList) {
@@ -202,13 +272,27 @@ void GlobalFree() {
   if (Terminal) {
     Terminal->Disconnect();
     Terminal->SetRunView(nullptr);
+    // The ports are closed: no thread reaches the page sinks any more.
+    Terminal->SetTermSink(nullptr);
+    Terminal->SetConsSink(nullptr);
   }
   if (LossNotify) LossNotify->SetLabels(nullptr);
   // Ports first (their threads dispatch into the hub and the elements).
-  G->portList.reset();
+  G->portList.reset();  // frees the port boxes while their page lives
   PortList = nullptr;
+  Term = nullptr;
+  G->term.reset();
+  Cons = nullptr;
+  G->cons.reset();
+  InterfaceSheet = nullptr;
+  TerminalSheet = nullptr;
+  TermBox = nullptr;
+  ConsoleSheet = nullptr;
   Interpreter.SheetTabs = nullptr;
+  TPropertyEditor::HideListing();
   TSheet::FreeAll();
+  TPropertyEditor::EEFree();
+  delete ChannelTable;
   TQXElement::DisplayUpdateList().clear();
   if (Terminal) Terminal->SetFormulaHooks(nullptr);
   Calculator = nullptr;
@@ -221,9 +305,14 @@ void GlobalFree() {
   G->lossNotify.reset();
   LossNotify = nullptr;
   if (FileLoad) FileLoad->SetContent(nullptr);
+  if (FileLoad) FileLoad->SetProgress(nullptr);
+  FileHandling = nullptr;
+  G->fileHandling.reset();
   G->content.reset();
   SheetSelect = nullptr;
   G->sheetSelect.reset();
+  CopyPaste = nullptr;
+  G->copyPaste.reset();
   VirtualTickCounter = nullptr;
   G->tickCounter.reset();
   RunSheet = nullptr;

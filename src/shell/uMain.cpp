@@ -5,15 +5,31 @@
 #include <QPainter>
 
 #include "channels/uQXPorts.h"
+#include "editing/uChannelTable.h"
 #include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
+#include "editing/uSheetBckgnd.h"
 #include "formula/UCalculate.h"
 #include "formula/uMemFunctions.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uStrSearch.h"
 #include "instruments/uQXControls.h"
 #include "instruments/uSendAnim.h"
+#include "channels/uComPort.h"
+#include "channels/uTCPConnectionPort.h"
+#include "channels/uTCPServerPort.h"
+#include "channels/uUDPPort.h"
+#include "channels/uURLPort.h"
+#include "shell/EmbeddedModalForm.h"
 #include "shell/IconButton.h"
+#include "shell/uConsoleSheet.h"
+#include "shell/uPortBox.h"
+#include "shell/uStatusFrame.h"
+#include "shell/uTerminalSheet.h"
+#include "shell/uAbout.h"
+#include "shell/uFileHandling.h"
+#include "shell/uGlobalSettingsForm.h"
 #include "shell/uRibbonButton.h"
 #include "shell/uTabBar.h"
 
@@ -150,11 +166,33 @@ TMainForm::~TMainForm() {
 void TMainForm::BuildRibbon() {
   BuildRunRibbon();
   BuildEditRibbon();
+  BuildConsoleRibbon();
+  BuildTermRibbon();
+  BuildInterfaceRibbon();
   Popup_Extras = new QMenu(this);
   connect(IconButtonExtras, &TIconButton::clicked, this, [this] {
     Popup_Extras->popup(IconButtonExtras->mapToGlobal(
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
+  });
+  Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
+                          [] { TFormGlobalSettings::ShowPage(); });
+  Popup_Extras->addAction(Tr("umain.menuitem_about",
+                             "\xC3\x9C"
+                             "ber Quillex"),
+                          this, [] { TFormAbout::ShowPage(); });
+  // The file commands; FileHandling exists once start-up has run.
+  connect(IconButtonNeu, &TIconButton::clicked, this, [] {
+    if (FileHandling) FileHandling->New();
+  });
+  connect(IconButtonOeffnen, &TIconButton::clicked, this, [] {
+    if (FileHandling) FileHandling->Open();
+  });
+  connect(IconButtonSaveAs, &TIconButton::clicked, this, [] {
+    if (FileHandling) FileHandling->SaveAs();
+  });
+  connect(IconButtonSave, &TIconButton::clicked, this, [] {
+    if (FileHandling) FileHandling->Save();
   });
 }
 
@@ -235,7 +273,9 @@ void TMainForm::BuildEditRibbon() {
   const std::vector<Group> groups = {
       {"umain.buttoninstad",
        "Analog/Digital",
-       {{"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"}}},
+       {{"QXANALOGDISP", "umain.menuitem_qxanalogdisp", "Analoganzeige/-schieber"},
+        {"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"},
+        {"QXBarGraph", "umain.menuitem_qxbargraph", "Balkenanzeige"}}},
       {"umain.buttoninstdiag", "Diagramme", {}},
       {"umain.buttoninsttext",
        "Textinstrumente",
@@ -243,7 +283,13 @@ void TMainForm::BuildEditRibbon() {
       {"umain.buttoninstswitch",
        "Schaltinstrumente",
        {{"QXBUTTON", "umain.menuitem_qxbutton", "Taster"}}},
-      {"umain.buttoninstopt", "Optisch/Akustisch", {}},
+      {"umain.buttoninstopt",
+       "Optisch/Akustisch",
+       {{"QXLED", "umain.menuitem_qxled", "LED-Anzeige"},
+        {"QXBLINKLED", "umain.menuitem_qxblinkled", "Blink-LED"},
+        {"QXMultiLED", "umain.menuitem_qxmultiled", "LED-Leiste"},
+        {"QXPICTURE", "umain.menuitem_qxpicture", "Bildanzeige"},
+        {"QXBEEP", "umain.menuitem_qxbeep", "Tongeber"}}},
       {"umain.buttoninstext", "Erweiterte Instr.", {}},
       {"umain.buttoninstbmp", "Bitmap-Instr.", {}},
   };
@@ -267,6 +313,201 @@ void TMainForm::BuildEditRibbon() {
     InstrumentButtons.push_back(b);
     InstrumentMenus.push_back(menu);
   }
+  x += 4 * 124 + 10;
+
+  g = RibbonGroup(PageEdit, x, 108, Tr("umain.grptools", "Hilfsmittel"));
+  ButtonKanalliste = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonkanalliste", "Kanalliste"));
+  ButtonHintergrund =
+      RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonhintergrund", "Hintergrund"));
+  connect(ButtonKanalliste, &TRibbonButton::clicked, this, [this] { ButtonKanallisteClick(); });
+  connect(ButtonHintergrund, &TRibbonButton::clicked, this, [this] { ButtonHintergrundClick(); });
+}
+
+namespace {
+
+// An indicator frame drawn around a check box (outline only).
+TShapeFrame* IndicatorFrame(QWidget* parent, int x, int y, int w, int h) {
+  auto* f = new TShapeFrame(parent);
+  f->setGeometry(x, y, w, h);
+  f->SetBrushVisible(false);
+  f->SetPenWidth(2);
+  f->SetPenColor(0xB4B4B4);
+  return f;
+}
+
+void ShowHelp(const char* key, const char* german) {
+  if (ModalManager) ModalManager->ShowText(Tr("ulangstrings.shelp", "Hilfe"), Tr(key, german));
+}
+
+// The Interface ribbon's port creation: only while not connected.
+template <class P>
+void CreatePort() {
+  if (PortList && !(Terminal && Terminal->Connected.load())) P::CreateInstance(*PortList);
+}
+
+// "Verbinden" and "Trennen" of the Console and Terminal ribbons.
+void ConnectButtons(TMainForm* form, QWidget* page, int x) {
+  QWidget* g = RibbonGroup(page, x, 108, Tr("umain.grpinterf", "Schnittstelle"));
+  auto* c = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonconnect", "Verbinden"));
+  auto* d = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttondisconnect", "Trennen"));
+  QObject::connect(c, &TRibbonButton::clicked, form, [form] { form->ButtonConnectClick(); });
+  QObject::connect(d, &TRibbonButton::clicked, form, [form] { form->ButtonDisconnectClick(); });
+}
+
+}  // namespace
+
+void TMainForm::BuildConsoleRibbon() {
+  int x = 4;
+  QWidget* g = RibbonGroup(PageConsole, x, 150, Tr("umain.grpaction", "Aktion"));
+  StatusFrame1 = IndicatorFrame(g, 2, 4, 146, 30);
+  CheckBoxConsActive = new QCheckBox(Tr("umain.checkboxconsactive", "Konsole aktiv"), g);
+  CheckBoxConsActive->setGeometry(8, 8, 136, 22);
+  ButtonClear1 = RibbonButton(g, 4, 37, 142, 30,
+                              Tr("umain.buttonclear1",
+                                 "Anzeige L\xC3\xB6"
+                                 "schen"));
+  connect(CheckBoxConsActive, &QCheckBox::toggled, this, [](bool on) {
+    if (Cons) Cons->SetActive(on);
+  });
+  connect(ButtonClear1, &TRibbonButton::clicked, this, [] {
+    if (Cons) Cons->Clear();
+  });
+  x += 156;
+  ConnectButtons(this, PageConsole, x);
+  x += 114;
+
+  g = RibbonGroup(PageConsole, x, 220, Tr("umain.grpoptions", "Optionen"));
+  SmallLabel(g, 8, 10, 80, Tr("umain.labelconsfont", "Schriftart"));
+  ConsFontColor = new TShapeFrame(g);
+  ConsFontColor->setGeometry(92, 8, 22, 22);
+  ConsFontColor->SetBrushColor(0xECFFFF);
+  ConsBackColor = new TShapeFrame(g);
+  ConsBackColor->setGeometry(118, 8, 22, 22);
+  ConsBackColor->SetBrushColor(0x474747);
+  for (TShapeFrame* s : {ConsFontColor, ConsBackColor}) {
+    s->SetPenColor(0xB4B4B4);
+    s->SetPenWidth(2);
+    connect(s, &TShapeFrame::entered, this, [s] { s->SetPenColor(0xD0A886); });
+    connect(s, &TShapeFrame::left, this, [s] { s->SetPenColor(0xB4B4B4); });
+  }
+  connect(ConsFontColor, &TShapeFrame::clicked, this, [] {
+    if (Cons) Cons->ChooseFontColor();
+  });
+  connect(ConsBackColor, &TShapeFrame::clicked, this, [] {
+    if (Cons) Cons->ChooseBackColor();
+  });
+  ButtonConsFont = RibbonButton(g, 146, 4, 70, 28, "...");
+  connect(ButtonConsFont, &TRibbonButton::clicked, this, [] {
+    if (Cons) Cons->ChooseFont();
+  });
+  StatusFrameConsRec = IndicatorFrame(g, 2, 36, 140, 30);
+  CheckBoxConsRec = new QCheckBox(Tr("umain.checkboxconsrec", "Dateiaufzeichnung"), g);
+  CheckBoxConsRec->setGeometry(8, 40, 130, 22);
+  connect(CheckBoxConsRec, &QCheckBox::toggled, this, [](bool on) {
+    if (Cons) Cons->SetRecording(on);
+  });
+  ButtonConsFile = RibbonButton(g, 146, 37, 70, 28, "...");
+  connect(ButtonConsFile, &TRibbonButton::clicked, this, [] {
+    if (Cons) Cons->ChooseFile();
+  });
+  x += 226;
+
+  g = RibbonGroup(PageConsole, x, 108, Tr("umain.grphelp", "Hilfe"));
+  ButtonHelpCons = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  connect(ButtonHelpCons, &TRibbonButton::clicked, this, [] {
+    ShowHelp("ulangstrings.shelpcons",
+             "Wenn aktiviert, zeigt die Konsole alle Werte und Zeichenketten an, die \xC3\xBC"
+             "ber Kanal 0 eingehen. Kanal 0 ist reserviert f\xC3\xBCr die Konsole. "
+             "Zeilenumbr\xC3\xBC"
+             "che werden mit \"\\n\" erzeugt.\n"
+             "Bsp: \"#0F12,3;\" (=\"12,3\") oder \"#0SEins\\n;\" (=\"Eins\" mit Umbruch).");
+  });
+}
+
+void TMainForm::BuildTermRibbon() {
+  int x = 4;
+  QWidget* g = RibbonGroup(PageTerm, x, 150, Tr("umain.grpaction", "Aktion"));
+  StatusFrame = IndicatorFrame(g, 2, 4, 146, 30);
+  CheckBox1 = new QCheckBox(Tr("umain.checkbox1", "Terminal aktiv"), g);
+  CheckBox1->setGeometry(8, 8, 136, 22);
+  ButtonClear = RibbonButton(g, 4, 37, 142, 30,
+                             Tr("umain.buttonclear",
+                                "Anzeige L\xC3\xB6"
+                                "schen"));
+  connect(CheckBox1, &QCheckBox::toggled, this, [] {
+    QCoreApplication::processEvents();
+    if (Term) Term->SelectPort();
+  });
+  connect(ButtonClear, &TRibbonButton::clicked, this, [] {
+    if (Term) Term->Clear();
+  });
+  x += 156;
+  ConnectButtons(this, PageTerm, x);
+  x += 114;
+
+  g = RibbonGroup(PageTerm, x, 260, Tr("umain.grpchoice", "Auswahl"));
+  SmallLabel(g, 6, 8, 248, Tr("umain.labelportchoice", "Terminalschnittstelle:"));
+  ComboPortChoice = new QComboBox(g);
+  ComboPortChoice->setGeometry(6, 30, 248, 26);
+  connect(ComboPortChoice, &QComboBox::activated, this, [] {
+    if (Term) Term->PortChoiceChanged();
+  });
+  x += 266;
+
+  g = RibbonGroup(PageTerm, x, 108, Tr("umain.grphelp", "Hilfe"));
+  ButtonHelpTerm = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  connect(ButtonHelpTerm, &TRibbonButton::clicked, this, [] {
+    ShowHelp("ulangstrings.shelpterm",
+             "Wenn aktiviert, zeigt das Terminal alle eingehenden Zeichen der in "
+             "\"Terminalschnittstelle\" ausgew\xC3\xA4hlten Schnittstelle an. G\xC3\xBCltige "
+             "Befehle dieser Schnittstelle werden im rechten Fenster aufgelistet.\n"
+             "Das 'x' zeigt an, dass der Befehl an ein Instrument weitergeleitet wurde.");
+  });
+}
+
+void TMainForm::BuildInterfaceRibbon() {
+  int x = 4;
+  QWidget* g = RibbonGroup(PageInterface, x, 108, Tr("umain.grpedit", "Bearbeiten"));
+  BitBtnEntf = RibbonButton(g, 4, 4, 100, 30, Tr("umain.bitbtnentf", "Entfernen"));
+  connect(BitBtnEntf, &TRibbonButton::clicked, this, [this] { BitBtnEntfClick(); });
+  x += 114;
+
+  g = RibbonGroup(PageInterface, x, 3 * 124 + 4,
+                  Tr("umain.grpaddport", "Schnittstelle Hinzuf\xC3\xBCgen"));
+  BitBtnCom = RibbonButton(g, 4, 4, 120, 30, Tr("umain.bitbtncom", "Serielle"));
+  BitBtnUDP = RibbonButton(g, 128, 4, 120, 30, Tr("umain.bitbtnudp", "UDP-Verbindung"));
+  BitBtnTCPServ = RibbonButton(g, 252, 4, 120, 30, Tr("umain.bitbtntcpserv", "Server"));
+  BitBtnTCPConn = RibbonButton(g, 4, 37, 120, 30, Tr("umain.bitbtntcpconn", "Client"));
+  BitBtnURL = RibbonButton(g, 128, 37, 120, 30, Tr("umain.bitbtnurl", "URL-Anfrage"));
+  connect(BitBtnCom, &TRibbonButton::clicked, this, [] { CreatePort<TComPort>(); });
+  connect(BitBtnUDP, &TRibbonButton::clicked, this, [] { CreatePort<TUDPPort>(); });
+  connect(BitBtnTCPServ, &TRibbonButton::clicked, this, [] { CreatePort<TTCPServer>(); });
+  connect(BitBtnTCPConn, &TRibbonButton::clicked, this, [] { CreatePort<TTCPConnection>(); });
+  connect(BitBtnURL, &TRibbonButton::clicked, this, [] { CreatePort<TURLPort>(); });
+  x += 3 * 124 + 10;
+
+  g = RibbonGroup(PageInterface, x, 128, Tr("umain.grptools", "Hilfsmittel"));
+  ButtonTest = RibbonButton(g, 4, 4, 120, 30, Tr("umain.buttontest", "Verbindungstest"));
+  connect(ButtonTest, &TRibbonButton::clicked, this, [this] { ButtonTestClick(); });
+  x += 134;
+
+  g = RibbonGroup(PageInterface, x, 108, Tr("umain.grphelp", "Hilfe"));
+  ButtonHelpInterf = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  connect(ButtonHelpInterf, &TRibbonButton::clicked, this, [] {
+    ShowHelp("ulangstrings.shelpinterf",
+             "Es k\xC3\xB6nnen mehrere Schnittstellen eingerichtet werden. Bei aktiviertem "
+             "Kanalfilter werden nur Befehle mit Kan\xC3\xA4len innerhalb der angegebenen "
+             "Bereiche entgegengenommen (Eingang) und gesendet (Ausgang). Kanal #0 bis #49 "
+             "sind Broadcast-Kan\xC3\xA4le (nicht filterbar).");
+  });
+}
+
+void TMainForm::BitBtnEntfClick() {
+  TPortBox::DeleteSelected();
+}
+
+void TMainForm::ButtonTestClick() {
+  if (PortList) PortList->TestConnection();
 }
 
 void TMainForm::Arrange() {
@@ -284,7 +525,9 @@ void TMainForm::Arrange() {
   Alive->setGeometry(w - 30, 35, 4, 4);
   const int right = PanelProperties->isVisible() || PanelChannelArea->isVisible() ? 400 : 0;
   Panel1->setGeometry(0, kMenueHeight, w - right, std::max(0, h - kMenueHeight));
-  PanelProperties->setGeometry(w - 400, kMenueHeight, 400, std::max(0, h - kMenueHeight));
+  PanelProperties->setGeometry(TPropertyEditor::PanelAtLeft() ? 0 : w - 400, kMenueHeight, 400,
+                               std::max(0, h - kMenueHeight));
+  PanelPropertiesResize();
   PanelChannelArea->setGeometry(w - 400, kMenueHeight, 400, std::max(0, h - kMenueHeight));
   for (QObject* o : Panel1->children()) {
     if (auto* page = qobject_cast<QWidget*>(o)) page->setGeometry(Panel1->rect());
@@ -337,6 +580,22 @@ void TMainForm::BitBtnSendSimuClick() {
     kind = Terminal->SendFrame(1, EditSimulateSend->text().toStdString()) ? AnimSent : AnimNotSent;
   }
   TAnim::Create(PanelSendSimu, PanelSendSimu->width(), 6, kind);
+}
+
+void TMainForm::ButtonKanallisteClick() {
+  TPropertyEditor::HideListing();
+  if (ChannelTable) ChannelTable->Show();
+}
+
+void TMainForm::ButtonHintergrundClick() {
+  if (ChannelTable) ChannelTable->Hide();
+  TPropertyEditor::HideListing();
+  if (CurrentSheet) TPropertyEditor::ShowBackground(*CurrentSheet->Background);
+}
+
+void TMainForm::PanelPropertiesResize() {
+  const int h = height() - MenueBar->y() - MenueBar->height() + 1;
+  PanelProperties->resize(PanelProperties->width(), std::max(0, h));
 }
 
 void TMainForm::CheckBoxCompileStateChange() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +23,7 @@ namespace qx {
 class TTabBar;
 class TRibbonButton;
 class TIconButton;
+class TShapeFrame;
 
 class TMainForm : public QWidget, public TRunView, public TLossLabels {
   Q_OBJECT
@@ -48,9 +50,17 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
       *IconButtonExtras;
   TRibbonButton *ButtonConnect, *ButtonDisconnect, *ButtonValReset, *BitBtnRecvSimu,
       *BitBtnSendSimu, *ButtonDelete;
+  TRibbonButton *ButtonKanalliste, *ButtonHintergrund;
   std::vector<TRibbonButton*> InstrumentButtons;
   std::vector<QMenu*> InstrumentMenus;
   QMenu* Popup_Extras;
+  // Console, terminal and interface ribbons.
+  QCheckBox *CheckBoxConsActive, *CheckBoxConsRec, *CheckBox1;
+  TShapeFrame *StatusFrame1, *StatusFrameConsRec, *ConsFontColor, *ConsBackColor, *StatusFrame;
+  QComboBox* ComboPortChoice;
+  TRibbonButton *ButtonClear1, *ButtonConsFont, *ButtonConsFile, *ButtonHelpCons, *ButtonClear,
+      *ButtonHelpTerm, *BitBtnEntf, *BitBtnCom, *BitBtnUDP, *BitBtnTCPServ, *BitBtnTCPConn,
+      *BitBtnURL, *ButtonTest, *ButtonHelpInterf;
   TTabBar* TabBar = nullptr;  // made by start-up
 
   // The run timers: 400 ms display, 100 ms poll; and the tick sampler.
@@ -63,6 +73,12 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   void BitBtnRecvSimuClick();
   void BitBtnSendSimuClick();
   void CheckBoxCompileStateChange();
+  void ButtonKanallisteClick();
+  void ButtonHintergrundClick();
+  // Fits the property panel's height to the window.
+  void PanelPropertiesResize();
+  void BitBtnEntfClick();
+  void ButtonTestClick();
   // Close query: always allowed, after the run ended and settings written.
   std::function<void()> OnCloseQuery;
 
@@ -87,6 +103,9 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   void BuildRibbon();
   void BuildRunRibbon();
   void BuildEditRibbon();
+  void BuildConsoleRibbon();
+  void BuildTermRibbon();
+  void BuildInterfaceRibbon();
   int32_t state_ = StateDisconnected;
   bool closing_ = false;
 };

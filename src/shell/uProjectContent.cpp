@@ -6,6 +6,7 @@
 #include "editing/uEditPanel.h"
 #include "editing/uSheet.h"
 #include "instruments/uQXControls.h"
+#include "shell/uConsoleSheet.h"
 #include "shell/uRunSheet.h"
 
 namespace qx {
@@ -64,6 +65,61 @@ void TShellProjectSettings::SetCompileStateVisible(bool value) {
     compileState_->setChecked(value);  // its handler updates the elements
   else
     TQXElement::CompileStateVisible = value;
+}
+
+bool TShellProjectSettings::ConsoleActive() {
+  return Cons ? Cons->Active.load() : TProjectGeneralSettings::ConsoleActive();
+}
+
+void TShellProjectSettings::SetConsoleActive(bool value) {
+  if (Cons)
+    Cons->SetActive(value);
+  else
+    TProjectGeneralSettings::SetConsoleActive(value);
+}
+
+bool TShellProjectSettings::ConsoleRecActive() {
+  return Cons ? Cons->Recording.load() : TProjectGeneralSettings::ConsoleRecActive();
+}
+
+void TShellProjectSettings::SetConsoleRecActive(bool value) {
+  if (Cons)
+    Cons->SetRecording(value);
+  else
+    TProjectGeneralSettings::SetConsoleRecActive(value);
+}
+
+std::string TShellProjectSettings::ConsoleRecFile() {
+  return Cons ? Cons->FileName : TProjectGeneralSettings::ConsoleRecFile();
+}
+
+void TShellProjectSettings::SetConsoleRecFile(const std::string& value) {
+  if (Cons)
+    Cons->FileName = value;
+  else
+    TProjectGeneralSettings::SetConsoleRecFile(value);
+}
+
+TFontDesc TShellProjectSettings::ConsoleFont() {
+  return Cons ? Cons->Font() : TProjectGeneralSettings::ConsoleFont();
+}
+
+void TShellProjectSettings::SetConsoleFont(const TFontDesc& value) {
+  if (Cons)
+    Cons->SetFont(value);
+  else
+    TProjectGeneralSettings::SetConsoleFont(value);
+}
+
+uint32_t TShellProjectSettings::ConsoleBackColor() {
+  return Cons ? Cons->BackColor() : TProjectGeneralSettings::ConsoleBackColor();
+}
+
+void TShellProjectSettings::SetConsoleBackColor(uint32_t value) {
+  if (Cons)
+    Cons->SetBackColor(value);
+  else
+    TProjectGeneralSettings::SetConsoleBackColor(value);
 }
 
 }  // namespace qx

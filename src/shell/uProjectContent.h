@@ -30,6 +30,18 @@ class TShellProjectSettings final : public TProjectGeneralSettings {
   explicit TShellProjectSettings(QCheckBox* compileState) : compileState_(compileState) {}
   bool CompileStateVisible() override;
   void SetCompileStateVisible(bool value) override;
+  // The console's switches, file, font and background live in the console
+  // (and its ribbon check boxes) once it exists.
+  bool ConsoleActive() override;
+  void SetConsoleActive(bool value) override;
+  bool ConsoleRecActive() override;
+  void SetConsoleRecActive(bool value) override;
+  std::string ConsoleRecFile() override;
+  void SetConsoleRecFile(const std::string& value) override;
+  TFontDesc ConsoleFont() override;
+  void SetConsoleFont(const TFontDesc& value) override;
+  uint32_t ConsoleBackColor() override;
+  void SetConsoleBackColor(uint32_t value) override;
 
  private:
   QCheckBox* compileState_;

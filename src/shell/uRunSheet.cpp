@@ -1,9 +1,12 @@
 #include "shell/uRunSheet.h"
 
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 
+#include "editing/uCopyPaste.h"
 #include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -14,6 +17,42 @@ TRunSheet* RunSheet = nullptr;
 
 TRunSheet::TRunSheet(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::ClickFocus);
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->addAction(Tr("urunsheet.menuitem_tofront", "Nach Vorne"), this,
+                        &TRunSheet::MenuItem_ToFrontClick);
+  PopupMenu1->addAction(Tr("urunsheet.menuitem_toback", "Nach Hinten"), this,
+                        &TRunSheet::MenuItem_ToBackClick);
+  PopupMenu1->addSeparator();
+  PopupMenu1->addAction(Tr("urunsheet.menuitem_copy", "Kopieren"), this,
+                        &TRunSheet::MenuItem_CopyClick);
+  PopupMenu1->addAction(Tr("urunsheet.menuitem_paste", "Einf\xC3\xBCgen"), this,
+                        &TRunSheet::MenuItem_PasteClick);
+  PopupMenu1->addSeparator();
+  PopupMenu1->addAction(Tr("urunsheet.menuitem_del", "L\xC3\xB6schen"), this,
+                        &TRunSheet::MenuItem_DelClick);
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->addAction(Tr("urunsheet.menuitem_paste1", "Einf\xC3\xBCgen"), this,
+                        &TRunSheet::MenuItem_PasteClick);
+}
+
+void TRunSheet::MenuItem_ToFrontClick() {
+  if (CurrentSheet) CurrentSheet->EditPanel->ElementToFront();
+}
+
+void TRunSheet::MenuItem_ToBackClick() {
+  if (CurrentSheet) CurrentSheet->EditPanel->ElementToBack();
+}
+
+void TRunSheet::MenuItem_CopyClick() {
+  CopyElement(TEditPanel::PopupElement());
+}
+
+void TRunSheet::MenuItem_PasteClick() {
+  PasteElement();
+}
+
+void TRunSheet::MenuItem_DelClick() {
+  TEditPanel::DeleteSelected();
 }
 
 bool TRunSheet::FormKeyDown(QKeyEvent* event) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QKeyEvent;
+class QMenu;
 
 namespace qx {
 
@@ -27,6 +28,15 @@ class TRunSheet : public QWidget {
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
+
+  // Edit mode's popups: on an element frame, and on the empty sheet.
+  QMenu* PopupMenu1 = nullptr;
+  QMenu* PopupMenu2 = nullptr;
+  void MenuItem_ToFrontClick();
+  void MenuItem_ToBackClick();
+  void MenuItem_CopyClick();
+  void MenuItem_PasteClick();
+  void MenuItem_DelClick();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

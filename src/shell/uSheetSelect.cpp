@@ -1,16 +1,24 @@
 #include "shell/uSheetSelect.h"
 
 #include <QCoreApplication>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "channels/uQXPorts.h"
 #include "channels/uTerminal.h"
+#include "editing/uChannelTable.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "formula/UCalculate.h"
 #include "instruments/uQXControls.h"
+#include "shell/uConsoleSheet.h"
+#include "shell/uInterfaceSheet.h"
 #include "shell/uMain.h"
+#include "shell/uPortBox.h"
 #include "shell/uRunSheet.h"
 #include "shell/uTabBar.h"
+#include "shell/uTerminalSheet.h"
 
 namespace qx {
 
@@ -34,8 +42,14 @@ void TSheetSelect::TabChange(TTabBar& tabs) {
   auto hideLights = [] {
     if (PortList) PortList->HideAllStatusLights();
   };
+  // The property panel and the channel table belong to the Edit page.
+  auto hidePanels = [] {
+    TPropertyEditor::HideListing();
+    if (ChannelTable) ChannelTable->Hide();
+  };
   switch (index) {
     case PageIndexRun:
+      hidePanels();
       ShowOnly(RunSheet);
       TSheet::EnterRunMode();
       ShowHiddenElements(false);
@@ -54,18 +68,29 @@ void TSheetSelect::TabChange(TTabBar& tabs) {
       if (SheetTabs) SheetTabs->Editable = true;
       break;
     case PageIndexConsole:
+      hidePanels();
       ShowOnly(ConsoleSheet);
+      if (qx::ConsoleSheet) {
+        QScrollBar* bar = qx::ConsoleSheet->Memo1->verticalScrollBar();
+        bar->setValue(std::min(10000, bar->maximum()));  // to its end
+      }
       CompileAndInit();
       hideLights();
       break;
     case PageIndexTerminal:
+      hidePanels();
       ShowOnly(TerminalSheet);
       QCoreApplication::processEvents();
       CompileAndInit();
       hideLights();
+      if (Term) Term->FillPortList();
       break;
     case PageIndexInterface:
+      hidePanels();
+      TPortBox::Deselect();
+      TPortBox::UpdateTextAll();
       ShowOnly(InterfaceSheet);
+      if (qx::InterfaceSheet) qx::InterfaceSheet->UpdateAdresses();
       break;
     default:
       break;
