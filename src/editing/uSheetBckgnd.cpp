@@ -5,6 +5,11 @@
 #include <QScreen>
 #include <cmath>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uFileLoader.h"
@@ -42,6 +47,56 @@ TSheetBckgnd::TSheetBckgnd(TSheet* sheet) : Sheet(sheet) {
   const QSize s = ScreenSize();
   FixedWidth = s.width();
   FixedHeight = s.height();
+}
+
+TSheetBckgnd::~TSheetBckgnd() {
+  TPropertyEditor::ForgetObject(this);
+}
+
+QPointer<TEEListing> TSheetBckgnd::Listing;
+TEEEIntPaar* TSheetBckgnd::SizeRow = nullptr;
+
+void TSheetBckgnd::InitListing() {
+  TEEListing::Begin(Listing);
+  using A = TEEAccessors<TSheetBckgnd>;
+  TEEETitel::Add(Tr("usheetbckgnd.ssbktitel", "Blatthintergrund"));
+  TEEELinie::Add();
+  TEEEFarbe::Add(Tr("usheetbckgnd.ssbfarbe", "Farbe"),
+                 A::Color(&TSheetBckgnd::GetColor, &TSheetBckgnd::SetColor));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(Tr("usheetbckgnd.ssbkmodus", "Bildmodus"),
+                      {Tr("usheetbckgnd.ssbkmstretch", "Strecken"),
+                       Tr("usheetbckgnd.ssbkmfixwidth", "Feste Breite"),
+                       Tr("usheetbckgnd.ssbkmfixheight", "Feste H\xC3\xB6he"),
+                       Tr("usheetbckgnd.ssbkmorig",
+                          "Originalgr\xC3\xB6\xC3\x9F"
+                          "e")},
+                      A::Int(&TSheetBckgnd::GetPicMode, &TSheetBckgnd::SetPicMode));
+  SizeRow = TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                             A::Int(&TSheetBckgnd::GetShownWidth, &TSheetBckgnd::SetFixedWidth),
+                             A::Int(&TSheetBckgnd::GetShownHeight, &TSheetBckgnd::SetFixedHeight));
+  TEEEBildDatei::Add(Tr("usheetbckgnd.ssbkpicfile", "Bilddatei"),
+                     A::Text(&TSheetBckgnd::GetPicFile, &TSheetBckgnd::SetPicFile));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(80, Tr("usheetbckgnd.ssbkdescr",
+                               "Hintergrundfarben und Hintergrundbild.\nDie Einstellungen "
+                               "beziehen sich nur auf das aktuelle Blatt. Weitere Bl\xC3\xA4tter "
+                               "werden getrennt eingestellt."));
+  TEEELinie::Add();
+  TEEListing::End(Listing);
+}
+
+int32_t TSheetBckgnd::GetPicMode() const {
+  UpdateSizeRow();
+  return PicMode;
+}
+
+void TSheetBckgnd::UpdateSizeRow() const {
+  if (!SizeRow || !Listing || TPropertyEditor::ShownObject() != this) return;
+  SizeRow->FirstEdit->setEnabled(PicMode == PicStretch || PicMode == PicFixWidth);
+  SizeRow->SecondEdit->setEnabled(PicMode == PicStretch || PicMode == PicFixHeight);
+  SizeRow->FirstEdit->setText(QString::number(GetShownWidth()));
+  SizeRow->SecondEdit->setText(QString::number(GetShownHeight()));
 }
 
 void TSheetBckgnd::Reset() {
@@ -94,6 +149,7 @@ void TSheetBckgnd::SetPicMode(int32_t value) {
   if (value == PicMode || value < PicStretch || value > PicOrig) return;
   PicMode = value;
   ResizePicture();
+  UpdateSizeRow();
   Repaint();
 }
 
@@ -102,6 +158,7 @@ void TSheetBckgnd::SetPicFile(const std::string& value) {
   LoadPicture();
   ResizePicture();
   Repaint();
+  UpdateSizeRow();
 }
 
 int32_t TSheetBckgnd::GetShownWidth() const {
@@ -117,6 +174,7 @@ void TSheetBckgnd::SetFixedWidth(int32_t value) {
   FixedWidth = value;
   ResizePicture();
   Repaint();
+  UpdateSizeRow();
 }
 
 void TSheetBckgnd::SetFixedHeight(int32_t value) {
@@ -124,6 +182,7 @@ void TSheetBckgnd::SetFixedHeight(int32_t value) {
   FixedHeight = value;
   ResizePicture();
   Repaint();
+  UpdateSizeRow();
 }
 
 void TSheetBckgnd::Repaint() {

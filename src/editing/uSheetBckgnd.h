@@ -4,15 +4,19 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QSize>
 #include <cstdint>
 #include <string>
 
+#include "foundation/uFileLoadSet.h"
 #include "foundation/uGraphicsUtil.h"
 
 namespace qx {
 
 class TSheet;
+class TEEListing;
+class TEEEIntPaar;
 
 inline constexpr TColor kSheetColor = 0xE9DCD1;
 inline constexpr int32_t kMaxPictureSize = 9000;
@@ -22,9 +26,10 @@ enum : int32_t { PicStretch = 0, PicFixWidth = 1, PicFixHeight = 2, PicOrig = 3 
 // Shown size of a w0 x h0 picture in a mode; rounding halves to even.
 QSize FitPictureSize(int w0, int h0, int32_t mode, int fixedWidth, int fixedHeight);
 
-class TSheetBckgnd {
+class TSheetBckgnd : public TFLObject {
  public:
   explicit TSheetBckgnd(TSheet* sheet);
+  ~TSheetBckgnd() override;
 
   QImage Picture;  // as loaded
   QImage Bitmap;   // fitted; what the sheet paints
@@ -46,7 +51,7 @@ class TSheetBckgnd {
   TColor GetColor() const { return RunColor; }
   void SetColor(TColor value);
   void SetEditColor(TColor value);
-  int32_t GetPicMode() const { return PicMode; }
+  int32_t GetPicMode() const;
   void SetPicMode(int32_t value);
   std::string GetPicFile() const { return PicFile; }
   void SetPicFile(const std::string& value);
@@ -56,6 +61,13 @@ class TSheetBckgnd {
   int32_t GetShownHeight() const;
   void SetFixedWidth(int32_t value);
   void SetFixedHeight(int32_t value);
+
+  // The property listing of every background (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
+  static TEEEIntPaar* SizeRow;
+  // The size row follows the mode while the panel shows this background.
+  void UpdateSizeRow() const;
 
  private:
   void Repaint();

@@ -2,7 +2,11 @@
 
 #include <QEvent>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 
@@ -104,10 +108,83 @@ void TQXButton::SetShowDenom(bool value) {
   FollowEditFrame();
 }
 
+int32_t TQXButton::GetMode() const {
+  UpdateModeRows();
+  return Mode;
+}
+
 void TQXButton::SetMode(int32_t value) {
   if (value < ModeStandard || value > ModeFreeNumber) return;
   Mode = value;
+  UpdateModeRows();
   FollowEditFrame();
+}
+
+void TQXButton::UpdateModeRows() const {
+  if (!Listing || !FreeTextRow || !FreeNumberRow) return;
+  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  FreeTextRow->setVisible(Mode == ModeFreeText);
+  FreeNumberRow->setVisible(Mode == ModeFreeNumber);
+  Listing->Arrange();
+}
+
+QPointer<TEEListing> TQXButton::Listing;
+TEEEintrag* TQXButton::FreeTextRow = nullptr;
+TEEEintrag* TQXButton::FreeNumberRow = nullptr;
+
+void TQXButton::InitListing() {
+  const bool building = !Listing;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<TQXButton>(Listing);
+  using A = TEEAccessors<TQXButton>;
+  TEEETitelActive::Add(Tr("uqxbutton.sbuttitel", "Taster"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&TQXButton::GetShowDenom, &TQXButton::SetShowDenom));
+  TEEEAusgangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                           A::Bool(&TQXButton::GetShowSource, &TQXButton::SetShowSource));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(cap::Mode(),
+                      {Tr("uqxbutton.smodestandard", "Standard (F1)"),
+                       Tr("uqxbutton.smodedouble", "Ein-Aus-Signal (F1+F0)"),
+                       Tr("uqxbutton.smodefreetext", "Freitext Zeichen (S)"),
+                       Tr("uqxbutton.smodefreenum", "Freitext Zahl (F)")},
+                      A::Int(&TQXButton::GetMode, &TQXButton::SetMode));
+  FreeTextRow = TEEEZeichenfeld::Add(Tr("uqxbutton.sfreetext", "Ausgabetext (S):"),
+                                     A::Text(&TQXButton::GetFreeText, &TQXButton::SetFreeText));
+  FreeNumberRow = TEEERealFeld::Add(Tr("uqxbutton.sfreenum", "Ausgabewert (F):"),
+                                    A::Real(&TQXButton::GetFreeNumber, &TQXButton::SetFreeNumber));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(cap::SendAnim(), cap::Show(),
+                       A::Bool(&TQXAnimElement::GetShowAnim, &TQXAnimElement::SetShowAnim));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&TQXButton::GetFont, &TQXButton::SetFont));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      140, Tr("uqxbutton.sbutdescr",
+              "Ein Druck auf den Taster sendet den Wert 1 als Zahl (\"F\"). Im Modus "
+              "\"Ein-Aus-Signal\" sendet das Dr\xC3\xBC"
+              "cken 1 und das Loslassen 0.\nBeispiel: Ausgang \"#5\" sendet beim Dr\xC3\xBC"
+              "cken \"#5F1;\"."));
+  TEEELinie::Add();
+  if (building) {
+    FreeTextRow->hide();
+    FreeNumberRow->hide();
+  }
+  TEEListing::End(Listing);
 }
 
 void TQXButton::SetFreeText(const std::string& value) {

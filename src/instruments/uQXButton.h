@@ -3,11 +3,15 @@
 // release, a fixed text or a fixed number).
 #pragma once
 
+#include <QPointer>
 #include <QPushButton>
 
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
+class TEEEintrag;
 
 enum : int32_t { ModeStandard = 0, ModeDoubleNotify = 1, ModeFreeText = 2, ModeFreeNumber = 3 };
 
@@ -18,6 +22,9 @@ class TQXButton : public TQXAnimElement {
   explicit TQXButton(QWidget* owner);
   static TQXButton* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateCaption() override;
@@ -35,7 +42,7 @@ class TQXButton : public TQXAnimElement {
   void SetShowSource(bool value);
   bool GetShowDenom() const { return ShowDenom; }
   void SetShowDenom(bool value);
-  int32_t GetMode() const { return Mode; }
+  int32_t GetMode() const;
   void SetMode(int32_t value);
   std::string GetFreeText() const { return FreeText; }
   void SetFreeText(const std::string& value);
@@ -44,6 +51,9 @@ class TQXButton : public TQXAnimElement {
   TFontDesc GetFont() const;
   void SetFont(const TFontDesc& value);
   QPushButton* Button() const { return button_; }
+  // The rows of the free values, shown only in their mode.
+  static TEEEintrag* FreeTextRow;
+  static TEEEintrag* FreeNumberRow;
 
   bool ShowSource = false;
   bool ShowDenom = true;
@@ -55,6 +65,8 @@ class TQXButton : public TQXAnimElement {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Shows the row of this element's mode while the panel shows it.
+  void UpdateModeRows() const;
   QPushButton* button_;
   TColor fontColor_ = 0;
 };

@@ -1,5 +1,10 @@
 #include "instruments/uQXNumericDisp.h"
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
@@ -128,6 +133,54 @@ void TQXNumericDisp::InitFileSet(TFLSetList& sets) {
   KeyBckGndColor(b);
   KeysFrame(b);
   ClassSet = &b.Set();
+}
+
+QPointer<TEEListing> TQXNumericDisp::Listing;
+
+void TQXNumericDisp::InitListing() {
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<TQXNumericDisp>(Listing);
+  using A = TEEAccessors<TQXNumericDisp>;
+  TEEETitelActive::Add(Tr("uqxnumericdisp.snumititel", "Numerische Digitalanzeige"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&TQXNumericDisp::GetShowName, &TQXNumericDisp::SetShowName));
+  TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                           A::Bool(&TQXNumericDisp::GetShowSource, &TQXNumericDisp::SetShowSource));
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(),
+                           A::Text(&TQXNumericDisp::GetUnit, &TQXNumericDisp::SetUnit),
+                           A::Bool(&TQXNumericDisp::GetShowUnit, &TQXNumericDisp::SetShowUnit));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(cap::Decimals(),
+                   A::Int(&TQXNumericDisp::GetDecimals, &TQXNumericDisp::SetDecimals));
+  TEEEAuswahlFeld::Add(cap::FixedDecimals(), QString(),
+                       A::Bool(&TQXNumericDisp::GetFixedDecimal, &TQXNumericDisp::SetFixedDecimal));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&TQXNumericDisp::GetFont, &TQXNumericDisp::SetFont));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      140, Tr("uqxnumericdisp.snumidescr",
+              "Das Instrument zeigt die Zahl an, die mit der im Eingang definierten Formel "
+              "berechnet wird. Eingangswerte m\xC3\xBC"
+              "ssen als Zahl (\"F\") formatiert sein.\nBeispiel: Eingang \"#5+1\", Befehl "
+              "\"#5F12,3;\" zeigt \"13,3\"."));
+  TEEELinie::Add();
+  TEEListing::End(Listing);
 }
 
 }  // namespace qx

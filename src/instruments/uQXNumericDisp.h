@@ -4,10 +4,13 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 class TQXNumericDisp : public TQXElement {
   Q_OBJECT
@@ -16,6 +19,9 @@ class TQXNumericDisp : public TQXElement {
   explicit TQXNumericDisp(QWidget* owner);
   static TQXNumericDisp* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateDisplay() override;

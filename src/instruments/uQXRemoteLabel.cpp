@@ -1,5 +1,10 @@
 #include "instruments/uQXRemoteLabel.h"
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uElementLabels.h"
 
@@ -69,6 +74,45 @@ void TQXRemoteLabel::InitFileSet(TFLSetList& sets) {
   KeyBckGndColor(b);
   KeysFrame(b);
   ClassSet = &b.Set();
+}
+
+QPointer<TEEListing> TQXRemoteLabel::Listing;
+
+void TQXRemoteLabel::InitListing() {
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<TQXRemoteLabel>(Listing);
+  using A = TEEAccessors<TQXRemoteLabel>;
+  TEEETitelActive::Add(Tr("uqxremotelabel.srlbltitel", "Fernanzeige"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenfeld::Add(cap::Name(), A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom));
+  TEEEEingang::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEZeichenfeld::Add(cap::InitValue(),
+                       A::Text(&TQXRemoteLabel::GetInitText, &TQXRemoteLabel::SetInitText));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&TQXRemoteLabel::GetFont, &TQXRemoteLabel::SetFont));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      100, Tr("uqxremotelabel.srlbldescr",
+              "Das Instrument zeigt eine Zeichenkette (\"S\") an, die auf dem im "
+              "Signaleingang definierten Kanal eintrifft.\nBeispiel: Eingang \"#5\", Befehl "
+              "\"#5SEins;\" zeigt \"Eins\"."));
+  TEEELinie::Add();
+  TEEListing::End(Listing);
 }
 
 }  // namespace qx

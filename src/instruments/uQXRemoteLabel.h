@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 class TQXRemoteLabel : public TQXElement {
   Q_OBJECT
@@ -15,6 +18,9 @@ class TQXRemoteLabel : public TQXElement {
   explicit TQXRemoteLabel(QWidget* owner);
   static TQXRemoteLabel* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateDisplay() override;
