@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "editing/uEditPanel.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -136,6 +137,7 @@ void TSheet::SheetChange() {
   if (!SheetTabs) return;
   const int index = SheetTabs->ActiveIndex;
   if (index < 0 || index >= static_cast<int>(SheetList.size())) return;
+  TPropertyEditor::HideListing();
   TEditPanel::ClearSelection();
   if (CurrentSheet) CurrentSheet->hide();
   CurrentSheet = SheetList[static_cast<size_t>(index)];
