@@ -73,6 +73,14 @@ void TCompareTimer::SetEnabled(bool on) {
   cv_.notify_all();  // an idle thread starts without waiting out its 100 ms
 }
 
+void TCompareTimer::DisableAndWait() {
+  enabled_.store(false);
+  cv_.notify_all();
+  if (thread_.get_id() == std::this_thread::get_id()) return;  // from OnTimer: cannot wait
+  std::unique_lock lk(m_);
+  cv_.wait(lk, [this] { return !inTick_; });
+}
+
 void TCompareTimer::Restart() {
   std::lock_guard lk(m_);
   const uint64_t now = counter_->GetTickCount64();
@@ -118,6 +126,9 @@ void TCompareTimer::Execute() {
       due_ += static_cast<uint64_t>(interval);  // no drift; late firings catch up
       const uint64_t elapsed = now_ - start_;
       TTimerEvent handler = onTimer_;
+      // Set in the same lock hold as the enabled test above, so a
+      // DisableAndWait either prevents this firing or waits for it.
+      inTick_ = true;
       lk.unlock();
       try {
         handler(elapsed);
@@ -125,6 +136,8 @@ void TCompareTimer::Execute() {
         // The handler owns its errors; the timer lives on.
       }
       lk.lock();
+      inTick_ = false;
+      cv_.notify_all();
     }
     // 4. Becoming disabled: keep the elapsed time for the next enabling.
     if (running_) {

@@ -89,6 +89,11 @@ class TCompareTimer {
   void SetOnTimer(TTimerEvent handler);
   void SetEnabled(bool on);
   bool Enabled() const { return enabled_.load(); }
+  // Disables the timer and, unless called from OnTimer itself, waits until a
+  // firing in progress has returned: afterwards no OnTimer runs until the next
+  // enabling, so its owner may change what the handler reads. The handler
+  // may take locks; the caller must hold none of them.
+  void DisableAndWait();
   // Saved := 0; Due and Start := now: elapsed time starts again from 0.
   void Restart();
   // True while the thread is in its enabled loop (it has taken Start and Due
@@ -117,6 +122,7 @@ class TCompareTimer {
   std::condition_variable cv_;
   bool terminated_ = false;
   bool running_ = false;  // thread's view: it is in the enabled loop
+  bool inTick_ = false;   // OnTimer is running (set and cleared under m_)
   TTimerEvent onTimer_;
   uint64_t start_ = 0;
   uint64_t due_ = 0;

@@ -386,5 +386,90 @@ TEST(TCompareTimer, TerminateIsIdempotentAndFinal) {
   EXPECT_FALSE(t.Running());
 }
 
+// ------------------------------------------------------ disable and wait
+
+TEST(TCompareTimer, DisableAndWaitReturnsOnlyAfterTheRunningFiring) {
+  FakeClock clk;
+  std::atomic<bool> inHandler{false};
+  std::atomic<bool> release{false};
+  std::atomic<int> calls{0};
+  TCompareTimer t(&clk.counter);
+  t.SetInterval(10);
+  t.SetOnTimer([&](uint64_t) {
+    calls.fetch_add(1);
+    inHandler = true;
+    while (!release.load()) std::this_thread::yield();
+    inHandler = false;
+  });
+  EnableAndWait(t);
+  clk.Advance(10);
+  ASSERT_TRUE(WaitFor([&] { return inHandler.load(); }));
+  std::atomic<bool> returned{false};
+  std::thread stopper([&] {
+    t.DisableAndWait();
+    returned = true;
+  });
+  ASSERT_TRUE(WaitFor([&] { return !t.Enabled(); }));
+  EXPECT_FALSE(returned.load());  // the firing still runs
+  release = true;
+  stopper.join();
+  EXPECT_FALSE(inHandler.load());
+  const int n = calls.load();
+  clk.Advance(1000);
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(calls.load(), n);  // nothing fires until enabled again
+  EnableAndWait(t);
+  clk.Advance(10);
+  EXPECT_TRUE(WaitFor([&] { return calls.load() > n; }));
+}
+
+TEST(TCompareTimer, DisableAndWaitFromTheHandlerDoesNotWaitForItself) {
+  FakeClock clk;
+  std::atomic<int> calls{0};
+  TCompareTimer t(&clk.counter);
+  t.SetInterval(10);
+  t.SetOnTimer([&](uint64_t) {
+    calls.fetch_add(1);
+    t.DisableAndWait();
+  });
+  EnableAndWait(t);
+  clk.Advance(50);  // five firings due, but the first one disables
+  ASSERT_TRUE(WaitFor([&] { return !t.Running(); }));
+  EXPECT_EQ(calls.load(), 1);
+  EXPECT_FALSE(t.Enabled());
+}
+
+// The owner changes what the handler reads (plain data, no lock) between a
+// DisableAndWait and the next enabling; ThreadSanitizer reports any firing
+// that overlaps the change.
+TEST(TCompareTimer, StopStartStressWithChangesBetween) {
+  TVirtualTickcount64 counter;
+  std::vector<double> row(3, 1.0);  // plain: guarded only by the handshake
+  double sum = 0;
+  std::atomic<int> calls{0};
+  std::atomic<bool> inHandler{false};
+  TCompareTimer t(&counter);
+  t.SetInterval(1);
+  t.SetOnTimer([&](uint64_t) {
+    inHandler = true;
+    for (double& v : row) {
+      v += 1.0;
+      sum += v;
+    }
+    inHandler = false;
+    calls.fetch_add(1);
+  });
+  for (int round = 0; round < 150; ++round) {
+    const int before = calls.load();
+    t.SetEnabled(true);
+    ASSERT_TRUE(WaitFor([&] { return calls.load() > before; }));
+    t.DisableAndWait();
+    EXPECT_FALSE(inHandler.load());
+    row.assign(static_cast<size_t>(1 + round % 10), 0.5);  // a "curve count" change
+    sum = 0;
+  }
+  EXPECT_GT(calls.load(), 150);
+}
+
 }  // namespace
 }  // namespace qx
