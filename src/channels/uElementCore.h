@@ -99,6 +99,9 @@ struct TElementRoutines {
   std::function<void()> ClearCompileStateAll;  // connect clears the marks
   std::function<void()> StreamStartAll;        // run starts
   std::function<void()> StreamStopAll;         // run ends
+  // Run starts, before any receive thread runs: stream elements take their
+  // start tick and open their files, so the first values of a run count.
+  std::function<void()> StreamPrepareAll;
 };
 
 }  // namespace qx

@@ -260,6 +260,9 @@ void TTerminal::Disconnect() {
 }
 
 void TTerminal::StartRun() {
+  // Before the ports start: a value that arrives at once is already part of
+  // the run that the stream elements record.
+  if (routines_.StreamPrepareAll) routines_.StreamPrepareAll();
   TPortList* ports = Ports();
   if (ports) ports->HideAllStatusLights();
   term_->ShowStatus();

@@ -202,6 +202,47 @@ TEST(RunControlTest, ConnectIsNotReentered) {
   EXPECT_EQ(rig.streamStart, 1);
 }
 
+// Stream elements take their start tick and open their files before any
+// receive thread delivers a value, so the first frames of a run are theirs.
+TEST(RunControlTest, StreamElementsArePreparedBeforeThePortsStart) {
+  HubRig rig;
+  auto& port = rig.AddPort();
+  port.script = MakeFrame(7, 'F', "5");
+  FakeElement reader(7);
+  rig.hub.AddReader(7, &reader);
+  int prepares = 0, startsSeen = -1, calculationsSeen = -1, streamStartsSeen = -1;
+  TElementRoutines r;
+  r.StreamStartAll = [&] { ++rig.streamStart; };
+  r.StreamPrepareAll = [&] {
+    ++prepares;
+    startsSeen = port.starts.load();
+    calculationsSeen = reader.Calculations.load();
+    streamStartsSeen = rig.streamStart;
+  };
+  rig.hub.SetElementRoutines(r);
+
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    port.scriptDone = false;
+    rig.hub.Connect();
+    ASSERT_TRUE(rig.hub.Connected.load());
+    EXPECT_EQ(prepares, run);
+    EXPECT_EQ(startsSeen, run - 1);  // this run's port not started yet
+    EXPECT_EQ(calculationsSeen, run - 1);
+    EXPECT_EQ(streamStartsSeen, run - 1);
+    EXPECT_EQ(port.starts.load(), run);
+    EXPECT_EQ(rig.streamStart, run);
+    ASSERT_TRUE(WaitFor([&] { return port.scriptDone.load(); }));
+    EXPECT_EQ(reader.Calculations.load(), run);
+    rig.hub.Disconnect();
+  }
+
+  port.opens = false;  // no run: nothing is prepared
+  rig.hub.Connect();
+  EXPECT_FALSE(rig.hub.Connected.load());
+  EXPECT_EQ(prepares, 2);
+}
+
 // Many runs with real receive and transmit threads: frames in, forwarded
 // frames out (send lock inside receive lock), ports lost and removed while
 // the transmit thread sends. Run under TSan as well.

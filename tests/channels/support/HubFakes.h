@@ -274,7 +274,7 @@ struct HubRig {
   FakeConsSink cons;
   FakeRunView view;
   TPortList ports{hub};
-  int updateDisplayAll = 0, clearCompile = 0, streamStart = 0, streamStop = 0;
+  int updateDisplayAll = 0, clearCompile = 0, streamStart = 0, streamStop = 0, streamPrepare = 0;
 
   HubRig() {
     loss.SetLabels(&labels);
@@ -283,7 +283,8 @@ struct HubRig {
     hub.SetConsSink(&cons);
     hub.SetRunView(&view);
     hub.SetElementRoutines({[this] { ++updateDisplayAll; }, [this] { ++clearCompile; },
-                            [this] { ++streamStart; }, [this] { ++streamStop; }});
+                            [this] { ++streamStart; }, [this] { ++streamStop; },
+                            [this] { ++streamPrepare; }});
     ports.SetBoxFactory([](TQXPort&) { return std::make_unique<FakeBox>(); });
   }
   FakePort& AddPort() { return ports.Create<FakePort>(); }
