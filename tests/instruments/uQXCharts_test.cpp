@@ -1,0 +1,441 @@
+// Time chart and XY chart: the mark rules, the scaffolding's rules, paging
+// and trimming, keys, and both charts driven over a loopback UDP port.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <chrono>
+#include <thread>
+
+#include "channels/uLossNotify.h"
+#include "foundation/uFileLoadSet.h"
+#include "foundation/uNumText.h"
+#include "instruments/ElementPortFixture.h"
+#include "instruments/uFixedIntervalChartSource.h"
+#include "instruments/uQXTimeChart.h"
+#include "instruments/uQXXYChart.h"
+
+namespace qx {
+namespace {
+
+using test::AppFixture;
+using test::ElementPortFixture;
+
+std::vector<double> ValuesOf(const std::vector<TChartMark>& marks) {
+  std::vector<double> v;
+  for (const auto& m : marks) v.push_back(m.Value);
+  return v;
+}
+
+// ---- fixed-interval marks ------------------------------------------------------
+
+TEST(FixedIntervalMarks, ExamplesOfTheGrid) {
+  struct Case {
+    TIntervalMode mode;
+    double lo, hi;
+    std::vector<double> values;
+    double zoom;
+  };
+  const Case cases[] = {
+      {TIntervalMode::imDecimal, 0, 10, {0, 2, 4, 6, 8, 10}, 1},
+      {TIntervalMode::imDecimal, 0, 5, {0, 1, 2, 3, 4, 5}, 2},
+      {TIntervalMode::imDecimal, 0, 1, {0, 0.2, 0.4, 0.6, 0.8, 1}, 10},
+      {TIntervalMode::imDecimal, 3, 13, {2, 4, 6, 8, 10, 12}, 1},  // panned: grid kept
+      {TIntervalMode::imDecimal, 0, 100, {0, 20, 40, 60, 80, 100}, 0.1},
+      {TIntervalMode::imIntervalHalving, 0, 3, {0, 0.5, 1, 1.5, 2, 2.5, 3}, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lo << ".." << c.hi);
+    const TMarkGrid grid{c.mode, 5, 0, 10};
+    double zoom = -1;
+    std::vector<TChartMark> marks;
+    ASSERT_TRUE(FixedIntervalMarks(
+        grid, c.lo, c.hi,
+        [&](double x, double z) {
+          zoom = z;
+          return std::to_string(x);
+        },
+        marks));
+    EXPECT_EQ(ValuesOf(marks), c.values);
+    EXPECT_DOUBLE_EQ(zoom, c.zoom);
+  }
+}
+
+TEST(FixedIntervalMarks, StepAdaptation) {
+  EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 0.5, TIntervalMode::imDecimal), 1);
+  EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 0.1, TIntervalMode::imDecimal), 0.2);
+  EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 1.0, TIntervalMode::imDecimal), 2);
+  EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 0.3, TIntervalMode::imIntervalHalving), 0.5);
+  EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 5, TIntervalMode::imIntervalHalving), 8);
+}
+
+TEST(FixedIntervalMarks, DegenerateRangesLeaveTheListAlone) {
+  std::vector<TChartMark> marks = {{7, "keep"}};
+  const TMarkGrid grid{TIntervalMode::imDecimal, 5, 0, 10};
+  EXPECT_FALSE(FixedIntervalMarks(grid, 5, 5, {}, marks));
+  EXPECT_FALSE(FixedIntervalMarks(grid, 6, 5, {}, marks));
+  EXPECT_FALSE(FixedIntervalMarks({TIntervalMode::imDecimal, 5, 3, 3}, 0, 1, {}, marks));
+  EXPECT_FALSE(FixedIntervalMarks({TIntervalMode::imDecimal, 5, 4, 3}, 0, 1, {}, marks));
+  EXPECT_EQ(marks, (std::vector<TChartMark>{{7, "keep"}}));
+}
+
+TEST(FixedIntervalMarks, TooManyMarksGiveOneAndTinyValuesShowAsZero) {
+  std::vector<TChartMark> marks;
+  const TMarkGrid fine{TIntervalMode::imIntervalHalving, 1001, 0, 1001};
+  ASSERT_TRUE(FixedIntervalMarks(fine, 0, 1001, {}, marks));
+  EXPECT_EQ(marks.size(), 1u);
+  const TMarkGrid grid{TIntervalMode::imDecimal, 5, -1e-13, 10 - 1e-13};
+  ASSERT_TRUE(FixedIntervalMarks(grid, -1e-13, 10, {}, marks));
+  ASSERT_FALSE(marks.empty());
+  EXPECT_EQ(marks[0].Value, 0.0);
+  EXPECT_FALSE(std::signbit(marks[0].Value));
+}
+
+TEST(FixedIntervalChartSource, CountsAndFormats) {
+  TFixedIntervalChartSource s;
+  EXPECT_EQ(s.ItemCount(), 5);
+  EXPECT_EQ(s.DefaultExtentMax, 5);
+  EXPECT_THROW(
+      {
+        try {
+          s.SetXCount(3);
+        } catch (const std::runtime_error& e) {
+          EXPECT_STREQ(e.what(), "Cannot set XCount");
+          throw;
+        }
+      },
+      std::runtime_error);
+  EXPECT_THROW(s.SetYCount(3), std::runtime_error);
+  std::vector<TChartMark> marks;
+  ASSERT_TRUE(s.ValuesInRange(0, 5, "%.1f", marks));
+  EXPECT_EQ(marks[1].Text, "1.0");
+  s.CustomFormatMethod = [&](const TFixedIntervalChartSource& sender, double x, double z) {
+    EXPECT_EQ(&sender, &s);
+    return "m" + std::to_string(static_cast<int>(x)) + "z" + std::to_string(static_cast<int>(z));
+  };
+  ASSERT_TRUE(s.ValuesInRange(0, 2.5, "", marks));
+  EXPECT_EQ(marks[2].Text, "m1z2");  // step 0.5, zoom factor 2
+}
+
+// ---- scaffolding rules ---------------------------------------------------------
+
+TEST(ChartRules, CommandsMatchByPrefixWithoutCase) {
+  const std::pair<const char*, TChartCommand> cases[] = {
+      {"clear", TChartCommand::Clear},       {"CLEAR", TChartCommand::Clear},
+      {"Resetting", TChartCommand::Reset},   {"xmin", TChartCommand::XMin},
+      {"XMax", TChartCommand::XMax},         {"xmaxfoo", TChartCommand::XMax},
+      {"YMIN", TChartCommand::YMin},         {"ymax", TChartCommand::YMax},
+      {"XSpacing", TChartCommand::XSpacing}, {"YSPACING", TChartCommand::YSpacing},
+      {"xs", TChartCommand::None},           {"", TChartCommand::None},
+      {" clear", TChartCommand::None},       {"start", TChartCommand::None},
+  };
+  for (const auto& [text, cmd] : cases) EXPECT_EQ(MatchChartCommand(text), cmd) << text;
+}
+
+TEST(ChartRules, BoundsDragTheOtherAlong) {
+  struct Case {
+    TChartBounds start;
+    bool setMin;
+    double v;
+    double min, max;
+  };
+  const Case cases[] = {
+      {{0, 20, 20}, true, 30, 30, 50}, {{0, 10, 10}, false, -5, -15, -5},
+      {{0, 10, 10}, true, 5, 5, 10},   {{0, 10, 10}, false, 4, 0, 4},
+      {{0, 10, 10}, true, 10, 10, 20}, {{0, 10, 10}, false, 0, -10, 0},
+  };
+  for (const Case& c : cases) {
+    TChartBounds b = c.start;
+    c.setMin ? b.SetMin(c.v) : b.SetMax(c.v);
+    EXPECT_EQ(b.Min, c.min);
+    EXPECT_EQ(b.Max, c.max);
+    EXPECT_EQ(b.Range, c.max - c.min);
+  }
+}
+
+TEST(ChartRules, TransformsMarkTextsAndTrimCounts) {
+  const TAxisTransform t = AxisTransformOf(-100, 100);
+  EXPECT_DOUBLE_EQ(0 * t.Scale + t.Offset, 0.5);
+  EXPECT_DOUBLE_EQ(100 * t.Scale + t.Offset, 1.0);
+  SetFloatSeparator(',');
+  EXPECT_EQ(ChartMarkText(2.5, 1, 20, false), "2,5");
+  EXPECT_EQ(ChartMarkText(2, 1, 1, true), "2,0");
+  EXPECT_EQ(ChartMarkText(1.25, 10, 1, false), "1,25");  // zoomed in ten times
+  EXPECT_EQ(ChartMarkText(1.25, 0.1, 1, false), "1,2");
+  EXPECT_EQ(ChartPointsToTrim(100000), 0);
+  EXPECT_EQ(ChartPointsToTrim(100001), kChartTrimPoints);
+}
+
+TEST(DateTimeMarks, StepsFormatsAndWindows) {
+  EXPECT_EQ(ChooseDateTimeStep(20, 5), (TDateTimeStep{TDateTimeStepKind::Second, 5}));
+  EXPECT_EQ(ChooseDateTimeStep(0.5, 5), (TDateTimeStep{TDateTimeStepKind::Millisecond, 100}));
+  EXPECT_EQ(ChooseDateTimeStep(3600, 5), (TDateTimeStep{TDateTimeStepKind::Minute, 15}));
+  EXPECT_EQ(ChooseDateTimeStep(30 * 86400.0, 5), (TDateTimeStep{TDateTimeStepKind::Week, 1}));
+  EXPECT_EQ(ChooseDateTimeStep(300 * 86400.0, 5), (TDateTimeStep{TDateTimeStepKind::Month, 2}));
+  EXPECT_EQ(ChooseDateTimeStep(400 * 86400.0, 5), (TDateTimeStep{TDateTimeStepKind::Month, 6}));
+
+  EXPECT_EQ(QtDateTimeFormat("s\".\"zzz"), "s'.'zzz");
+  EXPECT_EQ(QtDateTimeFormat("nn\".\"ss"), "mm'.'ss");
+  EXPECT_EQ(QtDateTimeFormat("dd\". \"hh\":00\""), "dd'. 'hh':00'");
+  EXPECT_EQ(QtDateTimeFormat("mm\".\"yyyy"), "MM'.'yyyy");
+
+  // A window under a second keeps its width; longer ones take whole seconds.
+  EXPECT_EQ(DateTimeWindow(1000, 0.1, 0.4), (std::pair<double, double>{1000.1, 1000.4}));
+  EXPECT_EQ(DateTimeWindow(1000, 0.2, 20.4), (std::pair<double, double>{1000, 1020}));
+
+  std::array<QString, kDateTimeStepKinds> formats;
+  formats[static_cast<size_t>(TDateTimeStepKind::Second)] = QtDateTimeFormat("nn\".\"ss");
+  const double lo = QDateTime(QDate(2024, 3, 5), QTime(10, 0, 3)).toMSecsSinceEpoch() / 1000.0;
+  std::vector<TChartMark> marks;
+  DateTimeMarks(lo, lo + 20, 5, formats, marks);
+  std::vector<std::string> texts;
+  for (const auto& m : marks) texts.push_back(m.Text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"00.05", "00.10", "00.15", "00.20"}));
+}
+
+// ---- the charts, offscreen -----------------------------------------------------
+
+class ChartTest : public ElementPortFixture {};
+
+TEST_F(ChartTest, TimeChartDefaultsAndClampedSettings) {
+  auto* c = TQXTimeChart::ElemCreate();
+  EXPECT_EQ(c->size(), QSize(300, 200));
+  EXPECT_EQ(c->TypeName, "QXTimeChart");
+  EXPECT_FALSE(c->Active);
+  EXPECT_EQ(c->CurveElements[10]->TypeName, "QXTimeChrtCH10");
+  EXPECT_EQ(c->ControlElement->TypeName, "QXTimeChCntrlCH");
+  EXPECT_EQ(c->Buffer.Width(), 2);
+  const std::pair<double, double> periods[] = {{0.001, 0.01}, {100, 60}, {0.5, 0.5}};
+  for (const auto& [in, out] : periods) {
+    c->SetSamplePeriod(in);
+    EXPECT_EQ(c->SamplePeriod, out);
+  }
+  c->SetTMin(30);
+  EXPECT_EQ(c->T.Min, 30);
+  EXPECT_EQ(c->T.Max, 50);
+  EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(30, 50));
+  c->SetCurveQty(3);
+  EXPECT_EQ(c->Buffer.Width(), 4);
+  EXPECT_TRUE(c->Series(3)->visible());
+  EXPECT_FALSE(c->Series(4)->visible());
+  c->SetCurveQty(12);
+  EXPECT_EQ(c->CurveQty, 10);
+}
+
+TEST_F(ChartTest, ValueAxesShareTheAreaThroughTheirTransforms) {
+  auto* c = TQXTimeChart::ElemCreate();
+  c->SetAxisQty(2);
+  c->SetYMin(2, -100);
+  c->SetYMax(2, 100);
+  c->Chart->replot();
+  EXPECT_NEAR(c->ValueAxis(1)->coordToPixel(5), c->ValueAxis(2)->coordToPixel(0), 0.01);
+  c->SetYMax(1, -5);
+  EXPECT_EQ(c->GetYMin(1), -15);
+  EXPECT_EQ(c->GetYMax(1), -5);
+  // A curve on an axis not in use is drawn against axis 1 and stays there.
+  c->SetCurveQty(3);
+  c->SetCurveAxis(3, 4);
+  EXPECT_EQ(c->GetCurveAxis(3), 1);
+  EXPECT_EQ(c->Series(3)->valueAxis(), c->ValueAxis(1));
+  c->SetAxisQty(4);
+  EXPECT_EQ(c->GetCurveAxis(3), 1);
+  c->SetCurveAxis(3, 4);
+  EXPECT_EQ(c->Series(3)->valueAxis(), c->ValueAxis(4));
+  c->SetAxisQty(2);  // curve 3 goes back to axis 1
+  EXPECT_EQ(c->Series(3)->valueAxis(), c->ValueAxis(1));
+  // Spacing of an axis not in use does nothing.
+  c->SetYSpacing(5, 3);
+  EXPECT_EQ(c->GetYSpacing(5), 5);
+  c->SetYSpacing(2, 0);
+  EXPECT_EQ(c->YSources[2].IntervalCount, 1);
+}
+
+TEST_F(ChartTest, MarkTextsFollowDecimalsAndOnlyAxesInUse) {
+  auto* c = TQXXYChart::ElemCreate();
+  EXPECT_EQ(c->FormatMark(c->XMarkSource, 2.5, 1), "2,5");
+  c->SetDecimals(1, 1);
+  c->SetFixDecimals(1, true);
+  EXPECT_EQ(c->FormatMark(c->YSources[1], 2, 1), "2,0");
+  EXPECT_EQ(c->FormatMark(c->YSources[3], 2, 1), "");  // axis 3 not in use
+  c->SetDecimals(0, 99);
+  EXPECT_EQ(c->GetDecimals(0), 20);
+}
+
+TEST_F(ChartTest, TimeWindowPagesAndWaitsWhileZoomed) {
+  auto* c = TQXTimeChart::ElemCreate();
+  c->SampleTime.store(19.8);
+  c->UpdateDisplay();
+  EXPECT_EQ(c->ViewMin, 0);
+  EXPECT_TRUE(c->Changed.load());  // runs at every display tick
+  c->SampleTime.store(20.2);
+  c->UpdateDisplay();
+  EXPECT_EQ(c->ViewMin, 20);
+  EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(20, 40));
+  c->Chart->ZoomTo(QCPRange(22, 25), QCPRange(0.2, 0.4));
+  c->SampleTime.store(40.2);
+  c->UpdateDisplay();
+  c->SampleTime.store(60.2);
+  c->UpdateDisplay();
+  EXPECT_EQ(c->ViewMin, 20);
+  EXPECT_EQ(c->PendingShift, 40);
+  EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(22, 25));
+  c->Chart->Unzoom();
+  c->UpdateDisplay();
+  EXPECT_EQ(c->ViewMin, 60);
+  EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(60, 80));
+}
+
+TEST_F(ChartTest, BothChartsTrimTheirOldestPoints) {
+  auto* t = TQXTimeChart::ElemCreate();
+  auto* xy = TQXXYChart::ElemCreate();
+  for (int i = 0; i < kChartMaxPoints + 1; ++i) {
+    t->Graph(1)->addData(i, 1.0);
+    xy->Curve(1)->addData(i, i, 1.0);
+  }
+  t->UpdateDisplay();
+  xy->UpdateDisplay();
+  EXPECT_EQ(t->PointCount(1), 95001);
+  EXPECT_EQ(xy->PointCount(1), 95001);
+  EXPECT_EQ(t->Graph(1)->data()->constBegin()->key, 5000);
+  EXPECT_EQ(xy->Curve(1)->data()->constBegin()->key, 5000);
+  t->UpdateDisplay();
+  EXPECT_EQ(t->PointCount(1), 95001);  // nothing more until it grows again
+}
+
+TEST_F(ChartTest, KeysRoundTripOnlyWhatIsInUse) {
+  auto* c = TQXTimeChart::ElemCreate();
+  c->SetCurveQty(3);
+  c->CurveInput(3)->SetSource("#4");
+  c->SetCurveStrength(3, 7);
+  c->SetCurveStrength(2, 99);
+  c->SetSamplePeriod(0.5);
+  c->SetAxisTitle(1, "Druck");
+  c->SetUnit("bar1234567890");
+  TTextWriter out;
+  c->KeySet->SaveSet(out, *c);
+  const std::string text = out.Text();
+  EXPECT_NE(text.find("source3 \"#4\""), std::string::npos);
+  EXPECT_NE(text.find("curve2Strength 50"), std::string::npos);
+  EXPECT_NE(text.find("unit \"bar1234567\""), std::string::npos);
+  EXPECT_EQ(text.find("source4"), std::string::npos);
+  EXPECT_EQ(text.find("axis2Titel"), std::string::npos);
+  EXPECT_LT(text.find("framewidth"), text.find("xAxisTitle"));
+  EXPECT_LT(text.find("axis1TitelFont"), text.find("curve1axis"));
+
+  auto* copy = static_cast<TQXTimeChart*>(c->Clone());
+  EXPECT_EQ(copy->CurveQty, 3);
+  EXPECT_EQ(copy->CurveInput(3)->Source, "#4");
+  EXPECT_EQ(copy->GetCurveStrength(3), 7);
+  EXPECT_EQ(copy->SamplePeriod, 0.5);
+  EXPECT_EQ(copy->GetAxisTitle(1), "Druck");
+  EXPECT_EQ(copy->Buffer.Width(), 4);
+  EXPECT_NE(TQXXYChart::ClassSet->FindEntry("lineVisible"), nullptr);
+}
+
+TEST_F(ChartTest, XYChartPairsEachXWithTheLastY) {
+  auto* c = TQXXYChart::ElemCreate();
+  c->SetSource("#1");
+  c->SetCurveQty(2);
+  c->CurveInput(1)->SetSource("#2");
+  c->CurveInput(2)->SetSource("#3");
+  c->ControlElement->SetSource("#7");
+  ConnectLoopback();
+  Feed("#2F5;#3F6;");
+  Feed("#1F1;");
+  Feed("#1F2;");
+  ASSERT_TRUE(ProcessUntil([&] { return c->PointCount(1) == 2; }));
+  auto it = c->Curve(1)->data()->constBegin();
+  EXPECT_EQ(it->key, 1);
+  EXPECT_EQ(it->value, 5);
+  ++it;
+  EXPECT_EQ(it->key, 2);
+  EXPECT_EQ(it->value, 5);
+  EXPECT_EQ(c->PointCount(2), 2);
+  EXPECT_EQ(c->Curve(2)->data()->constBegin()->value, 6);
+
+  Feed("#7F200;#7SXMax;");
+  ASSERT_TRUE(ProcessUntil([&] { return c->X.Max == 200; }));
+  Feed("#7F4.9;#7SYSPACING;");
+  ASSERT_TRUE(ProcessUntil([&] { return c->GetYSpacing(1) == 4; }));
+  Feed("#7Sreset;");
+  ASSERT_TRUE(ProcessUntil([&] { return c->PointCount(1) == 0; }));
+  EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(0, 200));
+  Disconnect();
+}
+
+TEST_F(ChartTest, XYChartLosesRowsBeyondTheBuffer) {
+  auto* c = TQXXYChart::ElemCreate();
+  LossNotify->Reset();
+  for (int i = 0; i < 1000; ++i) c->SetValue(i);
+  EXPECT_TRUE(LossNotify->RecvLoss.load());
+  c->UpdateDisplay();
+  EXPECT_EQ(c->PointCount(1), 999);
+}
+
+TEST_F(ChartTest, TimeChartSamplesStopsAtOnceAndTakesCommands) {
+  auto* c = TQXTimeChart::ElemCreate();
+  c->SetSource("#3");
+  c->SetCurveQty(2);
+  c->CurveInput(2)->SetSource("#3*2");
+  c->ControlElement->SetSource("#7");
+  c->SetSamplePeriod(0.01);
+  ConnectLoopback();
+  Feed("#3F4;");
+  ASSERT_TRUE(ProcessUntil([&] {
+    return c->PointCount(2) > 0 && std::prev(c->Graph(2)->data()->constEnd())->value == 8;
+  }));
+  EXPECT_EQ(std::prev(c->Graph(1)->data()->constEnd())->value, 4);
+  Feed("#7F200;#7SXMAX;");
+  ASSERT_TRUE(ProcessUntil([&] { return c->T.Max == 200; }));
+  ASSERT_TRUE(ProcessUntil([&] { return c->SampleTime.load() > 0.5; }));
+  c->RunCommand(TChartCommand::Clear, 0);  // curves emptied, the time runs on
+  EXPECT_EQ(c->PointCount(1), 0);
+  EXPECT_GT(c->SampleTime.load(), 0.5);
+  c->RunCommand(TChartCommand::Reset, 0);  // the time starts again
+  EXPECT_LT(c->SampleTime.load(), 0.5);
+  Disconnect();
+  // Stopped synchronously: no row comes after the stop.
+  c->UpdateDisplay();
+  const int n = c->PointCount(1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  c->UpdateDisplay();
+  EXPECT_EQ(c->PointCount(1), n);
+}
+
+// Sampler start and stop (10 ms) with curve-count changes between the runs
+// and while sampling: every row carries the width of the curves in use.
+TEST_F(ChartTest, SamplerStressWithCurveCountChanges) {
+  auto* c = TQXTimeChart::ElemCreate();
+  c->SetSource("#1");
+  for (int32_t n = 2; n <= kChartCurves; ++n)
+    c->CurveInput(n)->SetSource("#1+" + std::to_string(n));
+  c->SetSamplePeriod(0.01);
+  ConnectLoopback();
+  Feed("#1F1;");
+  for (int round = 0; round < 40; ++round) {
+    c->SetCurveQty(1 + (round * 7) % 10);  // while sampling
+    c->ClearCurves();
+    ASSERT_TRUE(ProcessUntil([&] {
+      c->UpdateDisplay();
+      return c->PointCount(1) > 0;
+    }));
+    for (int32_t n = 2; n <= c->CurveQty; ++n) EXPECT_EQ(c->PointCount(n), c->PointCount(1));
+    if (round % 8 == 7) {
+      Disconnect();
+      c->SetCurveQty(1 + round % 10);
+      ConnectLoopback();
+    }
+  }
+  Disconnect();
+}
+
+TEST_F(ChartTest, MenuCreatesBothCharts) {
+  ASSERT_NE(TQXElement::FindClass("QXTIMECHART"), nullptr);
+  ASSERT_NE(TQXElement::FindClass("QXXYCHART"), nullptr);
+  const auto& classes = TQXElement::Classes();
+  ASSERT_GE(classes.size(), 4u);
+  EXPECT_EQ(classes[2].SetName, "QXTIMECHART");
+  EXPECT_EQ(classes[3].SetName, "QXXYCHART");
+}
+
+}  // namespace
+}  // namespace qx
