@@ -1,10 +1,14 @@
 #include "formula/uLookupTable.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
+#include <utility>
 
 #include "foundation/uNumText.h"
 
@@ -13,6 +17,63 @@ namespace qx {
 namespace {
 constexpr double kGridTol = 1e-6;
 constexpr double kLookTol = 1e-8;
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : fd_(fd) {}
+  ~TFileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads a regular file of at most kMaxFileSize bytes. The name is looked at
+// before it is opened (a FIFO would block the open), opened without waiting
+// and looked at again, and the read stops one byte past the limit, so a file
+// swapped or grown meanwhile cannot block or fill the memory either. Answers
+// an empty status on success.
+std::string_view ReadTableFile(const std::string& path, std::string& text) {
+  using T = TLookupTable;
+  text.clear();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return T::kStatusOpenError;
+  if (!S_ISREG(st.st_mode)) return T::kStatusNotRegular;
+  if (st.st_size > T::kMaxFileSize) return T::kStatusTooLarge;
+  const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (fd.Get() < 0) return T::kStatusOpenError;
+  if (::fstat(fd.Get(), &st) != 0) return T::kStatusOpenError;
+  if (S_ISDIR(st.st_mode)) return T::kStatusOpenError;
+  if (!S_ISREG(st.st_mode)) return T::kStatusNotRegular;
+  if (st.st_size > T::kMaxFileSize) return T::kStatusTooLarge;
+  text.resize(static_cast<size_t>(st.st_size) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == text.size()) {
+      if (got > static_cast<size_t>(T::kMaxFileSize)) {
+        text.clear();
+        return T::kStatusTooLarge;
+      }
+      // Grown since fstat: on in steps, at most one byte past the limit.
+      text.resize(std::min(text.size() * 2, static_cast<size_t>(T::kMaxFileSize) + 1));
+    }
+    const ssize_t n = ::read(fd.Get(), text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      text.clear();
+      return T::kStatusLoadError;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  text.resize(got);
+  return {};
+}
+
 }  // namespace
 
 bool ParseLUTText(std::string_view text, std::vector<double>& xs, std::vector<double>& ys) {
@@ -62,19 +123,16 @@ bool TLookupTable::LoadLUTFile(std::string_view fileName) {
     Status = kStatusNoFile;
     return false;
   }
-  const std::filesystem::path path{std::string(fileName)};
-  std::error_code ec;
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) {
-    Status = kStatusOpenError;
+  std::string text;
+  const std::string_view refused = ReadTableFile(std::string(fileName), text);
+  if (refused == kStatusOpenError || refused == kStatusNotRegular) {
+    Status = refused;
     return false;
   }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   std::vector<double> xs;
   std::vector<double> ys;
-  if (in.bad() || !ParseLUTText(text, xs, ys)) {
-    Status = kStatusLoadError;
+  if (!refused.empty() || !ParseLUTText(text, xs, ys)) {
+    Status = refused.empty() ? kStatusLoadError : refused;
     XValues.clear();
     YValues.clear();
     return false;
@@ -130,6 +188,18 @@ void TLookupTable::BuildIndex() {
   }
 }
 
+void TLookupTable::SwapContents(TLookupTable& other) noexcept {
+  std::swap(LUTValid, other.LUTValid);
+  Status.swap(other.Status);
+  XValues.swap(other.XValues);
+  YValues.swap(other.YValues);
+  std::swap(PointCount, other.PointCount);
+  std::swap(XMin, other.XMin);
+  std::swap(XMax, other.XMax);
+  std::swap(GridStep, other.GridStep);
+  FastIndex.swap(other.FastIndex);
+}
+
 int32_t TLookupTable::PointIndex(double x) const {
   const int32_t last = PointCount - 1;
   if (x >= XMax - kLookTol) return last;
@@ -162,7 +232,26 @@ double TLookupTable::Lookup(double x) const {
   if (!Interpolate) return YValues[i];
   const int32_t j = GetNextGreater(i, x);
   if (j == i) return YValues[i];
-  return YValues[i] + (x - XValues[i]) * (YValues[j] - YValues[i]) / (XValues[j] - XValues[i]);
+  return InterpolateLinear(XValues[i], YValues[i], XValues[j], YValues[j], x);
+}
+
+double InterpolateLinear(double x0, double y0, double x1, double y1, double x) {
+  double dx = x1 - x0;
+  double ox = x - x0;
+  if (!std::isfinite(dx) || !std::isfinite(ox)) {
+    // Points more than the double range apart: halved, the ratio is the same.
+    dx = x1 * 0.5 - x0 * 0.5;
+    ox = x * 0.5 - x0 * 0.5;
+  }
+  const double dy = y1 - y0;
+  const double product = ox * dy;
+  // |ox| <= |dx|, so the quotient is no larger than dy.
+  if (std::isfinite(product)) return y0 + product / dx;
+  if (!std::isfinite(y0) || !std::isfinite(y1)) return y0 + ox * dy / dx;  // inf or NaN flows on
+  // The share of the way lies in [0, 1]; lerp keeps its result between the
+  // two finite values.
+  const double t = std::clamp(ox / dx, 0.0, 1.0);
+  return std::lerp(y0, y1, t);
 }
 
 }  // namespace qx

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "formula/UInterpreter.h"
+#include "formula/ULexer.h"
 #include "formula/uFormulaElement.h"
+#include "foundation/uStrSearch.h"
 
 namespace qx {
 
@@ -31,6 +33,22 @@ TLUTFunction::TLUTFunction() {
   Definition.LookupMethod = TLookupMethod{&TableLookup, &Table};
 }
 
+bool TLUTFunction::Reload(std::string_view fileName, std::mutex* lock) {
+  TLookupTable fresh;
+  fresh.PrepareLUT(fileName);
+  if (lock) {
+    std::lock_guard guard(*lock);
+    Table.SwapContents(fresh);
+  } else {
+    Table.SwapContents(fresh);
+  }
+  return Table.LUTValid;
+}
+
+bool TDynaFunctionList::Remove(const TFunctionDefins* definition) {
+  return std::erase(items_, definition) > 0;
+}
+
 void InitDynaFunctions() {
   DynaFunctions = std::make_unique<TDynaFunctionList>();
 }
@@ -43,8 +61,37 @@ void ClearDynaFunctions() {
   if (DynaFunctions) DynaFunctions->Clear();
 }
 
+namespace {
+
+bool CallsDefinition(const TCompiledFormula& formula, const TFunctionDefins* definition) {
+  for (int32_t i = 0; i < formula.Tokens.Count(); ++i) {
+    const TToken* token = formula.Tokens[i];
+    if (token->Kind == tkFunction &&
+        static_cast<const TFunctionToken*>(token)->Definition == definition)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ForgetLUTFunction(const TDynaFunctionDefins& definition, TDynaFunctionList& list,
+                       TFormulaSheets& sheets, std::mutex* receiveLock) {
+  std::unique_lock<std::mutex> guard;
+  if (receiveLock) guard = std::unique_lock(*receiveLock);
+  if (!list.Remove(&definition)) return;
+  sheets.ForEachElement([&definition](TFormulaElement& e) {
+    TCompiledFormula* f = TFormulaElement::FormulaOf(e);
+    if (f == nullptr || !CallsDefinition(*f, &definition)) return;
+    // The code refers to the tokens: both go together.
+    f->Code.Clear();
+    TLexer::ClearTokens(f->Tokens);
+    e.SourceValid = false;
+  });
+}
+
 std::string TDynaFunctionManager::PublishedName(std::string_view denom) {
-  std::string name(denom.substr(0, static_cast<size_t>(kMaxFunctionNameLength)));
+  std::string name = Utf8Left(denom, static_cast<size_t>(kMaxFunctionNameLength));
   for (char& c : name)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return name;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,6 +47,12 @@ class TLUTFunction {
   TLUTFunction(const TLUTFunction&) = delete;
   TLUTFunction& operator=(const TLUTFunction&) = delete;
 
+  // Loads, checks and indexes the file into a separate table and swaps that
+  // in under lock (when given), so evaluations on port threads see either the
+  // old table or the new one, never one half-loaded. The old contents are
+  // freed outside the lock. Answers the table's LUTValid.
+  bool Reload(std::string_view fileName, std::mutex* lock);
+
   TLookupTable Table;
   TDynaFunctionDefins Definition;
 };
@@ -55,6 +62,8 @@ class TLUTFunction {
 class TDynaFunctionList {
  public:
   void Add(TDynaFunctionDefins* definition) { items_.push_back(definition); }
+  // Takes the definition out; false when it was not published.
+  bool Remove(const TFunctionDefins* definition);
   void Clear() { items_.clear(); }
   [[nodiscard]] std::span<TFunctionDefins* const> Items() const { return items_; }
   [[nodiscard]] int32_t Count() const { return static_cast<int32_t>(items_.size()); }
@@ -68,6 +77,16 @@ extern std::unique_ptr<TDynaFunctionList> DynaFunctions;
 void InitDynaFunctions();
 void AddDynaFunction(TDynaFunctionDefins* definition);
 void ClearDynaFunctions();
+
+// A look-up-table element is going: its definition leaves the list, and every
+// element whose compiled formula calls it loses that code and its valid mark,
+// under receiveLock (when given), so neither a port thread nor the run page's
+// receive test can evaluate into the freed table before the next compile
+// run. Only published definitions can be called (every compile run compiles
+// every formula after publishing), so an unpublished one costs nothing.
+// GUI thread.
+void ForgetLUTFunction(const TDynaFunctionDefins& definition, TDynaFunctionList& list,
+                       TFormulaSheets& sheets, std::mutex* receiveLock);
 
 // Rebuilds a list of table functions. GUI thread, inside the compile run,
 // while nothing is evaluated.
@@ -83,7 +102,8 @@ class TDynaFunctionManager {
   void PublishLUTFunctions(TDynaFunctionList& list);
 
   // The name a table is published under: its name with "A" to "Z" lowered,
-  // cut to the length of a function name. Names clash when these are equal.
+  // cut to the length of a function name in characters (UTF-8 characters
+  // stay whole). Names clash when these are equal.
   [[nodiscard]] static std::string PublishedName(std::string_view denom);
 
  private:

@@ -4,9 +4,12 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "formula/ULexer.h"
@@ -208,6 +211,133 @@ TEST_F(DynaFunctionsTest, InterpolatingTableInAFormula) {
   auto& e = rig_.Add(RoleNumberIn, "lin(#1 * 3)");
   rig_.calc.CompileAndInit();
   EXPECT_EQ(Eval(e), 3.25);  // lin(15)
+}
+
+// Published names are cut at 20 characters, not bytes: a UTF-8 character
+// is never split.
+TEST_F(DynaFunctionsTest, PublishedNameCutsCharactersNotBytes) {
+  const std::string umlaut = "\xC3\xA4";  // one character, two bytes
+  std::string name;
+  for (int i = 0; i < 25; ++i) name += umlaut;
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) twenty += umlaut;
+  EXPECT_EQ(TDynaFunctionManager::PublishedName(name), twenty);
+  EXPECT_EQ(TDynaFunctionManager::PublishedName("ABCDEFGHIJKLMNOPQRS" + umlaut + "XYZ"),
+            "abcdefghijklmnopqrs" + umlaut);
+  EXPECT_EQ(TDynaFunctionManager::PublishedName("Gain" + umlaut), "gain" + umlaut);
+  // Only "A" to "Z" are lowered; other bytes stay.
+  EXPECT_EQ(TDynaFunctionManager::PublishedName("\xC3\x84x"), "\xC3\x84x");
+
+  // Such a table is published and called by its cut name.
+  rig_.AddLUT("T" + std::string(18, 'x') + umlaut + umlaut, Constant(6));
+  auto& user = rig_.Add(RoleNumberIn, "t" + std::string(18, 'x') + umlaut + "(#1)");
+  rig_.calc.CompileAndInit();
+  ASSERT_EQ(Published().size(), 1u);
+  EXPECT_EQ(Published()[0], "t" + std::string(18, 'x') + umlaut);
+  EXPECT_TRUE(user.SourceValid);
+  EXPECT_EQ(Eval(user), 6);
+}
+
+// A deleted table: no compiled formula may still call into it.
+TEST_F(DynaFunctionsTest, ForgettingATableClearsTheCodeThatCallsIt) {
+  auto& gone = rig_.AddLUT("gone", Constant(4));
+  auto& kept = rig_.AddLUT("kept", Constant(5));
+  auto& caller = rig_.Add(RoleNumberIn, "gone(#1) + 1");
+  auto& other = rig_.Add(RoleNumberIn, "kept(#1)");
+  auto& plain = rig_.Add(RoleNumberIn, "#1 * 2");
+  rig_.calc.CompileAndInit();
+  ASSERT_TRUE(caller.SourceValid);
+  EXPECT_EQ(Eval(caller), 5);
+
+  ForgetLUTFunction(*gone.LUTFunction(), rig_.dyna, rig_.sheets, &rig_.hub.ReceiveLock);
+  EXPECT_EQ(Published(), std::vector<std::string>{"kept"});
+  EXPECT_TRUE(kept.SourceValid);
+  EXPECT_FALSE(caller.SourceValid);
+  EXPECT_EQ(TFormulaElement::FormulaOf(caller)->Code.Count(), 0);
+  EXPECT_EQ(TFormulaElement::FormulaOf(caller)->Tokens.Count(), 0);
+  EXPECT_TRUE(other.SourceValid);
+  EXPECT_TRUE(plain.SourceValid);
+
+  // Now the table really goes; frames reach the others and never the freed
+  // table (AddressSanitizer would see it).
+  for (auto& sheet : rig_.sheets.sheets) std::erase(sheet, &gone);
+  std::erase_if(rig_.sheets.owned, [&](const auto& p) { return p.get() == &gone; });
+  rig_.Frame("#1F7;");
+  EXPECT_EQ(caller.GetValue(), 5);  // unchanged
+  EXPECT_EQ(other.GetValue(), 5);
+  EXPECT_EQ(plain.GetValue(), 14);
+
+  // Forgetting a table that was never published touches nothing.
+  auto& unpublished = rig_.AddLUT("later", Constant(1));
+  ForgetLUTFunction(*unpublished.LUTFunction(), rig_.dyna, rig_.sheets, nullptr);
+  EXPECT_TRUE(other.SourceValid);
+  EXPECT_EQ(Published(), std::vector<std::string>{"kept"});
+
+  // The next compile run finds the call unclassifiable.
+  rig_.calc.CompileAndInit();
+  EXPECT_FALSE(caller.SourceValid);
+  EXPECT_TRUE(other.SourceValid);
+}
+
+TEST_F(DynaFunctionsTest, ReloadSwapsInAWholeTable) {
+  const auto a = Constant(1);
+  const auto broken = (dir_ / "broken.txt").string();
+  std::ofstream(broken) << "0 0\nkaputt\n";
+  TLUTFunction lut;
+  lut.Table.Interpolate = true;
+  EXPECT_TRUE(lut.Reload(a, nullptr));
+  EXPECT_EQ(lut.Table.Status, TLookupTable::kStatusOk);
+  EXPECT_EQ(lut.Definition.LookupMethod(50), 1);
+  EXPECT_FALSE(lut.Reload(broken, nullptr));
+  EXPECT_EQ(lut.Table.Status, TLookupTable::kStatusLoadError);
+  EXPECT_TRUE(lut.Table.XValues.empty());
+  EXPECT_EQ(lut.Table.PointCount, 0);  // no index left over the emptied arrays
+  EXPECT_TRUE(std::isnan(lut.Definition.LookupMethod(50)));
+  EXPECT_TRUE(lut.Table.Interpolate);
+}
+
+// The value viewer reloads a table while frames arrive on port threads and
+// evaluate formulas that call it. Run under ThreadSanitizer; every value is
+// one of the two tables' answers.
+TEST_F(DynaFunctionsTest, ReloadWhileFramesArrive) {
+  const auto fileA = dir_ / "a.txt";
+  const auto fileB = dir_ / "b.txt";
+  {
+    std::ofstream a(fileA);
+    for (int i = 0; i <= 200; ++i) a << i << " 1\n";
+    std::ofstream(fileB) << "0 2\n100 2\n";
+  }
+  auto& table = rig_.AddLUT("tab", fileA.string());
+  auto& user = rig_.Add(RoleNumberIn, "tab(#1)");
+  rig_.calc.CompileAndInit();
+  ASSERT_TRUE(user.SourceValid);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> frames{0};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> ports;
+  for (int p = 0; p < 2; ++p) {
+    ports.emplace_back([&, p] {
+      int k = 0;
+      while (!stop.load()) {
+        const std::string frame = "#1F" + std::to_string((k++ * 7 + p * 13) % 150) + ";";
+        rig_.hub.ReceiveFrame(frame, nullptr, true);
+        const double v = user.GetValue();
+        if (v != 1 && v != 2) wrong.fetch_add(1);
+        frames.fetch_add(1);
+      }
+    });
+  }
+  for (int i = 0; i < 200; ++i) {
+    table.Lut.Reload((i % 2 ? fileA : fileB).string(), &rig_.hub.ReceiveLock);
+    table.Lut.Table.Interpolate = i % 3 == 0;
+  }
+  // Let some frames meet the last table too.
+  while (frames.load() < 200) std::this_thread::yield();
+  stop = true;
+  for (auto& t : ports) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_GT(frames.load(), 0);
 }
 
 }  // namespace
