@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <atomic>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -12,6 +14,8 @@
 #include "instruments/uQXAnalogDisp.h"
 #include "instruments/uQXBargraph.h"
 #include "instruments/uQXNumericDisp.h"
+#include "instruments/uQXTimeChart.h"
+#include "instruments/uQXXYChart.h"
 #include "shell/uInit.h"
 #include "shell/uMain.h"
 
@@ -108,6 +112,81 @@ void BM_GaugeAndBarTick(benchmark::State& state) {
   for (TQXElement* e : elements) delete e;
 }
 BENCHMARK(BM_GaugeAndBarTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// ---- charts ----
+
+// Filled with 10 curves of points; XY chart when xy, else time chart.
+TQXChartBase* MakeChart(bool xy, int points) {
+  TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                       : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+  c->resize(800, 500);
+  c->SetCurveQty(10);
+  for (int32_t n = 1; n <= 10; ++n) {
+    QVector<double> x(points), y(points);
+    for (int i = 0; i < points; ++i) {
+      x[i] = i * (20.0 / points);
+      y[i] = 5 + 4 * std::sin(i * 0.001 + n);
+    }
+    if (xy)
+      static_cast<TQXXYChart*>(c)->Curve(n)->setData(x, y);
+    else
+      static_cast<TQXTimeChart*>(c)->Graph(n)->setData(x, y, true);
+  }
+  return c;
+}
+
+// One full replot of 10 curves x 100,000 points (offscreen);
+// range(0): 0 time chart, 1 XY chart.
+void BM_ChartReplot10x100k(benchmark::State& state) {
+  TQXChartBase* c = MakeChart(state.range(0) != 0, 100000);
+  QCoreApplication::processEvents();
+  for (auto _ : state) c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+  delete c;
+}
+BENCHMARK(BM_ChartReplot10x100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+double ResidentMB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+}
+
+// Memory of a chart whose 10 curves get 5000 points per display tick, for
+// 400 ticks (2,000,000 points a curve): the trim keeps each at or below
+// 100,000, so the resident size after 200 and after 400 ticks is the same.
+// range(0): 0 time chart, 1 XY chart.
+void BM_ChartMemoryPlateau(benchmark::State& state) {
+  const bool xy = state.range(0) != 0;
+  double mid = 0, end = 0;
+  int points = 0;
+  for (auto _ : state) {
+    TQXChartBase* c = MakeChart(xy, 0);
+    double x = 0;
+    for (int tick = 1; tick <= 400; ++tick) {
+      for (int i = 0; i < 5000; ++i, x += 0.01) {
+        for (int32_t n = 1; n <= 10; ++n) {
+          if (xy)
+            static_cast<TQXXYChart*>(c)->Curve(n)->addData(x, x, n);
+          else
+            static_cast<TQXTimeChart*>(c)->Graph(n)->addData(x, n);
+        }
+      }
+      c->UpdateDisplay();
+      if (tick == 200) mid = ResidentMB();
+    }
+    end = ResidentMB();
+    points = xy ? static_cast<TQXXYChart*>(c)->PointCount(1)
+                : static_cast<TQXTimeChart*>(c)->PointCount(1);
+    delete c;
+  }
+  state.counters["rss_mb_tick200"] = mid;
+  state.counters["rss_mb_tick400"] = end;
+  state.counters["points_per_curve"] = points;
+}
+BENCHMARK(BM_ChartMemoryPlateau)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qx

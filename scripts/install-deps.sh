@@ -6,7 +6,7 @@ PKGS=(
   cmake ninja-build g++ ccache pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  qt6-base-dev libqcustomplot-dev
+  qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libcurl4-openssl-dev libserialport-dev libasound2-dev
   socat locales xvfb xauth fonts-dejavu-core
 )

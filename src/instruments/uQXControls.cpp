@@ -8,6 +8,7 @@
 
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -59,6 +60,7 @@ TQXElement::~TQXElement() {
   if (Sheet) Sheet->RemoveElement(this);
   Registry().erase(Serial());
   TEditPanel::ForgetElement(this);
+  TPropertyEditor::ForgetElement(this);
 }
 
 void TQXElement::UpdateDisplay() {
@@ -220,6 +222,13 @@ void TQXElement::FillUpdateList() {
   list.clear();
   ForEach([&list](TQXElement& e) {
     if (e.InUpdateList) list.push_back(&e);
+    e.CompileDone();
+  });
+}
+
+void TQXElement::StreamPrepareAll() {
+  ForEach([](TQXElement& e) {
+    if (!e.Disabled && e.IsStreamElement) e.StreamPrepare();
   });
 }
 

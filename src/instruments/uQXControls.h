@@ -62,8 +62,12 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   // ---- virtual operations ----
   void UpdateDisplay() override;
   void ResetValue() override;
+  // Run start, before the ports start (start tick, files); then StreamStart.
+  virtual void StreamPrepare() {}
   virtual void StreamStart() {}
   virtual void StreamStop() {}
+  // End of every compile run, every element's formula compiled.
+  virtual void CompileDone() {}
   virtual void UpdateCaption() {}
   virtual void SourceChanged() {}
   virtual void PanelResize() {}
@@ -114,6 +118,7 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   static void InitUpdateList();
   static void FillUpdateList();
   static void UpdateDisplayAll();
+  static void StreamPrepareAll();
   static void StreamStartAll();
   static void StreamStopAll();
   static void ShowCompileStateAll();

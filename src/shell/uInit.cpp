@@ -221,7 +221,8 @@ void GlobalInit(TMainForm& form) {
   LossNotify->SetLabels(&form);
   Terminal->SetElementRoutines(
       {[] { TQXElement::UpdateDisplayAll(); }, [] { TQXElement::ClearCompileStateAll(); },
-       [] { TQXElement::StreamStartAll(); }, [] { TQXElement::StreamStopAll(); }});
+       [] { TQXElement::StreamStartAll(); }, [] { TQXElement::StreamStopAll(); },
+       [] { TQXElement::StreamPrepareAll(); }});
   form.OnCloseQuery = [] { GlobalCloseQuery(); };
   G->fileHandling = std::make_unique<TFileHandling>();
   FileHandling = G->fileHandling.get();
