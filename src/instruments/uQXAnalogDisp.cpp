@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
@@ -360,6 +364,11 @@ void TQXAnalogDisp::SetScaleLabeling(bool value) {
   RestoreGaugeSize();
 }
 
+int32_t TQXAnalogDisp::GetMode() const {
+  UpdateModeRows();
+  return Gauge->Mode;
+}
+
 void TQXAnalogDisp::SetMode(int32_t value) {
   if (value < TAnalogDisp::ModeIn || value > TAnalogDisp::ModeInOut) return;
   Gauge->Mode = value;
@@ -368,6 +377,7 @@ void TQXAnalogDisp::SetMode(int32_t value) {
   UpdateLabels();
   PanelResize();
   RestoreGaugeSize();
+  UpdateModeRows();
 }
 
 void TQXAnalogDisp::SetOrientation(int32_t value) {
@@ -481,6 +491,123 @@ void TQXAnalogDisp::SetNeedleColor(TColor value) {
 void TQXAnalogDisp::SetScaleColor(TColor value) {
   Gauge->ScaleColor = value;
   RepaintGauge();
+}
+
+// ---- property listing ----------------------------------------------------------
+
+QPointer<TEEListing> TQXAnalogDisp::Listing;
+
+namespace {
+// The rows that depend on the mode.
+struct TAnalogModeRows {
+  QPointer<TEEEintrag> NameIn, NameOut, SourceIn, SourceOut;
+  QPointer<TEEEIntFeld> SlideSteps;
+};
+TAnalogModeRows AnalogRows;
+}  // namespace
+
+void TQXAnalogDisp::UpdateModeRows() const {
+  if (!Listing || TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  const TAnalogModeRows& r = AnalogRows;
+  const bool in = Gauge->Mode != TAnalogDisp::ModeOut;
+  const bool out = Gauge->Mode != TAnalogDisp::ModeIn;
+  for (TEEEintrag* row : {r.NameIn.data(), r.SourceIn.data()})
+    if (row) row->setVisible(in);
+  for (TEEEintrag* row : {r.NameOut.data(), r.SourceOut.data()})
+    if (row) row->setVisible(out);
+  // Its own controls, not the row: the title switch enables the rows.
+  if (r.SlideSteps) {
+    r.SlideSteps->Label->setEnabled(out);
+    r.SlideSteps->Edit->setEnabled(out);
+  }
+  Listing->Arrange();
+}
+
+void TQXAnalogDisp::InitListing() {
+  using C = TQXAnalogDisp;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TAnalogModeRows& r = AnalogRows;
+  TEEETitelActive::Add(Tr("uqxanalogdisp.sanatitel", "Analoganzeige/-schieber"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  r.NameIn = TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                                      A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                                      A::Bool(&C::GetShowName, &C::SetShowName));
+  r.NameOut = TEEEZeichenUAuswahl::Add(cap::NameOutput(), cap::Show(),
+                                       A::Text(&C::GetOutDenom, &C::SetOutDenom),
+                                       A::Bool(&C::GetShowOutName, &C::SetShowOutName));
+  r.SourceIn = TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                                        A::Bool(&C::GetShowSource, &C::SetShowSource));
+  r.SourceOut = TEEEAusgangUAuswahl::Add(A::Text(&C::GetOutSource, &C::SetOutSource),
+                                         A::Bool(&C::GetShowOutSource, &C::SetShowOutSource));
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(), A::Text(&C::GetUnit, &C::SetUnit),
+                           A::Bool(&C::GetShowUnit, &C::SetShowUnit));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(cap::Mode(), {cap::Input(), cap::Output(), cap::InOut()},
+                      A::Int(&C::GetMode, &C::SetMode));
+  TEEEAuswahlbox::Add(cap::Alignment(), {cap::Horizontal(), cap::Vertical()},
+                      A::Int(&C::GetOrientation, &C::SetOrientation));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxanalogdisp.snumeric", "Numerischen Wert"), cap::Show(),
+                       A::Bool(&C::GetShowNumeric, &C::SetShowNumeric));
+  TEEEAuswahlFeld::Add(Tr("uqxanalogdisp.sscalelabels", "Skalenbeschriftung"), cap::Show(),
+                       A::Bool(&C::GetScaleLabeling, &C::SetScaleLabeling));
+  TEEEIntFeld::Add(cap::Decimals(), A::Int(&C::GetDecimal, &C::SetDecimal));
+  TEEEAuswahlFeld::Add(cap::FixedDecimals(), QString(),
+                       A::Bool(&C::GetFixedDecimal, &C::SetFixedDecimal));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEERealPaar::Add(Tr("uqxanalogdisp.sscalerange", "Skalenbereich"),
+                    Tr("uqxanalogdisp.smin", "Min"), Tr("uqxanalogdisp.smax", "Max"),
+                    A::Real(&C::GetMinScale, &C::SetMinScale),
+                    A::Real(&C::GetMaxScale, &C::SetMaxScale));
+  TEEELinie::Add();
+  TEEEIntDoppel::Add(
+      Tr("uqxanalogdisp.sspacing", "Teilung"), Tr("uqxanalogdisp.ssubspacing", "Feinteilung"),
+      A::Int(&C::GetSpacing, &C::SetSpacing), A::Int(&C::GetSubSpacing, &C::SetSubSpacing));
+  TEEERealDoppel::Add(Tr("uqxanalogdisp.sthickness",
+                         "Skalenst\xC3\xA4"
+                         "rke"),
+                      Tr("uqxanalogdisp.ssubthickness", "Fein"),
+                      A::Real(&C::GetThickness, &C::SetThickness),
+                      A::Real(&C::GetSubThickness, &C::SetSubThickness));
+  TEEELinie::Add();
+  r.SlideSteps = TEEEIntFeld::Add(Tr("uqxanalogdisp.sslidesteps", "Schritte Schieber"),
+                                  A::Int(&C::GetSlideSteps, &C::SetSlideSteps));
+  TEEEAuswahlFeld::Add(cap::SendAnim(), cap::Show(),
+                       A::Bool(&TQXAnimElement::GetShowAnim, &TQXAnimElement::SetShowAnim));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&C::GetFont, &C::SetFont));
+  TEEEFarbe::Add(Tr("uqxanalogdisp.sneedlecolor", "Zeigerfarbe"),
+                 A::Color(&C::GetNeedleColor, &C::SetNeedleColor));
+  TEEEFarbe::Add(Tr("uqxanalogdisp.sscalecolor", "Skalenfarbe"),
+                 A::Color(&C::GetScaleColor, &C::SetScaleColor));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(Tr("uqxanalogdisp.sscalebckgnd", "Skalenhintergrund"),
+                 A::Color(&C::GetScaleBckGndColor, &C::SetScaleBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      200, Tr("uqxanalogdisp.sanadescr",
+              "Das Instrument zeigt den Wert, der mit der im Eingang definierten Formel "
+              "berechnet wird, auf einer analogen Skala an. Im Modus \"Ausgang\" dient es als "
+              "Schieber, dessen Wert beim Loslassen gesendet wird, im Modus \"Ein- und "
+              "Ausgang\" als beides. Eingangswerte m\xC3\xBC"
+              "ssen als Zahl (\"F\") formatiert sein.\nBeispiel: Eingang \"#5\", Befehl "
+              "\"#5F42;\" stellt den Zeiger auf 42."));
+  TEEListing::End(Listing);
 }
 
 void TQXAnalogDisp::InitFileSet(TFLSetList& sets) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "instruments/uQXScaleGauge.h"
 
 namespace qx {
+
+class TEEListing;
 
 // One scale label: the centre it is placed on, its text, and whether it is
 // shown (when scale labels are on).
@@ -43,6 +46,9 @@ class TQXAnalogDisp : public TQXAnimElement, public TScaleGaugeOwner {
   ~TQXAnalogDisp() override;
   static TQXAnalogDisp* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateDisplay() override;
@@ -89,7 +95,7 @@ class TQXAnalogDisp : public TQXAnimElement, public TScaleGaugeOwner {
   void SetShowNumeric(bool value) { SetShowFlag(ShowNumeric, value); }
   bool GetScaleLabeling() const { return ScaleLabeling; }
   void SetScaleLabeling(bool value);
-  int32_t GetMode() const { return Gauge->Mode; }
+  int32_t GetMode() const;
   void SetMode(int32_t value);
   int32_t GetOrientation() const { return Gauge->Vertical ? 1 : 0; }
   void SetOrientation(int32_t value);
@@ -147,6 +153,8 @@ class TQXAnalogDisp : public TQXAnimElement, public TScaleGaugeOwner {
 
  private:
   void SetShowFlag(bool& flag, bool value);
+  // The panel's input and output rows follow the mode while it shows this.
+  void UpdateModeRows() const;
   void PlaceLabels(int32_t p0, int32_t span);
   void SaveGaugeSize();
   void RestoreGaugeSize();

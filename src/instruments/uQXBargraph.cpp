@@ -4,7 +4,11 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
@@ -418,11 +422,17 @@ void TQXBargraph::SetOrientation(int32_t value) {
   FollowEditFrame();
 }
 
+int32_t TQXBargraph::GetMode() const {
+  UpdateModeRows();
+  return Bar->Mode;
+}
+
 void TQXBargraph::SetMode(int32_t value) {
   if (value < 0 || value > 2) return;
   Bar->Mode = value;
   Bar->Dragging = false;
   valueMode_.store(value, std::memory_order_relaxed);
+  UpdateModeRows();
   FollowEditFrame();
 }
 
@@ -501,6 +511,99 @@ void TQXBargraph::SetLightColor(TColor value) {
 void TQXBargraph::SetDarkColor(TColor value) {
   Bar->DarkColor = value;
   RepaintBar();
+}
+
+// ---- property listing ----------------------------------------------------------
+
+QPointer<TEEListing> TQXBargraph::Listing;
+
+namespace {
+// The source rows that depend on the mode.
+QPointer<TEEEintrag> BarSourceInRow;
+QPointer<TEEEintrag> BarSourceOutRow;
+}  // namespace
+
+void TQXBargraph::UpdateModeRows() const {
+  if (!Listing || TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  if (BarSourceInRow) BarSourceInRow->setVisible(Bar->Mode != 1);
+  if (BarSourceOutRow) BarSourceOutRow->setVisible(Bar->Mode != 0);
+  Listing->Arrange();
+}
+
+void TQXBargraph::InitListing() {
+  using C = TQXBargraph;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TEEETitelActive::Add(Tr("uqxbargraph.sbartitel", "Balkenanzeige"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&C::GetShowName, &C::SetShowName));
+  BarSourceInRow = TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                                            A::Bool(&C::GetShowSource, &C::SetShowSource));
+  BarSourceOutRow = TEEEAusgang::Add(A::Text(&C::GetOutSource, &C::SetOutSource));
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(), A::Text(&C::GetUnit, &C::SetUnit),
+                           A::Bool(&C::GetShowUnit, &C::SetShowUnit));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(cap::Mode(), {cap::Input(), cap::Output(), cap::InOut()},
+                      A::Int(&C::GetMode, &C::SetMode));
+  TEEEAuswahlbox::Add(cap::Alignment(), {cap::Horizontal(), cap::Vertical()},
+                      A::Int(&C::GetOrientation, &C::SetOrientation));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxbargraph.sscalelabels", "Skalenbeschriftung"), cap::Show(),
+                       A::Bool(&C::GetShowMarks, &C::SetShowMarks));
+  TEEELinie::Add();
+  TEEERealPaar::Add(Tr("uqxbargraph.sscalerange", "Skalenbereich"), Tr("uqxbargraph.smin", "Min"),
+                    Tr("uqxbargraph.smax", "Max"), A::Real(&C::GetMinScale, &C::SetMinScale),
+                    A::Real(&C::GetMaxScale, &C::SetMaxScale));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(Tr("uqxbargraph.sstepqty", "Anzahl Stufen"),
+                   A::Int(&C::GetStepQty, &C::SetStepQty));
+  TEEEIntFeld::Add(Tr("uqxbargraph.sstepclearance", "Stufenabstand"),
+                   A::Int(&C::GetStepClearance, &C::SetStepClearance));
+  TEEEIntPaar::Add(Tr("uqxbargraph.sclearance", "Randabstand"), Tr("uqxbargraph.sclearx", "X="),
+                   Tr("uqxbargraph.scleary", "Y="), A::Int(&C::GetClearanceX, &C::SetClearanceX),
+                   A::Int(&C::GetClearanceY, &C::SetClearanceY));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(cap::SendAnim(), cap::Show(),
+                       A::Bool(&TQXAnimElement::GetShowAnim, &TQXAnimElement::SetShowAnim));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxbargraph.seffect", "Leuchteffekt"),
+                       Tr("uqxbargraph.slightcolor", "Leuchtfarbe"),
+                       A::Bool(&C::GetLightEffect, &C::SetLightEffect));
+  TEEEAuswahlFeld::Add(Tr("uqxbargraph.seffect", "Leuchteffekt"),
+                       Tr("uqxbargraph.sdarkcolor", "Schattenfarbe"),
+                       A::Bool(&C::GetDarkEffect, &C::SetDarkEffect));
+  TEEELinie::Add();
+  TEEEFarbe::Add(Tr("uqxbargraph.slightcolor", "Leuchtfarbe"),
+                 A::Color(&C::GetLightColor, &C::SetLightColor));
+  TEEEFarbe::Add(Tr("uqxbargraph.sdarkcolor", "Schattenfarbe"),
+                 A::Color(&C::GetDarkColor, &C::SetDarkColor));
+  TEEEFarbe::Add(Tr("uqxbargraph.sbarbckgnd", "Balkenhintergrund"),
+                 A::Color(&C::GetBarBckGndColor, &C::SetBarBckGndColor));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      140, Tr("uqxbargraph.sbardescr",
+              "Die Balkenanzeige dient je nach Modus als Anzeige oder zur Ausgabe. Als Ausgabe "
+              "wird der Wert beim Loslassen der Maustaste gesendet. Verarbeitet werden Zahlen "
+              "im Format \"F\".\nBeispiel: Eingang \"#5\", Befehl \"#5F50;\" zeigt den "
+              "halben Balken."));
+  TEEListing::End(Listing);
 }
 
 void TQXBargraph::InitFileSet(TFLSetList& sets) {

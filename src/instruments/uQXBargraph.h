@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <atomic>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "instruments/uQXScaleGauge.h"
 
 namespace qx {
+
+class TEEListing;
 
 // One segment along the bar: first pixel and length.
 struct TBarSegment {
@@ -97,6 +100,9 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   ~TQXBargraph() override;
   static TQXBargraph* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void SetValue(double value) override;
@@ -128,7 +134,7 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   void SetShowSource(bool value) { SetNameFlag(ShowSource, value); }
   bool GetShowUnit() const { return ShowUnit; }
   void SetShowUnit(bool value);
-  int32_t GetMode() const { return Bar->Mode; }
+  int32_t GetMode() const;
   void SetMode(int32_t value);
   int32_t GetOrientation() const { return Bar->Vertical ? 1 : 0; }
   void SetOrientation(int32_t value);
@@ -177,6 +183,8 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
 
  private:
   void SetNameFlag(bool& flag, bool value);
+  // The panel's input and output rows follow the mode while it shows this.
+  void UpdateModeRows() const;
   void RepaintBar();
   void AfterLayoutChange();
 

@@ -5,8 +5,12 @@
 #include <cmath>
 
 #include "channels/uTerminal.h"
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
 #include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/uNumText.h"
 #include "instruments/uElementLabels.h"
 
@@ -198,6 +202,7 @@ void TQXBeep::SetShowDenom(bool value) {
     ShowDenom = value;
     source_->setVisible(value);
     SetHeight(value ? 40 : 20);
+    UpdateHeightField();
   }
   UpdateCaption();
   FollowEditFrame();
@@ -220,10 +225,98 @@ void TQXBeep::SetFrequency(int32_t value) {
   FollowEditFrame();
 }
 
+int32_t TQXBeep::GetMode() const {
+  UpdateModeRows();
+  return mode_.load();
+}
+
 void TQXBeep::SetMode(int32_t value) {
   if (value < BeepContinuous || value > BeepImpuls) return;
   mode_.store(value);
+  UpdateModeRows();
   FollowEditFrame();
+}
+
+// ---- property listing ----------------------------------------------------------
+
+QPointer<TEEListing> TQXBeep::Listing;
+
+namespace {
+QPointer<TEEERealFeld> BeepOnTimeRow;
+QPointer<TEEEIntPaar> BeepSizeRow;
+
+bool ShownByPanel(const TQXBeep* beep) {
+  return TQXBeep::Listing && TPropertyEditor::ShownObject() == static_cast<const TFLObject*>(beep);
+}
+}  // namespace
+
+void TQXBeep::UpdateModeRows() const {
+  if (!ShownByPanel(this)) return;
+  // Its own controls, not the row: the title switch enables the rows.
+  if (TEEERealFeld* row = BeepOnTimeRow) {
+    const bool timed = mode_.load() != BeepContinuous;
+    row->Label->setEnabled(timed);
+    row->Edit->setEnabled(timed);
+  }
+  Listing->Arrange();
+}
+
+void TQXBeep::UpdateHeightField() const {
+  if (TEEEIntPaar* row = BeepSizeRow; row && ShownByPanel(this))
+    row->SecondEdit->setText(QString::number(height()));
+}
+
+void TQXBeep::InitListing() {
+  using C = TQXBeep;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TEEETitelActive::Add(Tr("uqxbeep.sbeeptitel", "Signalton"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&C::GetShowDenom, &C::SetShowDenom));
+  TEEEEingang::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  BeepSizeRow = TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                                 A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                                 A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(
+      cap::Mode(),
+      {Tr("uqxbeep.smodecont", "Dauerton"), Tr("uqxbeep.smodepulsed", "Intervallton"),
+       Tr("uqxbeep.smodeimpuls", "Einzelimpuls")},
+      A::Int(&C::GetMode, &C::SetMode));
+  TEEELinie::Add();
+  BeepOnTimeRow = TEEERealFeld::Add(Tr("uqxbeep.sontime", "Signaldauer (Sek)"),
+                                    A::Real(&C::GetOnTime, &C::SetOnTime));
+  TEEEIntFeld::Add(Tr("uqxbeep.sfrequency", "Tonfrequenz (Hz)"),
+                   A::Int(&C::GetFrequency, &C::SetFrequency));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxbeep.shideinrun",
+                          "Beim Ausf\xC3\xBC"
+                          "hren"),
+                       Tr("uqxbeep.shide", "ausblenden"),
+                       A::Bool(&C::GetHideInRun, &C::SetHideInRun));
+  TEEEAuswahlFeld::Add(Tr("uqxbeep.sshowtone", "Tonausgabe"), cap::Show(),
+                       A::Bool(&C::GetShowTone, &C::SetShowTone));
+  TEEELinie::Add();
+  // Linux sounds through the sound card (silent without one), so the text
+  // names no platform limit.
+  TEEEBeschreibung::Add(
+      240, Tr("uqxbeep.sbeepdescr",
+              "Tongeber mit einstellbarer Frequenz.\nDauerton: ein Wert gr\xC3\xB6\xC3\x9F"
+              "er 0 am Eingang startet den Ton, ein Wert von 0 oder kleiner beendet ihn.\n"
+              "Intervallton: wie Dauerton, aber mit unterbrochenem Ton.\nEinzelimpuls: jeder "
+              "Wert gr\xC3\xB6\xC3\x9F"
+              "er 0 gibt einen Impuls der eingestellten Dauer; weitere Werte w\xC3\xA4"
+              "hrend eines Tons werden bis auf einen verworfen.\nOhne Audioger\xC3\xA4"
+              "t bleibt der Tongeber stumm."));
+  TEEListing::End(Listing);
 }
 
 void TQXBeep::InitFileSet(TFLSetList& sets) {

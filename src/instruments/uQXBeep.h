@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 #include <mutex>
@@ -13,6 +14,8 @@
 #include "instruments/uSoundManager.h"
 
 namespace qx {
+
+class TEEListing;
 
 enum : int32_t { BeepContinuous = 0, BeepPulsed = 1, BeepImpuls = 2 };
 enum : int32_t { ToneSilent = 0, ToneSounding = 1, TonePause = 2 };
@@ -25,6 +28,9 @@ class TQXBeep : public TQXElement, public TSoundSource {
   ~TQXBeep() override;
   static TQXBeep* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   // Receive thread: stores, then asks for a start or a stop.
@@ -48,7 +54,7 @@ class TQXBeep : public TQXElement, public TSoundSource {
   void SetOnTime(double value);
   int32_t GetFrequency() const { return Frequency; }
   void SetFrequency(int32_t value);
-  int32_t GetMode() const { return mode_.load(); }
+  int32_t GetMode() const;
   void SetMode(int32_t value);
   bool GetHideInRun() const { return HideInRun; }
   void SetHideInRun(bool value) { HideInRun = value; }
@@ -65,6 +71,10 @@ class TQXBeep : public TQXElement, public TSoundSource {
   int32_t Frequency = 500;
 
  private:
+  // While the panel shows this: the beep length row only where it applies,
+  // the height the name option gave.
+  void UpdateModeRows() const;
+  void UpdateHeightField() const;
   void StartTone();
   void ShowToneFrame(bool sounding);
   void Silence();

@@ -3,6 +3,11 @@
 #include <cmath>
 
 #include "channels/uTerminal.h"
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
@@ -137,6 +142,7 @@ void TQXBlinkLED::SetLedColor(TColor value) {
 void TQXBlinkLED::EditLedColor(TColor value) {
   SetLedColor(value);
   SetLedOffColor(DimColor(value, 0.1));
+  TPropertyEditor::RefreshListing();
 }
 
 void TQXBlinkLED::SetOnTime(double value) {
@@ -169,6 +175,56 @@ void TQXBlinkLED::SetFont(const TFontDesc& value) {
   fontColor_ = value.Color;
   SetLabelFont(label_, value);
   FollowEditFrame();
+}
+
+QPointer<TEEListing> TQXBlinkLED::Listing;
+
+void TQXBlinkLED::InitListing() {
+  using C = TQXBlinkLED;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TEEETitelActive::Add(Tr("uqxblinkled.sbledtitel", "Blink-LED"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&C::GetShowDenom, &C::SetShowDenom));
+  TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                           A::Bool(&C::GetShowSource, &C::SetShowSource));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEFarbe::Add(Tr("uqxblinkled.snightcolor", "Nachtfarbe") + "  (=0)",
+                 A::Color(&C::GetLedOffColor, &C::SetLedOffColor));
+  // The panel derives the night colour; the key stores the light colour only.
+  TEEEFarbe::Add(Tr("uqxblinkled.slightcolor", "LeuchtFarbe") + " (=1)",
+                 A::Color(&C::GetLedColor, &C::EditLedColor));
+  TEEELinie::Add();
+  TEEERealFeld::Add(Tr("uqxblinkled.sontime", "Einschaltdauer/Sek."),
+                    A::Real(&C::GetOnTime, &C::SetOnTime));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&C::GetFont, &C::SetFont));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      180, Tr("uqxblinkled.sbleddescr",
+              "Jeder Wert gr\xC3\xB6\xC3\x9F"
+              "er 0 am Eingang startet einen Lichtimpuls der eingestellten Dauer. Die Pause "
+              "danach ist mindestens ebenso lang. Der erste Wert, der w\xC3\xA4"
+              "hrend eines Impulses eintrifft, wird gespeichert und startet direkt nach der "
+              "Pause einen neuen Impuls. So blinkt die LED auch bei schnellen Befehlsfolgen "
+              "gleichm\xC3\xA4\xC3\x9F"
+              "ig."));
+  TEEListing::End(Listing);
 }
 
 void TQXBlinkLED::InitFileSet(TFLSetList& sets) {

@@ -5,12 +5,15 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <mutex>
 
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 enum : int32_t { BlinkIdle = 0, BlinkLit = 1, BlinkPause = 2 };
 
@@ -21,6 +24,9 @@ class TQXBlinkLED : public TQXElement {
   explicit TQXBlinkLED(QWidget* owner);
   static TQXBlinkLED* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   // Receive thread: stores, then asks for a flash or remembers the trigger.
@@ -40,7 +46,8 @@ class TQXBlinkLED : public TQXElement {
   TColor GetLedColor() const { return LedColor; }
   // The key's setter: the light colour only, so a saved night colour stays.
   void SetLedColor(TColor value);
-  // The panel's setter: the light colour and the night colour dimmed from it.
+  // The panel's setter: the light colour and the night colour dimmed from it
+  // (the panel then shows the new night colour).
   void EditLedColor(TColor value);
   double GetOnTime() const { return OnTime; }
   void SetOnTime(double value);

@@ -3,6 +3,11 @@
 #include <QPainter>
 #include <cmath>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "formula/uFunctions.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
@@ -150,6 +155,7 @@ void TQXMultiLED::UpdateShowFlags() {
     SetHeight(height() + lh);
   else if (!AnyShown() && LedBar->y() > FrameWidth)
     SetHeight(height() - lh);
+  TPropertyEditor::RefreshListing();  // the size row shows the new height
   UpdateCaption();
   FollowEditFrame();
 }
@@ -182,6 +188,7 @@ void TQXMultiLED::SetLedColor(TColor value) {
   LedBar->LedColor = value;
   LedBar->LedOffColor = DimColor(value, 0.4);
   LedBar->update();
+  TPropertyEditor::RefreshListing();  // the night colour row shows the new value
   FollowEditFrame();
 }
 
@@ -203,6 +210,57 @@ void TQXMultiLED::SetFont(const TFontDesc& value) {
   }
   UpdateCaption();
   FollowEditFrame();
+}
+
+QPointer<TEEListing> TQXMultiLED::Listing;
+
+void TQXMultiLED::InitListing() {
+  using C = TQXMultiLED;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TEEETitelActive::Add(Tr("uqxmultiled.smledtitel", "LED-Leiste"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&C::GetShowDenom, &C::SetShowDenom));
+  TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                           A::Bool(&C::GetShowSource, &C::SetShowSource));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxmultiled.snumeric", "Numerischen Wert"), cap::Show(),
+                       A::Bool(&C::GetShowValue, &C::SetShowValue));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(Tr("uqxmultiled.sbits", "Bitbreite"), A::Int(&C::GetBits, &C::SetBits));
+  TEEEFarbe::Add(Tr("uqxmultiled.snightcolor", "Nachtfarbe"),
+                 A::Color(&C::GetLedOffColor, &C::SetLedOffColor));
+  TEEEFarbe::Add(Tr("uqxmultiled.slightcolor", "Leuchtfarbe"),
+                 A::Color(&C::GetLedColor, &C::SetLedColor));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&C::GetFont, &C::SetFont));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(), A::Color(&TQXElement::GetFrameColor, &C::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(
+      200, Tr("uqxmultiled.smleddescr",
+              "LED-Leiste zur Anzeige von Zahlen im Dualsystem. Die empfangene Zahl wird zu "
+              "einer ganzen Zahl gerundet; ihre Dualziffern schalten die LEDs ein oder aus. "
+              "Zahlen au\xC3\x9F"
+              "erhalb des Bereichs werden in den g\xC3\xBC"
+              "ltigen Bereich genommen. Die Bitbreite bestimmt die Anzahl der LEDs.\n"
+              "Beispiel: Eingang 5 l\xC3\xA4\xC3\x9F"
+              "t die 1. und 3. LED von rechts leuchten."));
+  TEEListing::End(Listing);
 }
 
 void TQXMultiLED::InitFileSet(TFLSetList& sets) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 // The number the row shows: rounded half to even; negative, NaN or beyond
 // 64 bits gives 0; otherwise its low 32 bits.
@@ -54,6 +57,9 @@ class TQXMultiLED : public TQXElement {
   explicit TQXMultiLED(QWidget* owner);
   static TQXMultiLED* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   // Receive thread: stores and posts an update.

@@ -3,7 +3,12 @@
 #include <QPainter>
 #include <cmath>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "formula/uFunctions.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -155,6 +160,7 @@ void TQXPicture::PanelResize() {
   panel_->setGeometry(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f));
   ResizePicture(CurrentIndex);
   AdjustElementSize();
+  UpdateSizeRow();
   FollowEditFrame();
   TEditPanel::UpdateSelection();
 }
@@ -194,11 +200,22 @@ void TQXPicture::AdjustElementSize() {
   if (want.height() != height()) SetHeight(want.height());
 }
 
+int32_t TQXPicture::GetPicQty() const {
+  UpdateFileRows();
+  return PicQty;
+}
+
 void TQXPicture::SetPicQty(int32_t value) {
   // Which file keys are written follows PicQty (see InitFileSet).
   LimitInt(value, 1, kMaxPictures);
   PicQty = value;
+  UpdateFileRows();
   FollowEditFrame();
+}
+
+int32_t TQXPicture::GetViewMode() const {
+  UpdateSizeRow();
+  return ViewMode;
 }
 
 void TQXPicture::SetViewMode(int32_t value) {
@@ -206,6 +223,7 @@ void TQXPicture::SetViewMode(int32_t value) {
   ViewMode = value;
   for (int32_t i = 1; i <= PicQty; ++i) ResizePicture(i);
   AdjustElementSize();
+  UpdateSizeRow();
   FollowEditFrame();
   TEditPanel::UpdateSelection();
 }
@@ -246,6 +264,100 @@ void TQXPicture::SetFont(const TFontDesc& value) {
   SetLabelFont(label_, value);
   UpdateCaption();
   FollowEditFrame();
+}
+
+// ---- property listing ----------------------------------------------------------
+
+QPointer<TEEListing> TQXPicture::Listing;
+
+namespace {
+// The file rows, index 1..10 at 0..9, and the size row.
+std::array<QPointer<TEEEintrag>, TQXPicture::kMaxPictures> PictureFileRows;
+QPointer<TEEEIntPaar> PictureSizeRow;
+}  // namespace
+
+void TQXPicture::UpdateFileRows() const {
+  if (!Listing || TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  for (int32_t i = 2; i <= kMaxPictures; ++i)
+    if (TEEEintrag* row = PictureFileRows[static_cast<size_t>(i - 1)]) row->setVisible(i <= PicQty);
+  Listing->Arrange();
+}
+
+void TQXPicture::UpdateSizeRow() const {
+  TEEEIntPaar* row = PictureSizeRow;
+  if (!Listing || !row || TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this))
+    return;
+  const bool widthFree = ViewMode != ViewFixHeight && ViewMode != ViewOrig;
+  const bool heightFree = ViewMode != ViewFixWidth && ViewMode != ViewOrig;
+  row->FirstEdit->setEnabled(widthFree);
+  row->SecondEdit->setEnabled(heightFree);
+  if (!widthFree) row->FirstEdit->setText(QString::number(width()));
+  if (!heightFree) row->SecondEdit->setText(QString::number(height()));
+}
+
+void TQXPicture::InitListing() {
+  using C = TQXPicture;
+  const bool building = !Listing;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<C>(Listing);
+  using A = TEEAccessors<C>;
+  TEEETitelActive::Add(Tr("uqxpicture.spictitel", "Bildanzeige"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&C::GetShowDenom, &C::SetShowDenom));
+  TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
+                           A::Bool(&C::GetShowSource, &C::SetShowSource));
+  TEEELinie::Add();
+  TEEEAuswahlbox::Add(
+      Tr("uqxpicture.spicmode", "Bildmodus"),
+      {Tr("uqxpicture.spicmfit", "Einpassen"), Tr("uqxpicture.spicmstretch", "Strecken"),
+       Tr("uqxpicture.spicmfixwidth", "Feste Breite"),
+       Tr("uqxpicture.spicmfixheight", "Feste H\xC3\xB6he"),
+       Tr("uqxpicture.spicmorig",
+          "Originalgr\xC3\xB6\xC3\x9F"
+          "e")},
+      A::Int(&C::GetViewMode, &C::SetViewMode));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), cap::X(), cap::Y(),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  PictureSizeRow = TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                                    A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                                    A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(Tr("uqxpicture.spicqty", "Anzahl Bilder"), A::Int(&C::GetPicQty, &C::SetPicQty));
+  // The file rows share the indexed accessors; each row carries its index.
+  const auto files = A::Text(&C::GetFileName, &C::SetFileName);
+  for (int32_t i = 1; i <= kMaxPictures; ++i) {
+    TEEEBildDatei* row = TEEEBildDatei::Add(
+        Tr("uqxpicture.spicfile", "Bilddatei") + QString(" (=%1)").arg(i), files);
+    row->HasIndex = true;
+    row->Index = i;
+    PictureFileRows[static_cast<size_t>(i - 1)] = row;
+    if (building && i >= 2) row->hide();
+  }
+  TEEELinie::Add();
+  TEEERealFeld::Add(Tr("uqxpicture.sinitvalue", "Anfangswert"),
+                    A::Real(&TQXElement::GetInitValue, &C::SetInitValue));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&C::GetFont, &C::SetFont));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(220,
+                        Tr("uqxpicture.spicdescr",
+                           "Bildanzeige f\xC3\xBC"
+                           "r PNG, BMP und JPG. Bis zu 10 Bilder, jedes \xC3\xBC"
+                           "ber seinen Index am Eingang gew\xC3\xA4"
+                           "hlt: 0 blendet das Instrument aus, 1 zeigt Bild 1 und so weiter. "
+                           "Zwischenwerte werden aufgerundet.\nMit leerem Eingang eignet sich das "
+                           "Instrument auch f\xC3\xBC"
+                           "r ein festes Bild."));
+  TEEListing::End(Listing);
 }
 
 void TQXPicture::InitFileSet(TFLSetList& sets) {

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <string>
@@ -13,6 +14,8 @@
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 enum : int32_t {
   ViewFit = 0,
@@ -56,6 +59,9 @@ class TQXPicture : public TQXElement {
   explicit TQXPicture(QWidget* owner);
   static TQXPicture* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateDisplay() override;
@@ -70,9 +76,9 @@ class TQXPicture : public TQXElement {
   void AdjustElementSize();
   void ShowPicture(int32_t i);
 
-  int32_t GetPicQty() const { return PicQty; }
+  int32_t GetPicQty() const;
   void SetPicQty(int32_t value);
-  int32_t GetViewMode() const { return ViewMode; }
+  int32_t GetViewMode() const;
   void SetViewMode(int32_t value);
   // Index 1..10.
   std::string GetFileName(int32_t i) const;
@@ -96,6 +102,10 @@ class TQXPicture : public TQXElement {
   bool ShowDenom = false;
 
  private:
+  // While the panel shows this: the file rows in use, and the size fields
+  // the view mode leaves to the user (the others show the size it sets).
+  void UpdateFileRows() const;
+  void UpdateSizeRow() const;
   void HideByValue();
   void ShowByValue(int32_t i);
 

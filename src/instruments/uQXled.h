@@ -3,11 +3,14 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <array>
 
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEListing;
 
 // Index chosen by a value among count entries: the smallest i in
 // 0 .. count - 1 with value - 0.000001 < i, else count (NaN gives count).
@@ -26,6 +29,9 @@ class TQXled : public TQXElement {
   explicit TQXled(QWidget* owner);
   static TQXled* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  // The property listing of the class (start-up and language change).
+  static void InitListing();
+  static QPointer<TEEListing> Listing;
   static const TFLSet* ClassSet;
 
   void UpdateDisplay() override;
@@ -34,7 +40,7 @@ class TQXled : public TQXElement {
   void PanelResize() override;
   TQXElement* Clone() override { return CloneAs<TQXled>(); }
 
-  int32_t GetColorQty() const { return ColorQty; }
+  int32_t GetColorQty() const;
   void SetColorQty(int32_t value);
   // Index 0 the night colour, 1..10 the light colours.
   TColor GetColor(int32_t index) const;
@@ -55,6 +61,8 @@ class TQXled : public TQXElement {
   bool ShowDenom = false;
 
  private:
+  // The panel shows the light-colour rows in use while it shows this.
+  void UpdateColorRows() const;
   QLabel* label_;
   TColor fontColor_ = 0x808080;
 };
