@@ -9,6 +9,11 @@
 #include <cmath>
 #include <thread>
 
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uEESubRows.h"
+#include "editing/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "foundation/uStrSearch.h"
@@ -448,6 +453,7 @@ void TQXChartBase::SetCurveQty(int32_t v) {
   LimitInt(v, 1, kChartCurves);
   CurveQty = v;
   ApplyCurveQty();
+  UpdateCurveRows();
   FollowEditFrame();
 }
 
@@ -464,6 +470,7 @@ void TQXChartBase::SetAxisQty(int32_t v) {
     AxisQty = v;
     ApplyAxisQty();
     UpdateAxisTransforms();
+    UpdateAxisRows();
   }
   FollowEditFrame();
 }
@@ -647,6 +654,201 @@ void TQXChartBase::SetYSpacing(int32_t n, int32_t v) {
   YSources[static_cast<size_t>(n)].IntervalCount = v;
   Chart->replot(QCustomPlot::rpQueuedReplot);
   FollowEditFrame();
+}
+
+// ---- property listing -------------------------------------------------------------
+
+void TQXChartBase::UpdateCurveRows() const {
+  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  TChartListingRows& rows = ListingRows();
+  for (int32_t n = 1; n <= kChartCurves; ++n)
+    if (TEEEintrag* r = rows.CurveRows[static_cast<size_t>(n)]) r->setVisible(n <= CurveQty);
+  if (rows.Main) rows.Main->Arrange();
+}
+
+void TQXChartBase::UpdateAxisRows() const {
+  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
+  TChartListingRows& rows = ListingRows();
+  for (int32_t n = 1; n <= kChartAxes; ++n)
+    if (TEEEintrag* r = rows.AxisRows[static_cast<size_t>(n)]) r->setVisible(n <= AxisQty);
+  if (rows.Axes) rows.Axes->Arrange();
+}
+
+namespace {
+
+using A = TEEAccessors<TQXChartBase>;
+
+// The caption text ends in a space of its own; one space before the number.
+QString NumberedCaption(const QString& caption, int32_t n) {
+  return caption.trimmed() + " " + QString::number(n);
+}
+
+QString YAxisSettingsCaption() {
+  return Tr("uqxchartbase.syaxissettings", "Einstellungen Y-Achse ");
+}
+
+QString AxisTitleCaption() {
+  return Tr("uqxchartbase.saxistitle", "Achsentitel");
+}
+
+QString SpacingCaption() {
+  return Tr("uqxchartbase.sspacing", "Skalenteilung");
+}
+
+QString MinCaption() {
+  return Tr("uqxchartbase.smin", "Min");
+}
+
+QString MaxCaption() {
+  return Tr("uqxchartbase.smax", "Max");
+}
+
+void IndexRow(TEEEintrag* row, int32_t index) {
+  row->HasIndex = true;
+  row->Index = index;
+}
+
+// Colour and the two fonts of axis `index` (0: horizontal; else the index
+// the opener set).
+void ListAxisLook() {
+  TEEELinie::Add();
+  TEEEFarbe::Add(Tr("uqxchartbase.saxiscolor", "Achsfarbe"),
+                 A::Color(&TQXChartBase::GetAxisColor, &TQXChartBase::SetAxisColor));
+  TEEEFont::Add(Tr("uqxchartbase.sscalefont", "Skalenbeschriftung"),
+                A::Font(&TQXChartBase::GetAxisScaleFont, &TQXChartBase::SetAxisScaleFont));
+  TEEEFont::Add(Tr("uqxchartbase.stitlefont", "Titelschriftart"),
+                A::Font(&TQXChartBase::GetAxisTitleFont, &TQXChartBase::SetAxisTitleFont));
+  TEEELinie::Add();
+}
+
+}  // namespace
+
+void TQXChartBase::ListCurveRows(TChartListingRows& rows,
+                                 const std::function<QString(int32_t)>& caption, bool building) {
+  for (int32_t n = 1; n <= kChartCurves; ++n) {
+    TEEEEingColSub* row = TEEEEingColSub::Add(
+        caption(n),
+        A::Text([](TQXChartBase& c, int32_t i) { return c.CurveInput(i)->GetSource(); },
+                [](TQXChartBase& c, int32_t i, const std::string& v) {
+                  c.CurveInput(i)->SetSource(v);
+                }),
+        A::Color(&TQXChartBase::GetCurveColor, &TQXChartBase::SetCurveColor));
+    IndexRow(row, n);
+    rows.CurveRows[static_cast<size_t>(n)] = row;
+    if (building && n >= 2) row->hide();
+  }
+}
+
+void TQXChartBase::ListSubListings(TChartListingRows& rows, TEEESubLister* axesOpener,
+                                   TEEESubLister* controlOpener, const TChartListingTexts& texts,
+                                   TEEAcc<double> xMin, TEEAcc<double> xMax, bool building) {
+  TEEListing* main = rows.Main;
+
+  // One curve sub-listing for the ten curve rows (index = curve number).
+  TEESubListing::Begin(rows.Curve, main, main);
+  for (int32_t n = 1; n <= kChartCurves; ++n) {
+    if (auto* r = dynamic_cast<TEEEEingColSub*>(rows.CurveRows[static_cast<size_t>(n)].data()))
+      r->SubListing = rows.Curve;
+  }
+  TEEEIndexTitel::Add(Tr("uqxchartbase.scurvesettings", "Einstellungen Kurve") + " ");
+  TEEELinie::Add();
+  TEEEEingang::Add(A::Text(
+      [](TQXChartBase& c, int32_t i) { return c.CurveInput(i)->GetSource(); },
+      [](TQXChartBase& c, int32_t i, const std::string& v) { c.CurveInput(i)->SetSource(v); }));
+  TEEEFarbe::Add(Tr("uqxchartbase.scurvecolor", "Kurvenfabe"),
+                 A::Color(&TQXChartBase::GetCurveColor, &TQXChartBase::SetCurveColor));
+  TEEEIntFeld::Add(Tr("uqxchartbase.slinewidth",
+                      "Linienst\xC3\xA4"
+                      "rke"),
+                   A::Int(&TQXChartBase::GetCurveStrength, &TQXChartBase::SetCurveStrength));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(Tr("uqxchartbase.scurveaxis", "Y-Achse"),
+                   A::Int(&TQXChartBase::GetCurveAxis, &TQXChartBase::SetCurveAxis));
+  TEEELinie::Add();
+  if (!texts.CurveDescr.isEmpty()) TEEEBeschreibung::Add(texts.CurveDescrHeight, texts.CurveDescr);
+  TEESubListing::End();
+
+  // Axis settings: the openers of the horizontal axis and of value axes 1..6.
+  TEESubListing::Begin(rows.Axes, main, main);
+  axesOpener->SubListing = rows.Axes;
+  const QString axesTitle = Tr("uqxchartbase.saxessettings", "Achseneinstellungen");
+  TEEETitel::Add(axesTitle);
+  TEEELinie::Add();
+  TEEESubLister* xOpener = TEEESubLister::Add(texts.XAxisSettings);
+  IndexRow(xOpener, 0);
+  TEEELinie::Add();
+  // Refreshing the count shows the axis rows in use.
+  const auto axisQty = [](TQXChartBase& c) {
+    c.UpdateAxisRows();
+    return c.AxisQty;
+  };
+  TEEEIntFeld::Add(Tr("uqxchartbase.saxisqty", "Anzahl Y-Achsen"),
+                   A::Int(axisQty, &TQXChartBase::SetAxisQty));
+  std::array<TEEESubLister*, kChartAxes + 1> yOpeners{};
+  for (int32_t n = 1; n <= kChartAxes; ++n) {
+    TEEESubLister* r = TEEESubLister::Add(NumberedCaption(YAxisSettingsCaption(), n));
+    IndexRow(r, n);
+    rows.AxisRows[static_cast<size_t>(n)] = r;
+    yOpeners[static_cast<size_t>(n)] = r;
+    if (building && n >= 2) r->hide();
+  }
+  TEEELinie::Add();
+  TEESubListing::End();
+
+  // The horizontal axis (index 0); back leads to the axis settings.
+  TEESubListing::Begin(rows.XAxis, main, rows.Axes);
+  xOpener->SubListing = rows.XAxis;
+  TEEETitel::Add(texts.XAxisSettings);
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(AxisTitleCaption(), cap::Show(),
+                           A::Text(&TQXChartBase::GetXTitle, &TQXChartBase::SetXTitle),
+                           A::Bool(&TQXChartBase::GetShowXTitle, &TQXChartBase::SetShowXTitle));
+  TEEELinie::Add();
+  TEEERealPaar::Add(texts.XBounds, MinCaption(), MaxCaption(), std::move(xMin), std::move(xMax));
+  TEEEIntFeld::Add(SpacingCaption(), A::Int(&TQXChartBase::GetSpacingX,
+                                            [](TQXChartBase& c, int32_t v) { c.SetSpacingX(v); }));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(cap::Decimals(), A::Int(&TQXChartBase::GetDecimals, &TQXChartBase::SetDecimals));
+  TEEEAuswahlFeld::Add(cap::FixedDecimals(), QString(),
+                       A::Bool(&TQXChartBase::GetFixDecimals, &TQXChartBase::SetFixDecimals));
+  ListAxisLook();
+  TEESubListing::End();
+
+  // One value-axis sub-listing for the six openers (index = axis number).
+  TEESubListing::Begin(rows.YAxis, main, rows.Axes);
+  for (TEEESubLister* r : yOpeners)
+    if (r) r->SubListing = rows.YAxis;
+  TEEEIndexTitel::Add(YAxisSettingsCaption().trimmed() + " ");
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(
+      AxisTitleCaption(), cap::Show(),
+      A::Text(&TQXChartBase::GetAxisTitle, &TQXChartBase::SetAxisTitle),
+      A::Bool(&TQXChartBase::GetShowAxisTitle, &TQXChartBase::SetShowAxisTitle));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxchartbase.sarrange", "Anordnung"),
+                       Tr("uqxchartbase.sleftside", "linksseitig"),
+                       A::Bool(&TQXChartBase::GetAxisLeft, &TQXChartBase::SetAxisLeft));
+  TEEERealPaar::Add(texts.YBounds, MinCaption(), MaxCaption(),
+                    A::Real(&TQXChartBase::GetYMin, &TQXChartBase::SetYMin),
+                    A::Real(&TQXChartBase::GetYMax, &TQXChartBase::SetYMax));
+  TEEEIntFeld::Add(SpacingCaption(),
+                   A::Int(&TQXChartBase::GetYSpacing, &TQXChartBase::SetYSpacing));
+  TEEELinie::Add();
+  TEEEIntFeld::Add(cap::Decimals(), A::Int(&TQXChartBase::GetDecimals, &TQXChartBase::SetDecimals));
+  TEEEAuswahlFeld::Add(cap::FixedDecimals(), QString(),
+                       A::Bool(&TQXChartBase::GetFixDecimals, &TQXChartBase::SetFixDecimals));
+  ListAxisLook();
+  TEESubListing::End();
+
+  // The control channel.
+  TEESubListing::Begin(rows.Control, main, main);
+  controlOpener->SubListing = rows.Control;
+  TEEETitel::Add(Tr("uqxchartbase.scontrol", "Steuerkanal"));
+  TEEELinie::Add();
+  TEEEEingang::Add(A::Text(&TQXChartBase::GetControlSource, &TQXChartBase::SetControlSource));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(300, texts.ControlDescr);
+  TEESubListing::End();
 }
 
 }  // namespace qx

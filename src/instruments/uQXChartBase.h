@@ -14,9 +14,12 @@
 #include <string>
 #include <string_view>
 
+#include "editing/uPropertyEditor.h"
 #include "instruments/uQXControls.h"
 
 namespace qx {
+
+class TEEESubLister;
 
 inline constexpr int32_t kChartCurves = 10;
 inline constexpr int32_t kChartAxes = 6;
@@ -70,6 +73,27 @@ class TTrimmableData : public QCPDataContainer<D> {
     this->mPreallocSize += n;
     if (this->mAutoSqueeze) this->performAutoSqueeze();
   }
+};
+
+// ---- property listing pieces ----
+
+// The sub-listings of one chart class and its rows that follow the curve
+// and axis counts (index = curve or axis number).
+struct TChartListingRows {
+  QPointer<TEEListing> Main;
+  QPointer<TEESubListing> Curve, Axes, XAxis, YAxis, Control;
+  std::array<QPointer<TEEEintrag>, kChartCurves + 1> CurveRows{};
+  std::array<QPointer<TEEEintrag>, kChartAxes + 1> AxisRows{};
+};
+
+// What the two charts' shared sub-listings say differently.
+struct TChartListingTexts {
+  QString XAxisSettings;  // opener and title of the horizontal-axis listing
+  QString XBounds;        // caption of the x bounds
+  QString YBounds;        // caption of a value axis's bounds
+  QString CurveDescr;     // below the curve settings; none when empty
+  int CurveDescrHeight = 0;
+  QString ControlDescr;
 };
 
 // ---- the plot ----
@@ -217,6 +241,21 @@ class TQXChartBase : public TQXElement {
   void SetYMax(int32_t n, double v);
   int32_t GetYSpacing(int32_t n) const { return spacing_[static_cast<size_t>(n)]; }
   void SetYSpacing(int32_t n, int32_t v);
+
+  // ---- property listing ----
+  // The listing rows of the element's class.
+  virtual TChartListingRows& ListingRows() const = 0;
+  // Shown while the panel shows this chart: curve rows 1..CurveQty, axis
+  // rows 1..AxisQty.
+  void UpdateCurveRows() const;
+  void UpdateAxisRows() const;
+  // The ten curve rows of a main listing (formula, colour, opener).
+  static void ListCurveRows(TChartListingRows& rows, const std::function<QString(int32_t)>& caption,
+                            bool building);
+  // The curve, axis and control sub-listings, opened by the given rows.
+  static void ListSubListings(TChartListingRows& rows, TEEESubLister* axesOpener,
+                              TEEESubLister* controlOpener, const TChartListingTexts& texts,
+                              TEEAcc<double> xMin, TEEAcc<double> xMax, bool building);
 
   // ---- key-set pieces, in file order ----
   template <class C>

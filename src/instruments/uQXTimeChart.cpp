@@ -6,7 +6,12 @@
 
 #include "channels/uLossNotify.h"
 #include "channels/uTerminal.h"
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uEESubRows.h"
 #include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/uNumText.h"
 
 namespace qx {
@@ -470,6 +475,118 @@ void TQXTimeChart::InitFileSet(TFLSetList& sets) {
   KeysAxes(b);
   KeysCurveAxes(b);
   ClassSet = &b.Set();
+}
+
+// ---- property listing ----------------------------------------------------------------
+
+QPointer<TEEListing> TQXTimeChart::Listing;
+TChartListingRows TQXTimeChart::ListingRowSet;
+
+void TQXTimeChart::InitListing() {
+  const bool building = !Listing;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<TQXTimeChart>(Listing);
+  ListingRowSet.Main = Listing;
+  using A = TEEAccessors<TQXTimeChart>;
+  TEEETitelActive::Add(Tr("uqxtimechart.stimecharttitel", "Zeitdiagramm"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&TQXChartBase::GetShowName, &TQXChartBase::SetShowName));
+  TEEELinie::Add();
+  // Refreshing the count shows the curve rows in use.
+  const auto curveQty = [](TQXChartBase& c) {
+    c.UpdateCurveRows();
+    return c.CurveQty;
+  };
+  TEEEIntFeld::Add(Tr("uqxtimechart.scurveqty", "Anzahl Kurven"),
+                   A::Int(curveQty, &TQXChartBase::SetCurveQty));
+  ListCurveRows(
+      ListingRowSet,
+      [](int32_t n) {
+        return Tr("uqxtimechart.scurveinput", "Eingang Kurve") + " " + QString::number(n);
+      },
+      building);
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(),
+                           A::Text(&TQXChartBase::GetUnit, &TQXChartBase::SetUnit),
+                           A::Bool(&TQXChartBase::GetShowUnit, &TQXChartBase::SetShowUnit));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), Tr("uqxtimechart.sx", "x ="), Tr("uqxtimechart.sy", "y ="),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEERealFeld::Add(Tr("uqxtimechart.ssampleperiod", "Abtastperiode/Sek"),
+                    A::Real(&TQXTimeChart::GetSamplePeriod, &TQXTimeChart::SetSamplePeriod));
+  TEEELinie::Add();
+  TEEERealPaar::Add(Tr("uqxtimechart.stimescale", "Zeitskala X"), Tr("uqxchartbase.smin", "Min"),
+                    Tr("uqxchartbase.smax", "Max"),
+                    A::Real(&TQXTimeChart::GetTMin, &TQXTimeChart::SetTMin),
+                    A::Real(&TQXTimeChart::GetTMax, &TQXTimeChart::SetTMax));
+  TEEERealPaar::Add(Tr("uqxtimechart.svaluescale", "Werteskala Y"), Tr("uqxchartbase.smin", "Min"),
+                    Tr("uqxchartbase.smax", "Max"),
+                    A::Real([](TQXChartBase& c) { return c.GetYMin(1); },
+                            [](TQXChartBase& c, double v) { c.SetYMin(1, v); }),
+                    A::Real([](TQXChartBase& c) { return c.GetYMax(1); },
+                            [](TQXChartBase& c, double v) { c.SetYMax(1, v); }));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(
+      Tr("uqxchartbase.sspacing", "Skalenteilung"), Tr("uqxtimechart.sspacingtime", "Zeit X"),
+      Tr("uqxtimechart.sspacingvalue", "Wert Y"),
+      A::Int(&TQXChartBase::GetSpacingX, [](TQXChartBase& c, int32_t v) { c.SetSpacingX(v); }),
+      A::Int([](TQXChartBase& c) { return c.GetYSpacing(1); },
+             [](TQXChartBase& c, int32_t v) { c.SetYSpacing(1, v); }));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxtimechart.susetimedate", "Uhrzeit und Datum"), cap::Show(),
+                       A::Bool(&TQXTimeChart::GetUseTimeDate, &TQXTimeChart::SetUseTimeDate));
+  TEEELinie::Add();
+  TEEESubLister* axes = TEEESubLister::Add(Tr("uqxchartbase.saxessettings", "Achseneinstellungen"));
+  TEEELinie::Add();
+  TEEESubLister* control = TEEESubLister::Add(Tr("uqxchartbase.scontrol", "Steuerkanal"));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&TQXChartBase::GetFont, &TQXChartBase::SetFont));
+  TEEEFarbe::Add(Tr("uqxtimechart.scurvebackcolor", "Kurvenhintergrund"),
+                 A::Color(&TQXChartBase::GetCurveBackColor, &TQXChartBase::SetCurveBackColor));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(200,
+                        Tr("uqxtimechart.smchdescr",
+                           "Die Kurven zeichnen Zahlen (\"F\") auf, die die Eingangsformel "
+                           "berechnet. Aufgezeichnet wird im Abstand der Abtastperiode (Sekunden) "
+                           "aus dem internen Speicher; der Eingang muss daher nicht im selben Takt "
+                           "aktualisiert werden. Es sind bis zu 10 Kurven mit bis zu 6 Y-Achsen "
+                           "m\xC3\xB6glich.\nBeispiel: Eingang \"#5\" zeichnet beim Rahmen "
+                           "\"#5F12,3;\" den Wert 12,3 auf."));
+  TEEELinie::Add();
+
+  TChartListingTexts texts;
+  texts.XAxisSettings = Tr("uqxtimechart.stimeaxissettings", "Einstellungen Zeitachse");
+  texts.XBounds = Tr("uqxtimechart.stimescale", "Zeitskala X");
+  texts.YBounds = Tr("uqxtimechart.svaluescale", "Werteskala Y");
+  texts.ControlDescr = Tr("uqxtimechart.smchsteuerkanaldescr",
+                          "\xC3\x9C"
+                          "ber den Steuerkanal kann die Gegenstelle das Diagramm zur\xC3\xBC"
+                          "cksetzen. 'Clear' l\xC3\xB6scht alle Kurven, die Zeit seit Beginn der "
+                          "Aufzeichnung l\xC3\xA4uft weiter. 'Reset' l\xC3\xB6scht die Kurven und "
+                          "setzt die Zeit auf null zur\xC3\xBC"
+                          "ck (Beispiel \"#7SReset;\" bei Eingang \"#7\").\nDie Grenzen werden mit "
+                          "'XMin', 'XMax', 'YMin', 'YMax' gesetzt, die Skalenteilung mit "
+                          "'XSpacing', 'YSpacing'. Der Wert muss vorher als Zahl (F) an denselben "
+                          "Eingang gesendet werden: \"#7F200; #7SXMax;\" bei Eingang \"#7\" setzt "
+                          "das Maximum der Zeitachse auf 200.");
+  ListSubListings(ListingRowSet, axes, control, texts,
+                  A::Real(&TQXTimeChart::GetTMin, &TQXTimeChart::SetTMin),
+                  A::Real(&TQXTimeChart::GetTMax, &TQXTimeChart::SetTMax), building);
+  TEEListing::End(Listing);
 }
 
 }  // namespace qx

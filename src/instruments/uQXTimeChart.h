@@ -67,7 +67,10 @@ class TQXTimeChart : public TQXChartBase {
   ~TQXTimeChart() override;
   static TQXTimeChart* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  static void InitListing();
   static const TFLSet* ClassSet;
+  static QPointer<TEEListing> Listing;
+  static TChartListingRows ListingRowSet;
 
   static constexpr int32_t kBufferRows = 100;
 
@@ -97,6 +100,7 @@ class TQXTimeChart : public TQXChartBase {
   void Retranslate() override;
   TQXElement* Clone() override { return CloneAs<TQXTimeChart>(); }
   TQXElement* CurveInput(int32_t n) const override;
+  TChartListingRows& ListingRows() const override { return ListingRowSet; }
   void RunCommand(TChartCommand cmd, double v) override;
 
   void SampleTick(uint64_t elapsedMs);

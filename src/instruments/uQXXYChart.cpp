@@ -1,6 +1,12 @@
 #include "instruments/uQXXYChart.h"
 
 #include "channels/uLossNotify.h"
+#include "editing/uEECaptions.h"
+#include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
+#include "editing/uEESubRows.h"
+#include "editing/uLangStrings.h"
+#include "editing/uPropertyEditor.h"
 
 namespace qx {
 
@@ -172,6 +178,116 @@ void TQXXYChart::InitFileSet(TFLSetList& sets) {
   KeysAxes(b);
   KeysCurveAxes(b);
   ClassSet = &b.Set();
+}
+
+// ---- property listing ----------------------------------------------------------------
+
+QPointer<TEEListing> TQXXYChart::Listing;
+TChartListingRows TQXXYChart::ListingRowSet;
+
+void TQXXYChart::InitListing() {
+  const bool building = !Listing;
+  TEEListing::Begin(Listing);
+  TEEListing::BindClass<TQXXYChart>(Listing);
+  ListingRowSet.Main = Listing;
+  using A = TEEAccessors<TQXXYChart>;
+  TEEETitelActive::Add(Tr("uqxxychart.sxycharttitel", "XY-Diagramm"),
+                       A::Bool(&TQXElement::GetDisabled, &TQXElement::SetDisabled));
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Name(), cap::Show(),
+                           A::Text(&TQXElement::GetDenom, &TQXElement::SetDenom),
+                           A::Bool(&TQXChartBase::GetShowName, &TQXChartBase::SetShowName));
+  TEEELinie::Add();
+  TEEEEingang* xInput = TEEEEingang::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource));
+  xInput->SetCaption(cap::Input() + " X");
+  TEEELinie::Add();
+  // Refreshing the count shows the curve rows in use.
+  const auto curveQty = [](TQXChartBase& c) {
+    c.UpdateCurveRows();
+    return c.CurveQty;
+  };
+  TEEEIntFeld::Add(Tr("uqxxychart.scurveqty", "Anzahl Kurven"),
+                   A::Int(curveQty, &TQXChartBase::SetCurveQty));
+  ListCurveRows(
+      ListingRowSet, [](int32_t n) { return cap::Input() + " Y" + QString::number(n); }, building);
+  TEEELinie::Add();
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(),
+                           A::Text(&TQXChartBase::GetUnit, &TQXChartBase::SetUnit),
+                           A::Bool(&TQXChartBase::GetShowUnit, &TQXChartBase::SetShowUnit));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(cap::Position(), Tr("uqxxychart.sx", "x ="), Tr("uqxxychart.sy", "y ="),
+                   A::Int(&TQXElement::GetLeft, &TQXElement::SetLeft),
+                   A::Int(&TQXElement::GetTop, &TQXElement::SetTop));
+  TEEEIntPaar::Add(cap::Size(), cap::Width(), cap::Height(),
+                   A::Int(&TQXElement::GetWidth, &TQXElement::SetWidth),
+                   A::Int(&TQXElement::GetHeight, &TQXElement::SetHeight));
+  TEEELinie::Add();
+  TEEERealPaar::Add(Tr("uqxxychart.sxaxis", "X-Achse"), Tr("uqxchartbase.smin", "Min"),
+                    Tr("uqxchartbase.smax", "Max"),
+                    A::Real(&TQXXYChart::GetXMin, &TQXXYChart::SetXMin),
+                    A::Real(&TQXXYChart::GetXMax, &TQXXYChart::SetXMax));
+  TEEERealPaar::Add(Tr("uqxxychart.syaxis", "Y-Achse"), Tr("uqxchartbase.smin", "Min"),
+                    Tr("uqxchartbase.smax", "Max"),
+                    A::Real([](TQXChartBase& c) { return c.GetYMin(1); },
+                            [](TQXChartBase& c, double v) { c.SetYMin(1, v); }),
+                    A::Real([](TQXChartBase& c) { return c.GetYMax(1); },
+                            [](TQXChartBase& c, double v) { c.SetYMax(1, v); }));
+  TEEELinie::Add();
+  TEEEIntPaar::Add(
+      Tr("uqxchartbase.sspacing", "Skalenteilung"), Tr("uqxxychart.sspacingx", "X"),
+      Tr("uqxxychart.sspacingy", "Y"),
+      A::Int(&TQXChartBase::GetSpacingX, [](TQXChartBase& c, int32_t v) { c.SetSpacingX(v); }),
+      A::Int([](TQXChartBase& c) { return c.GetYSpacing(1); },
+             [](TQXChartBase& c, int32_t v) { c.SetYSpacing(1, v); }));
+  TEEELinie::Add();
+  TEEEAuswahlFeld::Add(Tr("uqxxychart.scurveline", "Kurvenlinie"), cap::Show(),
+                       A::Bool(&TQXXYChart::GetLineVisible, &TQXXYChart::SetLineVisible));
+  TEEELinie::Add();
+  TEEESubLister* axes = TEEESubLister::Add(Tr("uqxchartbase.saxessettings", "Achseneinstellungen"));
+  TEEELinie::Add();
+  TEEESubLister* control = TEEESubLister::Add(Tr("uqxchartbase.scontrol", "Steuerkanal"));
+  TEEELinie::Add();
+  TEEEFont::Add(cap::Font(), A::Font(&TQXChartBase::GetFont, &TQXChartBase::SetFont));
+  TEEEFarbe::Add(Tr("uqxxychart.scurvebackcolor", "Kurvenhintergrund"),
+                 A::Color(&TQXChartBase::GetCurveBackColor, &TQXChartBase::SetCurveBackColor));
+  TEEEFarbe::Add(cap::BackColor(),
+                 A::Color(&TQXElement::GetBckGndColor, &TQXElement::SetBckGndColor));
+  TEEEFarbe::Add(cap::FrameColor(),
+                 A::Color(&TQXElement::GetFrameColor, &TQXElement::SetFrameColor));
+  TEEEIntFeld::Add(cap::FrameWidth(),
+                   A::Int(&TQXElement::GetFrameWidth, &TQXElement::SetFrameWidth));
+  TEEELinie::Add();
+  TEEEBeschreibung::Add(180,
+                        Tr("uqxxychart.sxychdescr",
+                           "XY-Diagramm mit Punkten. Die Koordinaten kommen von den "
+                           "Eing\xC3\xA4ngen X und Y. Ein Punkt wird eingetragen, sobald ein neuer "
+                           "Wert am Eingang X eintrifft.\nAlle Y-Kan\xC3\xA4le sind passiv: zuerst "
+                           "den Y-Wert bzw. die Y-Werte senden, danach den X-Wert.\n\xC3\x9C"
+                           "ber den Steuerkanal kann die Anzeige gel\xC3\xB6scht werden."));
+  TEEELinie::Add();
+
+  TChartListingTexts texts;
+  texts.XAxisSettings = Tr("uqxxychart.sxaxissettings", "Einstellungen X-Achse");
+  texts.XBounds = Tr("uqxxychart.sxaxis", "X-Achse");
+  texts.YBounds = Tr("uqxxychart.syaxis", "Y-Achse");
+  texts.CurveDescr = Tr("uqxxychart.sxychcurvesettingdescr",
+                        "Im Feld Werteachse erfolgt die Zuordnung zu den Y-Achsen. Es "
+                        "k\xC3\xB6nnen bis zu 6 Y-Achsen im Untermen\xC3\xBC Achseneinstellungen "
+                        "angelegt werden.");
+  texts.CurveDescrHeight = 140;
+  texts.ControlDescr = Tr("uqxxychart.sxychsteuerkanaldescr",
+                          "\xC3\x9C"
+                          "ber den Steuerkanal kann die Gegenstelle das Diagramm zur\xC3\xBC"
+                          "cksetzen. 'Clear' und 'Reset' l\xC3\xB6schen beide alle Werte und "
+                          "verhalten sich gleich.\nDie Grenzen werden mit 'XMin', 'XMax', 'YMin', "
+                          "'YMax' gesetzt, die Skalenteilung mit 'XSpacing', 'YSpacing'. Der Wert "
+                          "muss vorher als Zahl (F) an denselben Eingang gesendet werden: "
+                          "\"#7F200; #7SXMax;\" bei Eingang \"#7\" setzt das Maximum der X-Achse "
+                          "auf 200.");
+  ListSubListings(ListingRowSet, axes, control, texts,
+                  A::Real(&TQXXYChart::GetXMin, &TQXXYChart::SetXMin),
+                  A::Real(&TQXXYChart::GetXMax, &TQXXYChart::SetXMax), building);
+  TEEListing::End(Listing);
 }
 
 }  // namespace qx

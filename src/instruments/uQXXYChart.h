@@ -20,7 +20,10 @@ class TQXXYChart : public TQXChartBase {
   ~TQXXYChart() override;
   static TQXXYChart* ElemCreate();
   static void InitFileSet(TFLSetList& sets);
+  static void InitListing();
   static const TFLSet* ClassSet;
+  static QPointer<TEEListing> Listing;
+  static TChartListingRows ListingRowSet;
 
   static constexpr int32_t kBufferRows = 1000;
 
@@ -38,6 +41,7 @@ class TQXXYChart : public TQXChartBase {
   void ResetValue() override;
   TQXElement* Clone() override { return CloneAs<TQXXYChart>(); }
   TQXElement* CurveInput(int32_t n) const override;
+  TChartListingRows& ListingRows() const override { return ListingRowSet; }
   void RunCommand(TChartCommand cmd, double v) override;
 
   void SetXView(double xMin, double xMax);
