@@ -31,6 +31,7 @@
 #include "instruments/uQXControls.h"
 #include "shell/EmbeddedModalForm.h"
 #include "shell/uAbout.h"
+#include "shell/uCmdArgs.h"
 #include "shell/uConsoleSheet.h"
 #include "shell/uEditWiring.h"
 #include "shell/uFileHandling.h"
@@ -45,6 +46,7 @@
 #include "shell/uTabBar.h"
 #include "shell/uTermBox.h"
 #include "shell/uTerminalSheet.h"
+#include "shell/uWindowMode.h"
 
 namespace qx {
 
@@ -65,6 +67,7 @@ struct TGlobals {
   bool secondInitDone = false;
   std::unique_ptr<TTerm> term;
   std::unique_ptr<TCons> cons;
+  std::unique_ptr<TWindowMode> windowMode;
 };
 
 TGlobals* G = nullptr;
@@ -238,6 +241,9 @@ void GlobalInit(TMainForm& form) {
     CurrentSheet->EditPanel->UpdateFrames();
     CurrentSheet->update();
   }
+  G->windowMode = std::make_unique<TWindowMode>();
+  WindowMode = G->windowMode.get();
+  WindowMode->Init(&form);
   QTimer::singleShot(0, &form, [] { SecondInit(); });
 }
 
@@ -255,6 +261,7 @@ void SecondInit() {
   const bool loaded = FileLoad && !FileLoad->ProjectFile.empty();
   if (loaded && SheetTabs) SheetTabs->SelectTab(0);
   TFileHandling::UpdateTitle(loaded);
+  TCmdArgs::Proceed();
   // The controls' stacking follows the list order.
   if (CurrentSheet) {
     for (TQXElement* e : CurrentSheet->ElementList) {
@@ -317,6 +324,8 @@ void GlobalFree() {
   VirtualTickCounter = nullptr;
   G->tickCounter.reset();
   RunSheet = nullptr;
+  WindowMode = nullptr;
+  G->windowMode.reset();
   if (MainForm) MainForm->TabBar = nullptr;
   MainForm = nullptr;
   delete G;

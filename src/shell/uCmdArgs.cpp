@@ -1,0 +1,131 @@
+#include "shell/uCmdArgs.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+
+#include "channels/uTerminal.h"
+#include "editing/uDialogs.h"
+#include "editing/uEditPanel.h"
+#include "editing/uLangStrings.h"
+#include "editing/uSheet.h"
+#include "editing/uSheetTabs.h"
+#include "foundation/uFileLoader.h"
+#include "foundation/uSettingLoader.h"
+#include "foundation/uStrSearch.h"
+#include "shell/uFileHandling.h"
+#include "shell/uMain.h"
+#include "shell/uSheetSelect.h"
+#include "shell/uTabBar.h"
+#include "shell/uWindowMode.h"
+
+namespace qx {
+
+namespace {
+
+bool EndsWith(const std::string& text, std::string_view tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void SelectRunPage() {
+  if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexRun);
+}
+
+}  // namespace
+
+bool TCmdArgs::HasOption(const std::vector<std::string>& args, const std::string& option) {
+  for (const std::string& a : args) {
+    if (a.size() >= option.size() && MatchAtNoCase(a, option, 1)) return true;
+  }
+  return false;
+}
+
+TCmdPlan TCmdArgs::Plan(const std::vector<std::string>& args) {
+  TCmdPlan plan;
+  if (args.empty()) return plan;
+  // Looked at in this order: the last language found wins.
+  for (const char* code : {"de", "en", "zh"}) {
+    if (HasOption(args, std::string("-lang=") + code)) plan.Language = code;
+  }
+  plan.Maximize = HasOption(args, "-windowmaximized");
+  plan.Minimize = HasOption(args, "-windowminimized");
+  plan.FullScreen = HasOption(args, "-fullscreen");
+  plan.FullWindow = HasOption(args, "-fullwindow");
+  const std::string& first = args.front();
+  plan.FirstIsOption = !first.empty() && first[0] == '-';
+  if (plan.FirstIsOption) return plan;
+  if (EndsWith(first, ".qxproj")) plan.Project = first;
+  plan.MinimizeToRun = plan.Minimize;
+  plan.RunMode = HasOption(args, "-runmode");
+  plan.Connect = HasOption(args, "-connect");
+  return plan;
+}
+
+void TCmdArgs::ProjectPlace(const std::string& name, const std::string& currentDir,
+                            std::string& file, std::string& path) {
+  if (!ExtractDir(name).empty()) {
+    file = name;
+    path = ExtractDir(name);
+    return;
+  }
+  path = currentDir;
+  if (path.empty() || path.back() != '/') path += '/';
+  file = path + name;
+}
+
+void TCmdArgs::Proceed() {
+  std::vector<std::string> args;
+  const QStringList all = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
+  Proceed(args);
+}
+
+void TCmdArgs::Proceed(const std::vector<std::string>& args) {
+  const TCmdPlan plan = Plan(args);
+  if (args.empty()) return;
+  if (!plan.Language.empty() && GlobalSettings) GlobalSettings->SetLangUserChoice(plan.Language);
+  if (WindowMode) {
+    if (plan.Maximize) WindowMode->Maximize();
+    if (plan.Minimize) WindowMode->Minimize();
+    if (plan.FullScreen) WindowMode->FullScreenOn();
+    if (plan.FullWindow) WindowMode->FullWindowOn();  // refused while full screen is on
+  }
+  if (plan.FirstIsOption) return;
+  if (!plan.Project.empty() && FileLoad) {
+    if (FileHandling) FileHandling->New();
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string();
+    ProjectPlace(plan.Project, cwd, FileLoad->ProjectFile, FileLoad->ProjectPath);
+    if (FileLoad->LoadProject() == TLoadSaveResult::Failed) {
+      const std::string name = FileLoad->ProjectFile;
+      // Not the project any more: a later Save must not overwrite the
+      // unreadable file with what was read of it.
+      FileLoad->ProjectFile.clear();
+      Dialogs().Message(MainForm, Tr("ucmdargs.sfileopenerror",
+                                     "Fehler beim \xC3\x96"
+                                     "ffnen der Datei ") +
+                                      "\"" + QString::fromStdString(name) + "\"");
+    }
+    if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
+    if (SheetTabs) SheetTabs->SelectTab(0);
+    TFileHandling::UpdateTitle(!FileLoad->ProjectFile.empty());
+    if (CurrentSheet && CurrentSheet->EditPanel) {
+      CurrentSheet->EditPanel->lower();
+      CurrentSheet->EditPanel->raise();
+    }
+  }
+  if (plan.MinimizeToRun) {
+    SelectRunPage();
+    if (WindowMode && WindowMode->InTray && MainForm) {
+      MainForm->setWindowState(MainForm->windowState() & ~Qt::WindowMinimized);
+      WindowMode->MinimizeToTray();
+    }
+  }
+  if (plan.RunMode) SelectRunPage();
+  if (plan.Connect) {
+    SelectRunPage();  // compiles every formula first
+    if (Terminal) Terminal->Connect();
+  }
+}
+
+}  // namespace qx
