@@ -32,6 +32,7 @@
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uRibbonButton.h"
 #include "shell/uTabBar.h"
+#include "shell/uWindowMode.h"
 
 namespace qx {
 
@@ -169,6 +170,7 @@ void TMainForm::BuildRibbon() {
   BuildConsoleRibbon();
   BuildTermRibbon();
   BuildInterfaceRibbon();
+  BuildModeBars();
   Popup_Extras = new QMenu(this);
   connect(IconButtonExtras, &TIconButton::clicked, this, [this] {
     Popup_Extras->popup(IconButtonExtras->mapToGlobal(
@@ -249,6 +251,96 @@ void TMainForm::BuildRunRibbon() {
   LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, Tr("umain.labelconnlost", "Verbindungsabbruch"));
   for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
     l->setEnabled(false);
+  x += 186;
+
+  g = RibbonGroup(PageRun, x, 108, Tr("umain.grpwindow", "Ansicht"));
+  ButtonFullWindow = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonfullwindow", "Vollfenster"));
+  ButtonFullScreen = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonfullscreen", "Vollbild"));
+  connect(ButtonFullWindow, &TRibbonButton::clicked, this, [] {
+    if (WindowMode) WindowMode->FullWindowOn();
+  });
+  connect(ButtonFullScreen, &TRibbonButton::clicked, this, [] {
+    if (WindowMode) WindowMode->FullScreenOn();
+  });
+}
+
+namespace {
+
+// Pictures of the bar buttons, drawn: connect, disconnect, back, close.
+QImage BarPicture(int kind) {
+  QImage img(21, 21, QImage::Format_RGB32);
+  img.fill(ColorToQColor(0x00FF00));  // the icon button's transparent colour
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  switch (kind) {
+    case 0:
+      p.setBrush(ColorToQColor(0x3DA02E));
+      p.drawPolygon(QPolygon({QPoint(5, 3), QPoint(17, 10), QPoint(5, 17)}));
+      break;
+    case 1:
+      p.setBrush(ColorToQColor(0x2222BD));
+      p.drawRect(5, 5, 11, 11);
+      break;
+    case 2:
+      p.setPen(QPen(ColorToQColor(0x404040), 2));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(3, 5, 14, 11);
+      p.drawLine(3, 8, 17, 8);
+      break;
+    default:
+      p.setPen(QPen(ColorToQColor(0x404040), 2));
+      p.drawLine(5, 5, 15, 15);
+      p.drawLine(15, 5, 5, 15);
+      break;
+  }
+  return img;
+}
+
+}  // namespace
+
+void TMainForm::BuildModeBars() {
+  auto bar = [this](int width) {
+    auto* w = new QWidget(this);
+    w->resize(width, 29);
+    FillColor(w, 0xE8E0D8);
+    w->hide();
+    return w;
+  };
+  auto button = [](QWidget* bar, int x, int kind, const QString& hint) {
+    auto* b = new TIconButton(bar);
+    b->setGeometry(x, 0, 29, 29);
+    b->SetPicture(BarPicture(kind));
+    b->SetCaption(hint);
+    return b;
+  };
+  const QString connectHint = Tr("umain.buttonconnect", "Verbinden");
+  const QString disconnectHint = Tr("umain.buttondisconnect", "Trennen");
+  const QString backHint = Tr("umain.buttonnormalwindow", "Normale Ansicht");
+  FullWindowMenu = bar(90);
+  ButtonFWConnect = button(FullWindowMenu, 0, 0, connectHint);
+  ButtonFWDisconnect = button(FullWindowMenu, 30, 1, disconnectHint);
+  ButtonFWBack = button(FullWindowMenu, 60, 2, backHint);
+  FullScreenMenu = bar(119);
+  ButtonFSConnect = button(FullScreenMenu, 0, 0, connectHint);
+  ButtonFSDisconnect = button(FullScreenMenu, 30, 1, disconnectHint);
+  ButtonFSBack = button(FullScreenMenu, 60, 2, backHint);
+  ButtonFSClose = button(FullScreenMenu, 90, 3, Tr("ulangstrings.sschliessen", "Schlie\xC3\x9F" "en"));
+  for (TIconButton* b : {ButtonFWConnect, ButtonFSConnect}) {
+    connect(b, &TIconButton::clicked, this, [this] {
+      if (TabBar) TabBar->SelectTab(0);  // the Run page compiles before the connect
+      ButtonConnectClick();
+    });
+  }
+  for (TIconButton* b : {ButtonFWDisconnect, ButtonFSDisconnect})
+    connect(b, &TIconButton::clicked, this, [this] { ButtonDisconnectClick(); });
+  connect(ButtonFWBack, &TIconButton::clicked, this, [] {
+    if (WindowMode) WindowMode->FullWindowOff();
+  });
+  connect(ButtonFSBack, &TIconButton::clicked, this, [] {
+    if (WindowMode) WindowMode->FullScreenOff();
+  });
+  connect(ButtonFSClose, &TIconButton::clicked, this, [this] { close(); });
 }
 
 void TMainForm::BuildEditRibbon() {
@@ -538,9 +630,13 @@ void TMainForm::Arrange() {
   if (TabBar) TabBar->setGeometry(120, 0, std::max(0, w - 255), 30);
   MenueBar->setGeometry(0, 30, w, 90);
   ConnectStatus3->setGeometry(w - 134, 4, 100, 22);
-  Alive->setGeometry(w - 30, 35, 4, 4);
+  if (Alive->parentWidget() == Menue) Alive->setGeometry(w - 30, 35, 4, 4);
+  FullWindowMenu->move(w - FullWindowMenu->width(), 0);
+  FullScreenMenu->move(w - FullScreenMenu->width(), 0);
   const int right = PanelProperties->isVisible() || PanelChannelArea->isVisible() ? 400 : 0;
-  Panel1->setGeometry(0, kMenueHeight, w - right, std::max(0, h - kMenueHeight));
+  // Full window and full screen hide the menu strip: the pages fill the window.
+  const int top = Menue->isHidden() ? 0 : kMenueHeight;
+  Panel1->setGeometry(0, top, w - right, std::max(0, h - top));
   PanelProperties->setGeometry(TPropertyEditor::PanelAtLeft() ? 0 : w - 400, kMenueHeight, 400,
                                std::max(0, h - kMenueHeight));
   PanelPropertiesResize();

@@ -51,6 +51,12 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   TRibbonButton *ButtonConnect, *ButtonDisconnect, *ButtonValReset, *BitBtnRecvSimu,
       *BitBtnSendSimu, *ButtonDelete;
   TRibbonButton *ButtonKanalliste, *ButtonHintergrund;
+  // Run ribbon "Ansicht": window modes.
+  TRibbonButton *ButtonFullWindow, *ButtonFullScreen;
+  // Bars of the full window and full screen modes, at the top right.
+  QWidget *FullWindowMenu, *FullScreenMenu;
+  TIconButton *ButtonFWConnect, *ButtonFWDisconnect, *ButtonFWBack, *ButtonFSConnect,
+      *ButtonFSDisconnect, *ButtonFSBack, *ButtonFSClose;
   std::vector<TRibbonButton*> InstrumentButtons;
   std::vector<QMenu*> InstrumentMenus;
   QMenu* Popup_Extras;
@@ -106,6 +112,7 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   void BuildConsoleRibbon();
   void BuildTermRibbon();
   void BuildInterfaceRibbon();
+  void BuildModeBars();
   int32_t state_ = StateDisconnected;
   bool closing_ = false;
 };
