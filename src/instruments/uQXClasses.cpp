@@ -21,6 +21,7 @@
 #include "instruments/uQXStringSend.h"
 #include "instruments/uQXSwitch.h"
 #include "instruments/uQXTimeChart.h"
+#include "instruments/uQXTrayIcon.h"
 #include "instruments/uQXXYChart.h"
 #include "instruments/uQXled.h"
 
@@ -62,6 +63,7 @@ void RegisterElementClasses() {
   TQXElement::RegisterClass(ClassOf<TQXBmpButton>("QXBMPBUTTON"));
   TQXElement::RegisterClass(ClassOf<TQXBmpSwitch>("QXBmpSwitch"));
   TQXElement::RegisterClass(ClassOf<TQXBmpSlider>("QXBmpSlider"));
+  TQXElement::RegisterClass(ClassOf<TQXTrayIcon>("QXTrayIcon"));
   TQXElement::RegisterClass(ClassOf<TQXConsole>("QXCONSOLE"));
 }
 

@@ -325,7 +325,10 @@ void TMainForm::BuildModeBars() {
   ButtonFSConnect = button(FullScreenMenu, 0, 0, connectHint);
   ButtonFSDisconnect = button(FullScreenMenu, 30, 1, disconnectHint);
   ButtonFSBack = button(FullScreenMenu, 60, 2, backHint);
-  ButtonFSClose = button(FullScreenMenu, 90, 3, Tr("ulangstrings.sschliessen", "Schlie\xC3\x9F" "en"));
+  ButtonFSClose = button(FullScreenMenu, 90, 3,
+                         Tr("ulangstrings.sschliessen",
+                            "Schlie\xC3\x9F"
+                            "en"));
   for (TIconButton* b : {ButtonFWConnect, ButtonFSConnect}) {
     connect(b, &TIconButton::clicked, this, [this] {
       if (TabBar) TabBar->SelectTab(0);  // the Run page compiles before the connect
@@ -394,7 +397,8 @@ void TMainForm::BuildEditRibbon() {
        {{"QXINOUT", "umain.menuitem_qxinout", "E/A-Kanal"},
         {"QXFILEREC", "umain.menuitem_qxfilerec", "Dateirekorder"},
         {"QXCLOCK", "umain.menuitem_qxclock", "Getaktete Ausgabe"},
-        {"QXLUT", "umain.menuitem_qxlut", "Lookup-Tabelle"}}},
+        {"QXLUT", "umain.menuitem_qxlut", "Lookup-Tabelle"},
+        {"QXTrayIcon", "umain.menuitem_qxtrayicon", "Taskleistensymbol"}}},
       {"umain.buttoninstbmp",
        "Bitmap-Instr.",
        {{"QXBMPBUTTON", "umain.menuitem_qxbmpbutton", "Taster"},
