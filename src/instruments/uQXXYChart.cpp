@@ -1,5 +1,9 @@
 #include "instruments/uQXXYChart.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "channels/uLossNotify.h"
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
@@ -9,6 +13,97 @@
 #include "editing/uPropertyEditor.h"
 
 namespace qx {
+
+// ---- drawing dense curves ---------------------------------------------------------
+
+void ReducePolyline(const QVector<QPointF>& in, QVector<QPointF>& out) {
+  out.clear();
+  out.reserve(std::min<qsizetype>(in.size(), 4096));
+  bool inCell = false;
+  double cellX = 0, cellY = 0;
+  qsizetype pending = -1;  // last point seen on the current pixel
+  for (qsizetype i = 0; i < in.size(); ++i) {
+    const QPointF& p = in[i];
+    if (std::isnan(p.x()) || std::isnan(p.y())) {
+      if (pending >= 0) out.push_back(in[pending]);
+      pending = -1;
+      out.push_back(p);
+      inCell = false;
+      continue;
+    }
+    const double x = std::floor(p.x()), y = std::floor(p.y());
+    if (inCell && x == cellX && y == cellY) {
+      pending = i;
+      continue;
+    }
+    if (pending >= 0) out.push_back(in[pending]);
+    pending = -1;
+    out.push_back(p);
+    inCell = true;
+    cellX = x;
+    cellY = y;
+  }
+  if (pending >= 0) out.push_back(in[pending]);
+}
+
+void ReduceScatters(const QVector<QPointF>& in, const QRect& area, QVector<QPointF>& out) {
+  out.clear();
+  const qsizetype w = std::max(area.width(), 0), h = std::max(area.height(), 0);
+  std::vector<bool> taken(static_cast<size_t>(w * h), false);
+  for (const QPointF& p : in) {
+    const double x = std::floor(p.x()) - area.left(), y = std::floor(p.y()) - area.top();
+    if (x >= 0 && y >= 0 && x < static_cast<double>(w) && y < static_cast<double>(h)) {
+      const auto cell =
+          static_cast<size_t>(static_cast<qsizetype>(y) * w + static_cast<qsizetype>(x));
+      if (taken[cell]) continue;
+      taken[cell] = true;
+    }
+    out.push_back(p);
+  }
+}
+
+void TQXReducedCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const {
+  if (!Reduce) return QCPCurve::drawCurveLine(painter, lines);
+  ReducePolyline(lines, reduced_);
+  const QPen pen = painter->pen();
+  // A thin solid line looks the same drawn in one piece, and one call per
+  // run between gaps saves the per-segment set-up of the raster engine.
+  // Wide or dashed pens keep the segment-wise drawing (caps and dashes).
+  if (mLineStyle != lsLine || pen.style() != Qt::SolidLine || pen.widthF() > 1.0 ||
+      painter->modes().testFlag(QCPPainter::pmVectorized) ||
+      painter->modes().testFlag(QCPPainter::pmNoCaching))
+    return QCPCurve::drawCurveLine(painter, reduced_);
+  applyDefaultAntialiasingHint(painter);
+  qsizetype start = 0;
+  const qsizetype n = reduced_.size();
+  for (qsizetype i = 0; i <= n; ++i) {
+    const bool gap = i == n || std::isnan(reduced_[i].x()) || std::isnan(reduced_[i].y());
+    if (!gap) continue;
+    if (i - start >= 2)
+      painter->drawPolyline(reduced_.constData() + start, static_cast<int>(i - start));
+    start = i + 1;
+  }
+}
+
+void TQXReducedCurve::drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
+                                      const QCPScatterStyle& style) const {
+  if (!Reduce) return QCPCurve::drawScatterPlot(painter, points, style);
+  // Room for the markers that stick out of the plotting area.
+  const int margin = static_cast<int>(std::ceil(style.size())) + 1;
+  ReduceScatters(points, clipRect().adjusted(-margin, -margin, margin, margin), reduced_);
+  if (style.shape() != QCPScatterStyle::ssSquare)
+    return QCPCurve::drawScatterPlot(painter, reduced_, style);
+  // The squares the style draws one by one, in one call.
+  applyScattersAntialiasingHint(painter);
+  style.applyTo(painter, mPen);
+  const double size = style.size(), half = size / 2.0;
+  rects_.clear();
+  rects_.reserve(reduced_.size());
+  for (const QPointF& p : reduced_)
+    if (!std::isnan(p.x()) && !std::isnan(p.y()))
+      rects_.push_back(QRectF(p.x() - half, p.y() - half, size, size));
+  painter->drawRects(rects_.constData(), static_cast<int>(rects_.size()));
+}
 
 const TFLSet* TQXXYChart::ClassSet = nullptr;
 
@@ -30,7 +125,7 @@ TQXXYChart::TQXXYChart(QWidget* owner) : TQXChartBase(owner, false) {
     CurveElements[static_cast<size_t>(n)] = c;
   }
   for (int32_t n = 1; n <= kChartCurves; ++n) {
-    auto* k = new QCPCurve(Chart->xAxis, Chart->yAxis);
+    auto* k = new TQXReducedCurve(Chart->xAxis, Chart->yAxis);
     data_[static_cast<size_t>(n)] = QSharedPointer<TTrimmableData<QCPCurveData>>::create();
     k->setData(data_[static_cast<size_t>(n)]);
     AddSeries(n, k);

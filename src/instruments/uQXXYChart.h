@@ -12,6 +12,36 @@
 
 namespace qx {
 
+// ---- drawing dense curves ----
+
+// The polyline without the points that fall on the pixel of the last kept
+// point; the last point before the line leaves a pixel is kept too, so
+// every visible turn and the end point stay. NaN points (gaps) are kept.
+void ReducePolyline(const QVector<QPointF>& in, QVector<QPointF>& out);
+// The markers without those on a pixel that a kept marker already covers
+// (markers outside `area` are all kept).
+void ReduceScatters(const QVector<QPointF>& in, const QRect& area, QVector<QPointF>& out);
+
+// A curve that draws only what can be seen at pixel resolution: its lines
+// and markers are reduced after they are mapped to pixels, so the points
+// themselves (and their trimming) stay as they are.
+class TQXReducedCurve : public QCPCurve {
+  Q_OBJECT
+
+ public:
+  using QCPCurve::QCPCurve;
+  bool Reduce = true;
+
+ protected:
+  void drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const override;
+  void drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
+                       const QCPScatterStyle& style) const override;
+
+ private:
+  mutable QVector<QPointF> reduced_;
+  mutable QVector<QRectF> rects_;
+};
+
 class TQXXYChart : public TQXChartBase {
   Q_OBJECT
 
@@ -32,7 +62,7 @@ class TQXXYChart : public TQXChartBase {
   TChartBounds X{0, 20, 20};
   TRealArrayBuffer Buffer{kBufferRows};
 
-  QCPCurve* Curve(int32_t n) const { return static_cast<QCPCurve*>(Series(n)); }
+  TQXReducedCurve* Curve(int32_t n) const { return static_cast<TQXReducedCurve*>(Series(n)); }
   int32_t PointCount(int32_t n) const { return Curve(n)->data()->size(); }
 
   // Port thread, receive lock held: stores x and hands one row to the GUI.

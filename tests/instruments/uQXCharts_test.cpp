@@ -301,6 +301,99 @@ TEST_F(ChartTest, BothChartsTrimTheirOldestPoints) {
   EXPECT_EQ(t->PointCount(1), 95001);  // nothing more until it grows again
 }
 
+// ---- drawing dense curves ------------------------------------------------------
+
+TEST(ReducedCurve, PolylineKeepsTurnsEndsAndGaps) {
+  const double nan = std::nan("");
+  struct Case {
+    QVector<QPointF> in, out;
+  };
+  const Case cases[] = {
+      // Points on the pixel of the last kept one go; the last before it is
+      // left stays, so the line leaves from where the data left.
+      {{{0.1, 0.1}, {0.5, 0.5}, {0.9, 0.2}, {3.5, 0.5}}, {{0.1, 0.1}, {0.9, 0.2}, {3.5, 0.5}}},
+      // A turn on another pixel is kept, and so is the end point.
+      {{{0, 0}, {5, 5}, {0.5, 0.5}, {0.6, 0.6}}, {{0, 0}, {5, 5}, {0.5, 0.5}, {0.6, 0.6}}},
+      {{{0, 0}, {0.2, 0}, {0.4, 0}, {0.6, 0}}, {{0, 0}, {0.6, 0}}},
+      // A gap ends the run on its pixel.
+      {{{0, 0}, {0.5, 0}, {nan, nan}, {0.7, 0}, {0.8, 0}},
+       {{0, 0}, {0.5, 0}, {nan, nan}, {0.7, 0}, {0.8, 0}}},
+      {{}, {}},
+  };
+  for (const Case& c : cases) {
+    QVector<QPointF> out;
+    ReducePolyline(c.in, out);
+    ASSERT_EQ(out.size(), c.out.size());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+      if (std::isnan(c.out[i].x())) {
+        EXPECT_TRUE(std::isnan(out[i].x())) << i;
+        continue;
+      }
+      EXPECT_EQ(out[i], c.out[i]) << i;
+    }
+  }
+}
+
+TEST(ReducedCurve, ScattersKeepOneMarkerPerPixelInsideTheArea) {
+  const QVector<QPointF> in = {{1.2, 1.2}, {1.8, 1.7}, {2.1, 1.2}, {1.5, 1.5}, {50, 50}, {50, 50}};
+  QVector<QPointF> out;
+  ReduceScatters(in, QRect(0, 0, 10, 10), out);
+  const QVector<QPointF> expected = {{1.2, 1.2}, {2.1, 1.2}, {50, 50}, {50, 50}};
+  EXPECT_EQ(out, expected);
+}
+
+TEST_F(ChartTest, ReducedDrawingKeepsTheShapeOfADenseZigZag) {
+  auto* chart = TQXXYChart::ElemCreate();
+  chart->resize(320, 220);
+  chart->SetCurveQty(2);
+  chart->SetCurveStrength(2, 3);  // a wide pen too
+  // Curve 1: a zig-zag far denser than the pixels; curve 2: a slow wave.
+  QVector<double> x, y1, y2;
+  for (int i = 0; i < 40000; ++i) {
+    x.push_back(i * 20.0 / 40000);
+    y1.push_back(5 + 4 * std::sin(i * 0.0007) + (i % 2 ? 0.6 : -0.6) * std::cos(i * 0.003));
+    y2.push_back(5 + 3 * std::cos(i * 0.0003));
+  }
+  chart->Curve(1)->setData(x, y1);
+  chart->Curve(2)->setData(x, y2);
+  const auto grab = [&](bool reduce) {
+    for (int32_t n = 1; n <= 2; ++n) chart->Curve(n)->Reduce = reduce;
+    chart->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    return chart->Chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  const QImage full = grab(false), reduced = grab(true);
+  ASSERT_EQ(full.size(), reduced.size());
+  // Inked: clearly off the white plotting area. Where thousands of points
+  // overlap, their antialiased fringes add up to a slightly bolder edge in
+  // the full drawing; the shape itself must be the same to the pixel.
+  const auto inked = [](const QImage& img, int x, int y) {
+    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return false;
+    const QRgb c = img.pixel(x, y);
+    return std::min({qRed(c), qGreen(c), qBlue(c)}) < 160;
+  };
+  const auto inkedNear = [&](const QImage& img, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (inked(img, x + dx, y + dy)) return true;
+    return false;
+  };
+  int inkedFull = 0, inkedReduced = 0, lost = 0, added = 0;
+  for (int py = 0; py < full.height(); ++py) {
+    for (int px = 0; px < full.width(); ++px) {
+      const bool a = inked(full, px, py), b = inked(reduced, px, py);
+      inkedFull += a;
+      inkedReduced += b;
+      if (a && !inkedNear(reduced, px, py)) ++lost;
+      if (b && !inkedNear(full, px, py)) ++added;
+    }
+  }
+  ASSERT_GT(inkedFull, 2000);
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(added, 0);
+  EXPECT_GE(inkedReduced, inkedFull * 85 / 100) << inkedFull;
+  delete chart;
+}
+
 TEST_F(ChartTest, KeysRoundTripOnlyWhatIsInUse) {
   auto* c = TQXTimeChart::ElemCreate();
   c->SetCurveQty(3);
