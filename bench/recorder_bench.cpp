@@ -27,7 +27,9 @@ void BM_RecorderTick10Columns(benchmark::State& state) {
   r->SetSource("#1");
   r->SetChannelQty(TQXFileRec::kMaxColumns);
   for (int32_t n = 2; n <= TQXFileRec::kMaxColumns; ++n) {
-    r->SetColumnSource(n, "#" + std::to_string(n));
+    std::string source = "#";
+    source += std::to_string(n);
+    r->SetColumnSource(n, source);
   }
   r->SetTimeStamp(true);
   r->SetBuffered(state.range(0) == 0);

@@ -173,10 +173,10 @@ void TQXBmpButton::ImageClick() {
       Send("F1");
       break;
     case ModeFreeText:
-      Send("S" + FreeText);
+      Send(TypedPayload('S', FreeText));
       break;
     case ModeFreeNumber:
-      Send("F" + FloatToDisplayText(FreeNumber));
+      Send(TypedPayload('F', FloatToDisplayText(FreeNumber)));
       break;
     default:
       break;

@@ -166,7 +166,7 @@ void TQXBmpSlider::SliderMouseUp(QPoint pos) {
   PlaceHandle();
   const double value = FractionToValue(Position);
   StoreValue(value);
-  Send("F" + LimitDecimals(FloatToDisplayText(value), Decimals, FixedDecimals));
+  Send(TypedPayload('F', LimitDecimals(FloatToDisplayText(value), Decimals, FixedDecimals)));
 }
 
 void TQXBmpSlider::LabelMouseEnter() {

@@ -126,10 +126,10 @@ void TQXBmpSwitch::ImageClick() {
   std::string payload;
   switch (Mode) {
     case ModeFreeText:
-      payload = "S" + FreeText + digit;
+      payload = TypedPayload('S', FreeText) + digit;
       break;
     case ModeFreeNumber:
-      payload = "F" + FloatToDisplayText(FreeNumber) + digit;
+      payload = TypedPayload('F', FloatToDisplayText(FreeNumber)) + digit;
       break;
     default:
       payload = std::string("F") + digit;

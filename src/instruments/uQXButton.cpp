@@ -74,9 +74,7 @@ void TQXButton::ButtonClick() {
 }
 
 void TQXButton::SendTyped(char letter, std::string_view value) {
-  std::string payload(1, letter);
-  payload += value;
-  Send(payload);
+  Send(TypedPayload(letter, value));
 }
 
 void TQXButton::ButtonMouseDown() {

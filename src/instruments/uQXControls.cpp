@@ -298,6 +298,12 @@ void TQXElement::InitFileSets(TFLSetList& sets) {
   }
 }
 
+std::string TypedPayload(char letter, std::string_view value) {
+  std::string payload(1, letter);
+  payload += value;
+  return payload;
+}
+
 // ---- sending elements ---------------------------------------------------------
 
 int32_t TQXAnimElement::SendPayload(std::string_view payload, const TQXElement* output) {

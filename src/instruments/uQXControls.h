@@ -220,6 +220,9 @@ class TAttachedQXElement : public TQXElement {
   void SetStrValue(std::string_view value) override;
 };
 
+// A frame payload: the type letter and the value text ("F1,5", "SText").
+std::string TypedPayload(char letter, std::string_view value);
+
 // Where new elements go; set by the sheets.
 QWidget* CurrentCanvas();
 
