@@ -230,11 +230,7 @@ void TQXBmpButton::SetMode(int32_t value) {
 }
 
 void TQXBmpButton::UpdateModeRows() const {
-  if (!Listing || !FreeTextRow || !FreeNumberRow) return;
-  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
-  FreeTextRow->setVisible(Mode == ModeFreeText);
-  FreeNumberRow->setVisible(Mode == ModeFreeNumber);
-  TPropertyEditor::ArrangeListing();
+  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
 }
 
 void TQXBmpButton::SetFreeText(const std::string& value) {

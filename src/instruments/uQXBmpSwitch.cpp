@@ -173,11 +173,7 @@ void TQXBmpSwitch::SetMode(int32_t value) {
 }
 
 void TQXBmpSwitch::UpdateModeRows() const {
-  if (!Listing || !FreeTextRow || !FreeNumberRow) return;
-  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
-  FreeTextRow->setVisible(Mode == ModeFreeText);
-  FreeNumberRow->setVisible(Mode == ModeFreeNumber);
-  TPropertyEditor::ArrangeListing();
+  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
 }
 
 void TQXBmpSwitch::SetFreeText(const std::string& value) {

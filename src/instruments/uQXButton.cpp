@@ -14,6 +14,14 @@ namespace qx {
 
 const TFLSet* TQXButton::ClassSet = nullptr;
 
+void ShowFreeValueRows(const TFLObject& obj, int32_t mode, TEEEintrag* textRow,
+                       TEEEintrag* numberRow) {
+  if (!textRow || !numberRow || TPropertyEditor::ShownObject() != &obj) return;
+  textRow->setVisible(mode == ModeFreeText);
+  numberRow->setVisible(mode == ModeFreeNumber);
+  TPropertyEditor::ArrangeListing();
+}
+
 std::string ButtonCaption(bool showDenom, bool showSource, std::string_view denom,
                           std::string_view source) {
   std::string c;
@@ -119,11 +127,7 @@ void TQXButton::SetMode(int32_t value) {
 }
 
 void TQXButton::UpdateModeRows() const {
-  if (!Listing || !FreeTextRow || !FreeNumberRow) return;
-  if (TPropertyEditor::ShownObject() != static_cast<const TFLObject*>(this)) return;
-  FreeTextRow->setVisible(Mode == ModeFreeText);
-  FreeNumberRow->setVisible(Mode == ModeFreeNumber);
-  Listing->Arrange();
+  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
 }
 
 QPointer<TEEListing> TQXButton::Listing;

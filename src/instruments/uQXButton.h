@@ -71,6 +71,11 @@ class TQXButton : public TQXAnimElement {
   TColor fontColor_ = 0;
 };
 
+// The free-text row shows only in mode freeText, the free-number row only in
+// freeNumber, while the panel shows obj (buttons and switches share this).
+void ShowFreeValueRows(const TFLObject& obj, int32_t mode, TEEEintrag* textRow,
+                       TEEEintrag* numberRow);
+
 // The caption from name and output formula.
 std::string ButtonCaption(bool showDenom, bool showSource, std::string_view denom,
                           std::string_view source);
