@@ -9,6 +9,7 @@ PKGS=(
   qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libcurl4-openssl-dev libserialport-dev libasound2-dev
   socat locales xvfb xauth fonts-dejavu-core
+  fonts-wqy-microhei  # Chinese texts
 )
 missing=()
 for p in "${PKGS[@]}"; do

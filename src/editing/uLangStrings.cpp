@@ -1,9 +1,115 @@
 #include "editing/uLangStrings.h"
 
+#include <QFile>
+#include <QList>
+#include <mutex>
+
+// The catalogues live in this static library: registered explicitly.
+static void InitLangResource() {
+  Q_INIT_RESOURCE(lang);
+}
+
 namespace qx {
 
-QString Tr(const char* /*key*/, const char* german) {
-  return QString::fromUtf8(german);
+namespace {
+
+// The catalogue in force and the keys seen. Texts are looked up on the GUI
+// thread; the lock guards against a stray look-up elsewhere.
+struct TLangState {
+  std::mutex Lock;
+  TCatalogue Catalogue;
+  std::map<std::string, std::string> Seen;
+};
+
+TLangState gLang;
+
+TLangState& State() {
+  return gLang;
+}
+
+// One quoted PO string (after its keyword or alone on a continuation line).
+QByteArray Unquote(const QByteArray& line) {
+  const qsizetype a = line.indexOf('"'), b = line.lastIndexOf('"');
+  QByteArray out;
+  if (a < 0 || b <= a) return out;
+  for (qsizetype i = a + 1; i < b; ++i) {
+    char c = line[i];
+    if (c == '\\' && i + 1 < b) {
+      c = line[++i];
+      c = c == 'n' ? '\n' : c == 't' ? '\t' : c;
+    }
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+QString Tr(const char* key, const char* german) {
+  TLangState& s = State();
+  std::lock_guard lock(s.Lock);
+  s.Seen.try_emplace(key, german);
+  const auto it = s.Catalogue.find(key);
+  return it != s.Catalogue.end() ? it->second : QString::fromUtf8(german);
+}
+
+TCatalogue ParsePoCatalogue(const QByteArray& text) {
+  TCatalogue cat;
+  QByteArray ctxt, id, str;
+  QByteArray* field = nullptr;
+  bool haveStr = false;  // the entry is complete once its msgstr came
+  auto flush = [&] {
+    if (haveStr && !id.isEmpty()) {
+      const QByteArray& key = ctxt.isEmpty() ? id : ctxt;
+      cat[key.toStdString()] = QString::fromUtf8(str.isEmpty() ? id : str);
+    }
+    ctxt.clear();
+    id.clear();
+    str.clear();
+    field = nullptr;
+    haveStr = false;
+  };
+  for (QByteArray line : text.split('\n')) {
+    line = line.trimmed();
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    if (line.startsWith("msgctxt")) {
+      flush();
+      field = &ctxt;
+    } else if (line.startsWith("msgid")) {
+      if (haveStr) flush();
+      field = &id;
+    } else if (line.startsWith("msgstr")) {
+      field = &str;
+      haveStr = true;
+    } else if (!line.startsWith('"') || !field) {
+      continue;
+    }
+    *field += Unquote(line);
+  }
+  flush();
+  return cat;
+}
+
+bool LoadTranslation(const std::string& code) {
+  InitLangResource();
+  QFile f(QString(":/lang/quillex.%1.po").arg(QString::fromStdString(code)));
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  TCatalogue cat = ParsePoCatalogue(f.readAll());
+  if (cat.empty()) return false;
+  TLangState& s = State();
+  std::lock_guard lock(s.Lock);
+  s.Catalogue = std::move(cat);
+  return true;
+}
+
+void ClearTranslation() {
+  TLangState& s = State();
+  std::lock_guard lock(s.Lock);
+  s.Catalogue.clear();
+}
+
+const std::map<std::string, std::string>& SeenTexts() {
+  return State().Seen;
 }
 
 }  // namespace qx

@@ -37,6 +37,7 @@
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uInterfaceSheet.h"
+#include "shell/uLangUpdate.h"
 #include "shell/uLoadSaveForm.h"
 #include "shell/uMain.h"
 #include "shell/uPortBox.h"
@@ -201,6 +202,8 @@ void GlobalInit(TMainForm& form) {
   TQXElement::InitUpdateList();
   InitSettingLoader();
   InitGlobalSettings();
+  if (GlobalSettings)
+    GlobalSettings->OnSetLanguage = [](const std::string& code) { TLanguage::SetLanguage(code); };
 
   InitOperators();
   InitFunctions();

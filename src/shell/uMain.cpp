@@ -13,6 +13,7 @@
 #include "formula/UCalculate.h"
 #include "formula/uMemFunctions.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uSettingLoader.h"
 #include "foundation/uStrSearch.h"
 #include "instruments/uQXControls.h"
 #include "instruments/uSendAnim.h"
@@ -30,6 +31,7 @@
 #include "shell/uAbout.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
+#include "shell/uLangUpdate.h"
 #include "shell/uRibbonButton.h"
 #include "shell/uTabBar.h"
 #include "shell/uWindowMode.h"
@@ -183,6 +185,11 @@ void TMainForm::BuildRibbon() {
                              "\xC3\x9C"
                              "ber Quillex"),
                           this, [] { TFormAbout::ShowPage(); });
+  // Language names stay in their own language.
+  QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
+  lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
+  lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
+  lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
   // The file commands; FileHandling exists once start-up has run.
   connect(IconButtonNeu, &TIconButton::clicked, this, [] {
     if (FileHandling) FileHandling->New();
@@ -612,6 +619,11 @@ void TMainForm::BuildInterfaceRibbon() {
              "Bereiche entgegengenommen (Eingang) und gesendet (Ausgang). Kanal #0 bis #49 "
              "sind Broadcast-Kan\xC3\xA4le (nicht filterbar).");
   });
+}
+
+void TMainForm::MenuItemLanguageClick(const std::string& code) {
+  TLanguage::SetLanguage(code);
+  TSettingLoad::SaveSettings();  // the choice survives a restart
 }
 
 void TMainForm::BitBtnEntfClick() {

@@ -84,6 +84,8 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   // Fits the property panel's height to the window.
   void PanelPropertiesResize();
   void BitBtnEntfClick();
+  // "Sprache" menu: switch and write the settings.
+  static void MenuItemLanguageClick(const std::string& code);
   void ButtonTestClick();
   // Close query: always allowed, after the run ended and settings written.
   std::function<void()> OnCloseQuery;
