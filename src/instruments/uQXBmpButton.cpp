@@ -230,7 +230,9 @@ void TQXBmpButton::SetMode(int32_t value) {
 }
 
 void TQXBmpButton::UpdateModeRows() const {
-  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
+  if (Listing)
+    ShowFreeValueRows(*this, Mode == ModeFreeText, Mode == ModeFreeNumber, FreeTextRow,
+                      FreeNumberRow);
 }
 
 void TQXBmpButton::SetFreeText(const std::string& value) {

@@ -173,7 +173,9 @@ void TQXBmpSwitch::SetMode(int32_t value) {
 }
 
 void TQXBmpSwitch::UpdateModeRows() const {
-  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
+  if (Listing)
+    ShowFreeValueRows(*this, Mode == ModeFreeText, Mode == ModeFreeNumber, FreeTextRow,
+                      FreeNumberRow);
 }
 
 void TQXBmpSwitch::SetFreeText(const std::string& value) {

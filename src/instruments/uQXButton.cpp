@@ -14,11 +14,11 @@ namespace qx {
 
 const TFLSet* TQXButton::ClassSet = nullptr;
 
-void ShowFreeValueRows(const TFLObject& obj, int32_t mode, TEEEintrag* textRow,
+void ShowFreeValueRows(const TFLObject& obj, bool freeText, bool freeNumber, TEEEintrag* textRow,
                        TEEEintrag* numberRow) {
   if (!textRow || !numberRow || TPropertyEditor::ShownObject() != &obj) return;
-  textRow->setVisible(mode == ModeFreeText);
-  numberRow->setVisible(mode == ModeFreeNumber);
+  textRow->setVisible(freeText);
+  numberRow->setVisible(freeNumber);
   TPropertyEditor::ArrangeListing();
 }
 
@@ -127,7 +127,9 @@ void TQXButton::SetMode(int32_t value) {
 }
 
 void TQXButton::UpdateModeRows() const {
-  if (Listing) ShowFreeValueRows(*this, Mode, FreeTextRow, FreeNumberRow);
+  if (Listing)
+    ShowFreeValueRows(*this, Mode == ModeFreeText, Mode == ModeFreeNumber, FreeTextRow,
+                      FreeNumberRow);
 }
 
 QPointer<TEEListing> TQXButton::Listing;

@@ -71,9 +71,10 @@ class TQXButton : public TQXAnimElement {
   TColor fontColor_ = 0;
 };
 
-// The free-text row shows only in mode freeText, the free-number row only in
-// freeNumber, while the panel shows obj (buttons and switches share this).
-void ShowFreeValueRows(const TFLObject& obj, int32_t mode, TEEEintrag* textRow,
+// The free-text row shows only in the free-text mode, the free-number row
+// only in the free-number mode, while the panel shows obj (buttons and
+// switches share this; each class numbers its modes itself).
+void ShowFreeValueRows(const TFLObject& obj, bool freeText, bool freeNumber, TEEEintrag* textRow,
                        TEEEintrag* numberRow);
 
 // The caption from name and output formula.

@@ -69,7 +69,9 @@ TEST_F(TrayIconTest, WorksWithoutNotificationArea) {
   EXPECT_EQ(t->Denom, "Taskleistensymbol");
   EXPECT_EQ(t->OutputElement->TypeName, "QXTrayIconLineOut");
   EXPECT_EQ(t->size(), QSize(160, 40));
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) EXPECT_EQ(t->Tray(), nullptr);
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    EXPECT_EQ(t->Tray(), nullptr);
+  }
   EXPECT_TRUE(Same(t->ShownIcon(), TQXTrayIcon::OfflineDefault()));
   t->SetSource("#5");
   t->SetIconFile(1, "/nonexistent/icon.png");  // missing on disk: the default
