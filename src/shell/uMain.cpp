@@ -359,7 +359,9 @@ void TMainForm::BuildEditRibbon() {
   ButtonDelete = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttondelete", "Entfernen"));
   x += 114;
 
-  g = RibbonGroup(PageEdit, x, 4 * 124 + 4,
+  // Wide enough for the longest caption in every language.
+  constexpr int kInstrWidth = 150;
+  g = RibbonGroup(PageEdit, x, 4 * (kInstrWidth + 4) + 4,
                   Tr("umain.grpaddinstr", "Instrumente Hinzuf\xC3\xBCgen"));
   // Button caption and the element classes of its menu (set name, caption).
   struct Item {
@@ -415,7 +417,8 @@ void TMainForm::BuildEditRibbon() {
   for (size_t i = 0; i < groups.size(); ++i) {
     const int col = static_cast<int>(i % 4), row = static_cast<int>(i / 4);
     TRibbonButton* b =
-        RibbonButton(g, 4 + col * 124, 4 + row * 33, 120, 30, Tr(groups[i].key, groups[i].caption));
+        RibbonButton(g, 4 + col * (kInstrWidth + 4), 4 + row * 33, kInstrWidth, 30,
+                     Tr(groups[i].key, groups[i].caption));
     auto* menu = new QMenu(this);
     for (const Item& it : groups[i].items) {
       const std::string setName = it.setName;
@@ -432,7 +435,7 @@ void TMainForm::BuildEditRibbon() {
     InstrumentButtons.push_back(b);
     InstrumentMenus.push_back(menu);
   }
-  x += 4 * 124 + 10;
+  x += 4 * (kInstrWidth + 4) + 10;
 
   g = RibbonGroup(PageEdit, x, 108, Tr("umain.grptools", "Hilfsmittel"));
   ButtonKanalliste = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonkanalliste", "Kanalliste"));
