@@ -14,6 +14,11 @@ def po(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n") + '"'
 
 
+def unescape(cell):
+    # In a cell \n is a line break and \\ a backslash, so \\n is a literal backslash-n.
+    return re.sub(r"\\(\\|n)", lambda m: "\\" if m.group(1) == "\\" else "\n", cell)
+
+
 def main():
     de = (LANG / "quillex.de.po").read_text(encoding="utf-8")
     entries = re.findall(r'msgctxt "(.*?)"\nmsgid (".*?")\n', de)
@@ -22,7 +27,7 @@ def main():
         if line.startswith("#") or not line.strip():
             continue
         key, en, zh = line.split("\t")
-        table[key] = {"en": en.replace("\\n", "\n"), "zh": zh.replace("\\n", "\n")}
+        table[key] = {"en": unescape(en), "zh": unescape(zh)}
     for code, name in (("en", "English"), ("zh", "Chinese")):
         out = [f"# Quillex, {name}.", 'msgid ""', 'msgstr ""',
                '"Content-Type: text/plain; charset=UTF-8\\n"', ""]
