@@ -93,15 +93,19 @@ void TQXReducedCurve::drawScatterPlot(QCPPainter* painter, const QVector<QPointF
   ReduceScatters(points, clipRect().adjusted(-margin, -margin, margin, margin), reduced_);
   if (style.shape() != QCPScatterStyle::ssSquare)
     return QCPCurve::drawScatterPlot(painter, reduced_, style);
-  // The squares the style draws one by one, in one call.
-  applyScattersAntialiasingHint(painter);
+  // The squares the style draws one by one, in one call, on whole pixels:
+  // a marker of a few pixels looks the same, and smoothing each costs most
+  // of a dense chart's replot.
   style.applyTo(painter, mPen);
-  const double size = style.size(), half = size / 2.0;
+  painter->setRenderHint(QPainter::Antialiasing, false);
+  const int size = std::max(1, static_cast<int>(std::lround(style.size())));
+  const double half = size / 2.0;
   rects_.clear();
   rects_.reserve(reduced_.size());
   for (const QPointF& p : reduced_)
     if (!std::isnan(p.x()) && !std::isnan(p.y()))
-      rects_.push_back(QRectF(p.x() - half, p.y() - half, size, size));
+      rects_.push_back(QRect(static_cast<int>(std::lround(p.x() - half)),
+                             static_cast<int>(std::lround(p.y() - half)), size, size));
   painter->drawRects(rects_.constData(), static_cast<int>(rects_.size()));
 }
 

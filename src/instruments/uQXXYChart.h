@@ -39,7 +39,7 @@ class TQXReducedCurve : public QCPCurve {
 
  private:
   mutable QVector<QPointF> reduced_;
-  mutable QVector<QRectF> rects_;
+  mutable QVector<QRect> rects_;
 };
 
 class TQXXYChart : public TQXChartBase {
