@@ -10,12 +10,12 @@
 #include "channels/uSocketIO.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
-#include "gui_support/AppFixture.h"
+#include "gui_support/ElementPortFixture.h"
 
 namespace qx {
 namespace {
 
-using test::AppFixture;
+using test::ElementPortFixture;
 
 TEST(BargraphMath, SegmentSizesGiveTheRemainderToTheFirst) {
   // 100 long, 5 clear at each end, 10 segments 2 apart: 72 free pixels,
@@ -129,37 +129,11 @@ TEST_F(BarPixels, DegenerateSettingsDrawAnEmptyBar) {
 
 // ---- the element ----------------------------------------------------------------
 
-class BargraphTest : public AppFixture {
+class BargraphTest : public ElementPortFixture {
  protected:
   void SetUp() override {
-    AppFixture::SetUp();
+    ElementPortFixture::SetUp();
     form->show();  // resize events reach shown widgets at once
-  }
-  void ConnectLoopback() {
-    std::string err;
-    ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
-    port = &LoopbackPort(peer.LocalPort());
-    form->TabBar->SelectTab(0);
-    form->ButtonConnectClick();
-    ASSERT_TRUE(Terminal->Connected.load()) << port->LastErrorText;
-  }
-  void Feed(std::string_view datagram) {
-    TSockAddr to;
-    std::string err;
-    ASSERT_TRUE(
-        ResolveAddress("127.0.0.1", std::to_string(port->BoundPort()), SOCK_DGRAM, false, to, err));
-    ASSERT_EQ(peer.SendTo(to, datagram), TIoStatus::Ok);
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   static void Mouse(QWidget* w, QEvent::Type type, QPoint p,
                     Qt::MouseButton button = Qt::LeftButton) {
@@ -175,8 +149,6 @@ class BargraphTest : public AppFixture {
     const int end = b->height() - 5;
     return {b->width() / 2, end - static_cast<int>(std::lround((end - 5) * f))};
   }
-  TUdpSocket peer;
-  TUDPPort* port = nullptr;
 };
 
 TEST_F(BargraphTest, DefaultsAndLayout) {

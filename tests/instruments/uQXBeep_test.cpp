@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "foundation/uFileLoader.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uSoundManager.h"
 #include "instruments/uToneAlsa.h"
 

@@ -15,7 +15,7 @@
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXBmpSwitch.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uSendAnim.h"
@@ -30,17 +30,6 @@ class BmpTest : public test::ElementPortFixture {
     form->show();
     ASSERT_TRUE(dir.isValid());
     FileLoad->ProjectPath = dir.path().toStdString() + "/";
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   // A one-colour picture in the project directory.
   std::string Picture(const char* name, QSize size, QColor c) {

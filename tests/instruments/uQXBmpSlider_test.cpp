@@ -12,7 +12,7 @@
 
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 
 namespace qx {
 namespace {
@@ -57,17 +57,6 @@ class SliderTest : public test::ElementPortFixture {
   void SetUp() override {
     ElementPortFixture::SetUp();
     form->show();
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   // Mouse on the caption label, at label coordinates.
   static void Mouse(TQXBmpSlider* s, QEvent::Type type, QPoint p,

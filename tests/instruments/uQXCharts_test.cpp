@@ -9,7 +9,7 @@
 #include "channels/uLossNotify.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uNumText.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uFixedIntervalChartSource.h"
 #include "instruments/uQXTimeChart.h"
 #include "instruments/uQXXYChart.h"

@@ -10,7 +10,7 @@
 #include "editing/uSheetBckgnd.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
-#include "gui_support/AppFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
@@ -19,43 +19,14 @@
 namespace qx {
 namespace {
 
-using test::AppFixture;
+using test::ElementPortFixture;
 
-class ElementTest : public AppFixture {
+class ElementTest : public ElementPortFixture {
  protected:
-  // Runs the Run page (compiles) and connects over a loopback UDP port.
-  void ConnectLoopback() {
-    std::string err;
-    ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
-    port = &LoopbackPort(peer.LocalPort());
-    form->TabBar->SelectTab(0);
-    form->ButtonConnectClick();
-    ASSERT_TRUE(Terminal->Connected.load()) << port->LastErrorText;
-  }
-  void Feed(std::string_view datagram) {
-    TSockAddr to;
-    std::string err;
-    ASSERT_TRUE(
-        ResolveAddress("127.0.0.1", std::to_string(port->BoundPort()), SOCK_DGRAM, false, to, err));
-    ASSERT_EQ(peer.SendTo(to, datagram), TIoStatus::Ok);
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
-  }
   // Waits for the display tick to show the text.
   static bool Shows(QLabel* l, const QString& text) {
     return ProcessUntil([&] { return l->text() == text; });
   }
-  TUdpSocket peer;
-  TUDPPort* port = nullptr;
 };
 
 TEST_F(ElementTest, NewElementDefaultsAndCommonSetters) {

@@ -15,7 +15,7 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXConsole.h"
 
 namespace qx {

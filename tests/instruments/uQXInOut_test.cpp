@@ -9,7 +9,7 @@
 #include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/uNumText.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXClock.h"
 #include "instruments/uQXFileRec.h"
 #include "instruments/uSendAnim.h"
@@ -19,17 +19,6 @@ namespace {
 
 class ForwardTest : public test::ElementPortFixture {
  protected:
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
-  }
 };
 
 TEST_F(ForwardTest, NumbersAndTextsGoOutOnTheOutputChannel) {

@@ -24,7 +24,7 @@
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXNumericDisp.h"
 #include "shell/uMain.h"
 #include "shell/uRibbonButton.h"

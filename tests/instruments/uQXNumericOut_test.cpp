@@ -13,7 +13,7 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uSendAnim.h"
 
 namespace qx {
@@ -79,17 +79,6 @@ class NumericOutTest : public test::ElementPortFixture {
   void SetUp() override {
     ElementPortFixture::SetUp();
     form->show();
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   // Colour of the newest running send animation, or an invalid colour.
   static QColor BarColor(QWidget* e) {

@@ -11,7 +11,7 @@
 
 #include "editing/uEditPanel.h"
 #include "foundation/uFileLoader.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 
 namespace qx {
 namespace {

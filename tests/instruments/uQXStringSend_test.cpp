@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uSendAnim.h"
 
 namespace qx {
@@ -18,17 +18,6 @@ class StringSendTest : public test::ElementPortFixture {
   void SetUp() override {
     ElementPortFixture::SetUp();
     form->show();
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   // Colour of the newest send animation on the element.
   static QColor LastAnim(QWidget* e) {

@@ -11,7 +11,7 @@
 #include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uSendAnim.h"
 
 namespace qx {
@@ -137,17 +137,6 @@ class SwitchRowTest : public test::ElementPortFixture {
   void SetUp() override {
     ElementPortFixture::SetUp();
     form->show();
-  }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
   }
   static std::string Pressed(const TQXSwitch* s) {
     std::string p;

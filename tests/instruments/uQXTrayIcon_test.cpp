@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "editing/uPropertyEditor.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "shell/uWindowMode.h"
 
 namespace qx {
@@ -50,17 +50,6 @@ class TrayIconTest : public test::ElementPortFixture {
     ElementPortFixture::TearDown();
   }
   static bool Same(const QPixmap& a, const QPixmap& b) { return a.toImage() == b.toImage(); }
-  std::string NextSent() {
-    char buf[256];
-    size_t got = 0;
-    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
-    return std::string(buf, got);
-  }
-  bool NothingSent() {
-    char buf[256];
-    size_t got = 0;
-    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
-  }
 };
 
 TEST_F(TrayIconTest, WorksWithoutNotificationArea) {

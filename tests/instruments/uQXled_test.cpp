@@ -11,7 +11,7 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
-#include "instruments/ElementPortFixture.h"
+#include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXBlinkLED.h"
 #include "instruments/uQXMultiLED.h"
 

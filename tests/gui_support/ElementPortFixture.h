@@ -33,6 +33,19 @@ class ElementPortFixture : public AppFixture {
         ResolveAddress("127.0.0.1", std::to_string(port->BoundPort()), SOCK_DGRAM, false, to, err));
     ASSERT_EQ(peer.SendTo(to, datagram), TIoStatus::Ok);
   }
+  // The next datagram the elements sent to the peer ("<none>" after a
+  // generous wait), and whether nothing at all comes within a short one.
+  std::string NextSent() {
+    char buf[256];
+    size_t got = 0;
+    if (peer.Receive(buf, sizeof buf, got, 20000, nullptr) != TIoStatus::Ok) return "<none>";
+    return std::string(buf, got);
+  }
+  bool NothingSent() {
+    char buf[256];
+    size_t got = 0;
+    return peer.Receive(buf, sizeof buf, got, 300, nullptr) == TIoStatus::Timeout;
+  }
   TUdpSocket peer;
   TUDPPort* port = nullptr;
 
