@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "channels/uLossNotify.h"
@@ -16,55 +18,278 @@ namespace qx {
 
 // ---- drawing dense curves ---------------------------------------------------------
 
-void ReducePolyline(const QVector<QPointF>& in, QVector<QPointF>& out) {
-  out.clear();
-  out.reserve(std::min<qsizetype>(in.size(), 4096));
-  bool inCell = false;
-  double cellX = 0, cellY = 0;
-  qsizetype pending = -1;  // last point seen on the current pixel
-  for (qsizetype i = 0; i < in.size(); ++i) {
-    const QPointF& p = in[i];
-    if (std::isnan(p.x()) || std::isnan(p.y())) {
-      if (pending >= 0) out.push_back(in[pending]);
-      pending = -1;
-      out.push_back(p);
-      inCell = false;
+namespace {
+
+const QPointF kGapPoint(std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::quiet_NaN());
+
+bool IsGap(const QPointF& p) { return std::isnan(p.x()) || std::isnan(p.y()); }
+
+// Clips the segment a-b to r (Liang-Barsky); false when none of it is inside.
+bool ClipSegment(const QRectF& r, QPointF& a, QPointF& b) {
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  double t0 = 0, t1 = 1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
       continue;
     }
-    const double x = std::floor(p.x()), y = std::floor(p.y());
-    if (inCell && x == cellX && y == cellY) {
-      pending = i;
-      continue;
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
     }
-    if (pending >= 0) out.push_back(in[pending]);
-    pending = -1;
-    out.push_back(p);
-    inCell = true;
-    cellX = x;
-    cellY = y;
   }
-  if (pending >= 0) out.push_back(in[pending]);
+  const QPointF a0 = a;
+  if (t0 > 0) a = QPointF(a0.x() + t0 * dx, a0.y() + t0 * dy);
+  if (t1 < 1) b = QPointF(a0.x() + t1 * dx, a0.y() + t1 * dy);
+  return true;
+}
+
+// The reductions take one point at a time, so that a single pass over a
+// curve's data feeds the lines and the markers. Dense data stays on one
+// pixel for long stretches: that case is decided by comparisons alone.
+
+class TPolylineReducer {
+ public:
+  explicit TPolylineReducer(QVector<QPointF>& out) : out_(out) {
+    out_.clear();
+    out_.reserve(4096);
+  }
+  void Push(const QPointF& p) {
+    if (inCell_ && p.x() >= cellX_ && p.x() < cellX_ + 1 && p.y() >= cellY_ &&
+        p.y() < cellY_ + 1) {
+      pending_ = p;  // the last point before the line leaves the pixel
+      hasPending_ = true;
+      return;
+    }
+    Flush();
+    out_.push_back(p);
+    inCell_ = !IsGap(p);
+    if (inCell_) {
+      cellX_ = std::floor(p.x());
+      cellY_ = std::floor(p.y());
+    }
+  }
+  void Finish() { Flush(); }
+
+ private:
+  void Flush() {
+    if (hasPending_) out_.push_back(pending_);
+    hasPending_ = false;
+  }
+  QVector<QPointF>& out_;
+  bool inCell_ = false, hasPending_ = false;
+  double cellX_ = 0, cellY_ = 0;
+  QPointF pending_;
+};
+
+class TScatterReducer {
+ public:
+  TScatterReducer(const QRect& area, QVector<QPointF>& out)
+      : out_(out),
+        left_(area.left()),
+        top_(area.top()),
+        w_(std::max(area.width(), 0)),
+        h_(std::max(area.height(), 0)),
+        taken_(static_cast<size_t>(w_ * h_), 0) {
+    out_.clear();
+  }
+  void Push(const QPointF& p) {
+    if (p.x() >= lastX_ && p.x() < lastX_ + 1 && p.y() >= lastY_ && p.y() < lastY_ + 1) return;
+    const double dx = p.x() - left_, dy = p.y() - top_;
+    // Also false for NaN: a gap has no marker.
+    if (!(dx >= 0 && dy >= 0 && dx < static_cast<double>(w_) && dy < static_cast<double>(h_)))
+      return;
+    const auto ix = static_cast<qsizetype>(dx), iy = static_cast<qsizetype>(dy);
+    lastX_ = static_cast<double>(left_ + ix);
+    lastY_ = static_cast<double>(top_ + iy);
+    uint8_t& cell = taken_[static_cast<size_t>(iy * w_ + ix)];
+    if (cell) return;
+    cell = 1;
+    out_.push_back(p);
+  }
+
+ private:
+  QVector<QPointF>& out_;
+  qsizetype left_, top_, w_, h_;
+  std::vector<uint8_t> taken_;
+  double lastX_ = std::numeric_limits<double>::infinity(), lastY_ = lastX_;
+};
+
+template <class Sink>
+class TPolylineClipper {
+ public:
+  TPolylineClipper(const QRectF& area, Sink& sink) : area_(area), sink_(sink) {}
+  void Push(const QPointF& p) {
+    if (IsGap(p)) {
+      EndRun();
+      prevOk_ = false;
+      return;
+    }
+    const bool in = p.x() >= area_.left() && p.x() <= area_.right() && p.y() >= area_.top() &&
+                    p.y() <= area_.bottom();
+    if (in && (!prevOk_ || prevIn_)) {
+      Emit(p);  // the common case: the whole segment is in view
+    } else if (prevOk_) {
+      QPointF a = prev_, b = p;
+      if (!ClipSegment(area_, a, b)) {
+        EndRun();
+      } else {
+        if (!open_ || last_ != a) {
+          EndRun();
+          Emit(a);
+        }
+        Emit(b);
+        if (b != p) EndRun();  // it left the area
+      }
+    }
+    prev_ = p;
+    prevOk_ = true;
+    prevIn_ = in;
+  }
+
+ private:
+  void Emit(const QPointF& p) {
+    if (gapPending_) sink_.Push(kGapPoint);
+    gapPending_ = false;
+    sink_.Push(p);
+    last_ = p;
+    open_ = true;
+  }
+  // The separating gap goes out only when another run follows.
+  void EndRun() {
+    if (open_) gapPending_ = true;
+    open_ = false;
+  }
+  const QRectF area_;
+  Sink& sink_;
+  QPointF prev_, last_;
+  bool prevOk_ = false, prevIn_ = false, open_ = false, gapPending_ = false;
+};
+
+struct TCollect {
+  QVector<QPointF>& out;
+  void Push(const QPointF& p) { out.push_back(p); }
+};
+
+// The affine map of a linear axis, taken from the axis itself.
+struct TAxisMap {
+  double lower, origin, scale;
+  explicit TAxisMap(const QCPAxis* a) {
+    const QCPRange r = a->range();
+    lower = r.lower;
+    origin = a->coordToPixel(r.lower);
+    scale = r.size() != 0 ? (a->coordToPixel(r.upper) - origin) / r.size() : 0;
+  }
+  double operator()(double v) const { return origin + (v - lower) * scale; }
+};
+
+}  // namespace
+
+void MergeSquares(const QVector<QPointF>& centres, int size, bool join, QVector<QRect>& out) {
+  out.clear();
+  const double half = size / 2.0;
+  for (const QPointF& p : centres) {
+    const QRect r(static_cast<int>(std::lround(p.x() - half)),
+                  static_cast<int>(std::lround(p.y() - half)), size, size);
+    if (join && !out.isEmpty()) {
+      // Steep or flat stretches of a curve put their markers side by side:
+      // such a pair is exactly one rectangle.
+      QRect& last = out.back();
+      const bool column = r.left() == last.left() && r.width() == last.width() &&
+                          r.top() <= last.bottom() + 1 && r.bottom() >= last.top() - 1;
+      const bool row = r.top() == last.top() && r.height() == last.height() &&
+                       r.left() <= last.right() + 1 && r.right() >= last.left() - 1;
+      if (column || row) {
+        last = last.united(r);
+        continue;
+      }
+    }
+    out.push_back(r);
+  }
+}
+
+void ReducePolyline(const QVector<QPointF>& in, QVector<QPointF>& out) {
+  TPolylineReducer r(out);
+  for (const QPointF& p : in) r.Push(p);
+  r.Finish();
 }
 
 void ReduceScatters(const QVector<QPointF>& in, const QRect& area, QVector<QPointF>& out) {
+  TScatterReducer r(area, out);
+  for (const QPointF& p : in) r.Push(p);
+}
+
+void ClipPolyline(const QVector<QPointF>& in, const QRectF& area, QVector<QPointF>& out) {
   out.clear();
-  const qsizetype w = std::max(area.width(), 0), h = std::max(area.height(), 0);
-  std::vector<bool> taken(static_cast<size_t>(w * h), false);
-  for (const QPointF& p : in) {
-    const double x = std::floor(p.x()) - area.left(), y = std::floor(p.y()) - area.top();
-    if (x >= 0 && y >= 0 && x < static_cast<double>(w) && y < static_cast<double>(h)) {
-      const auto cell =
-          static_cast<size_t>(static_cast<qsizetype>(y) * w + static_cast<qsizetype>(x));
-      if (taken[cell]) continue;
-      taken[cell] = true;
-    }
-    out.push_back(p);
+  TCollect sink{out};
+  TPolylineClipper<TCollect> c(area, sink);
+  for (const QPointF& p : in) c.Push(p);
+}
+
+void TQXReducedCurve::draw(QCPPainter* painter) {
+  const QCPAxis* keyAxis = mKeyAxis.data();
+  const QCPAxis* valueAxis = mValueAxis.data();
+  // Anything beyond plain lines and markers on linear axes is drawn as usual.
+  if (!Reduce || !keyAxis || !valueAxis || mDataContainer->isEmpty() || !mSelection.isEmpty() ||
+      keyAxis->scaleType() != QCPAxis::stLinear || valueAxis->scaleType() != QCPAxis::stLinear ||
+      (mBrush.style() != Qt::NoBrush && mBrush.color().alpha() != 0) || mScatterSkip > 0 ||
+      (mLineStyle != lsLine && mLineStyle != lsNone))
+    return QCPCurve::draw(painter);
+
+  const bool lines = mLineStyle == lsLine && mPen.style() != Qt::NoPen;
+  const bool markers = !mScatterStyle.isNone();
+  const QRect area = clipRect();
+  // Lines are cut a little outside the area so caps and joins stay unseen;
+  // markers reaching into the area from outside are drawn.
+  const double lm = mPen.widthF() + 2;
+  const int mm = static_cast<int>(std::ceil(mScatterStyle.size())) + 1;
+  TPolylineReducer lineReducer(lines_);
+  TPolylineClipper<TPolylineReducer> clipper(QRectF(area).adjusted(-lm, -lm, lm, lm), lineReducer);
+  TScatterReducer markerReducer(markers ? area.adjusted(-mm, -mm, mm, mm) : QRect(), markers_);
+
+  // One pass: every point is mapped to pixels once and feeds both.
+  const TAxisMap km(keyAxis), vm(valueAxis);
+  const bool keyHorizontal = keyAxis->orientation() == Qt::Horizontal;
+  for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it) {
+    const double k = km(it->key), v = vm(it->value);
+    const QPointF p = !std::isfinite(k) || !std::isfinite(v) ? kGapPoint
+                      : keyHorizontal                        ? QPointF(k, v)
+                                                             : QPointF(v, k);
+    if (lines) clipper.Push(p);
+    if (markers) markerReducer.Push(p);
   }
+  lineReducer.Finish();
+
+  if (lines) {
+    painter->setPen(mPen);
+    painter->setBrush(Qt::NoBrush);
+    DrawReducedLines(painter, lines_);
+  }
+  if (markers) DrawReducedMarkers(painter, markers_, mScatterStyle);
 }
 
 void TQXReducedCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const {
   if (!Reduce) return QCPCurve::drawCurveLine(painter, lines);
-  ReducePolyline(lines, reduced_);
+  ReducePolyline(lines, lines_);
+  DrawReducedLines(painter, lines_);
+}
+
+void TQXReducedCurve::drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
+                                      const QCPScatterStyle& style) const {
+  if (!Reduce) return QCPCurve::drawScatterPlot(painter, points, style);
+  const int margin = static_cast<int>(std::ceil(style.size())) + 1;
+  ReduceScatters(points, clipRect().adjusted(-margin, -margin, margin, margin), markers_);
+  DrawReducedMarkers(painter, markers_, style);
+}
+
+void TQXReducedCurve::DrawReducedLines(QCPPainter* painter, const QVector<QPointF>& lines) const {
   const QPen pen = painter->pen();
   // A thin solid line looks the same drawn in one piece, and one call per
   // run between gaps saves the per-segment set-up of the raster engine.
@@ -72,40 +297,36 @@ void TQXReducedCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>&
   if (mLineStyle != lsLine || pen.style() != Qt::SolidLine || pen.widthF() > 1.0 ||
       painter->modes().testFlag(QCPPainter::pmVectorized) ||
       painter->modes().testFlag(QCPPainter::pmNoCaching))
-    return QCPCurve::drawCurveLine(painter, reduced_);
+    return QCPCurve::drawCurveLine(painter, lines);
   applyDefaultAntialiasingHint(painter);
   qsizetype start = 0;
-  const qsizetype n = reduced_.size();
+  const qsizetype n = lines.size();
   for (qsizetype i = 0; i <= n; ++i) {
-    const bool gap = i == n || std::isnan(reduced_[i].x()) || std::isnan(reduced_[i].y());
-    if (!gap) continue;
+    if (i < n && !IsGap(lines[i])) continue;
     if (i - start >= 2)
-      painter->drawPolyline(reduced_.constData() + start, static_cast<int>(i - start));
+      painter->drawPolyline(lines.constData() + start, static_cast<int>(i - start));
     start = i + 1;
   }
 }
 
-void TQXReducedCurve::drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
-                                      const QCPScatterStyle& style) const {
-  if (!Reduce) return QCPCurve::drawScatterPlot(painter, points, style);
-  // Room for the markers that stick out of the plotting area.
-  const int margin = static_cast<int>(std::ceil(style.size())) + 1;
-  ReduceScatters(points, clipRect().adjusted(-margin, -margin, margin, margin), reduced_);
+void TQXReducedCurve::DrawReducedMarkers(QCPPainter* painter, const QVector<QPointF>& points,
+                                         const QCPScatterStyle& style) const {
   if (style.shape() != QCPScatterStyle::ssSquare)
-    return QCPCurve::drawScatterPlot(painter, reduced_, style);
+    return QCPCurve::drawScatterPlot(painter, points, style);
   // The squares the style draws one by one, in one call, on whole pixels:
   // a marker of a few pixels looks the same, and smoothing each costs most
   // of a dense chart's replot.
   style.applyTo(painter, mPen);
   painter->setRenderHint(QPainter::Antialiasing, false);
   const int size = std::max(1, static_cast<int>(std::lround(style.size())));
-  const double half = size / 2.0;
-  rects_.clear();
-  rects_.reserve(reduced_.size());
-  for (const QPointF& p : reduced_)
-    if (!std::isnan(p.x()) && !std::isnan(p.y()))
-      rects_.push_back(QRect(static_cast<int>(std::lround(p.x() - half)),
-                             static_cast<int>(std::lround(p.y() - half)), size, size));
+  // Squares filled in their outline's colour are solid blocks: neighbours
+  // can be drawn as one.
+  const QPen& pen = painter->pen();
+  const QBrush& brush = painter->brush();
+  const bool solid = pen.style() == Qt::NoPen ||
+                     (pen.style() == Qt::SolidLine && brush.style() == Qt::SolidPattern &&
+                      pen.color() == brush.color());
+  MergeSquares(points, size, solid, rects_);
   painter->drawRects(rects_.constData(), static_cast<int>(rects_.size()));
 }
 

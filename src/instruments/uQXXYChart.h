@@ -18,13 +18,20 @@ namespace qx {
 // point; the last point before the line leaves a pixel is kept too, so
 // every visible turn and the end point stay. NaN points (gaps) are kept.
 void ReducePolyline(const QVector<QPointF>& in, QVector<QPointF>& out);
-// The markers without those on a pixel that a kept marker already covers
-// (markers outside `area` are all kept).
+// The markers inside `area` without those on a pixel that a kept marker
+// already covers; markers outside it and gaps are left out.
 void ReduceScatters(const QVector<QPointF>& in, const QRect& area, QVector<QPointF>& out);
+// Whole-pixel squares of `size` around the centres; with `join`, squares
+// that lie side by side with the one before in a row or a column are
+// joined into it.
+void MergeSquares(const QVector<QPointF>& centres, int size, bool join, QVector<QRect>& out);
+// The polyline cut to `area`: segments wholly outside go, segments that
+// cross its edge end on it, and a NaN point separates the runs.
+void ClipPolyline(const QVector<QPointF>& in, const QRectF& area, QVector<QPointF>& out);
 
-// A curve that draws only what can be seen at pixel resolution: its lines
-// and markers are reduced after they are mapped to pixels, so the points
-// themselves (and their trimming) stay as they are.
+// A curve that draws only what can be seen at pixel resolution: its points
+// are mapped to pixels once, then its lines and markers are reduced, so the
+// points themselves (and their trimming) stay as they are.
 class TQXReducedCurve : public QCPCurve {
   Q_OBJECT
 
@@ -33,12 +40,16 @@ class TQXReducedCurve : public QCPCurve {
   bool Reduce = true;
 
  protected:
+  void draw(QCPPainter* painter) override;
   void drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const override;
   void drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
                        const QCPScatterStyle& style) const override;
 
  private:
-  mutable QVector<QPointF> reduced_;
+  void DrawReducedLines(QCPPainter* painter, const QVector<QPointF>& lines) const;
+  void DrawReducedMarkers(QCPPainter* painter, const QVector<QPointF>& points,
+                          const QCPScatterStyle& style) const;
+  mutable QVector<QPointF> lines_, markers_;
   mutable QVector<QRect> rects_;
 };
 

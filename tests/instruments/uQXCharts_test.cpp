@@ -335,11 +335,62 @@ TEST(ReducedCurve, PolylineKeepsTurnsEndsAndGaps) {
 }
 
 TEST(ReducedCurve, ScattersKeepOneMarkerPerPixelInsideTheArea) {
-  const QVector<QPointF> in = {{1.2, 1.2}, {1.8, 1.7}, {2.1, 1.2}, {1.5, 1.5}, {50, 50}, {50, 50}};
+  const double nan = std::nan("");
+  // Back on pixel (1,1) after leaving it: still only its first marker.
+  const QVector<QPointF> in = {{1.2, 1.2}, {1.8, 1.7}, {2.1, 1.2}, {1.5, 1.5}, {50, 50},
+                               {nan, nan}, {-0.5, 3},  {9.9, 9.9}};
   QVector<QPointF> out;
   ReduceScatters(in, QRect(0, 0, 10, 10), out);
-  const QVector<QPointF> expected = {{1.2, 1.2}, {2.1, 1.2}, {50, 50}, {50, 50}};
+  const QVector<QPointF> expected = {{1.2, 1.2}, {2.1, 1.2}, {9.9, 9.9}};
   EXPECT_EQ(out, expected);
+}
+
+TEST(ReducedCurve, PolylineIsCutToTheArea) {
+  const double nan = std::nan("");
+  const QRectF area(0, 0, 10, 10);
+  struct Case {
+    const char* what;
+    QVector<QPointF> in, out;  // a NaN point in out stands for a gap
+  };
+  const Case cases[] = {
+      {"inside", {{1, 1}, {5, 5}, {9, 1}}, {{1, 1}, {5, 5}, {9, 1}}},
+      {"leaves and comes back",
+       {{5, 5}, {15, 5}, {15, 8}, {5, 8}},
+       {{5, 5}, {10, 5}, {nan, nan}, {10, 8}, {5, 8}}},
+      {"crosses from outside to outside", {{-10, 5}, {20, 5}}, {{0, 5}, {10, 5}}},
+      {"wholly outside", {{-10, -10}, {-5, 20}, {30, 30}}, {}},
+      {"far off the screen", {{5, 5}, {5e12, 5}}, {{5, 5}, {10, 5}}},
+      {"gap in the data", {{1, 1}, {2, 2}, {nan, nan}, {3, 3}, {4, 4}},
+       {{1, 1}, {2, 2}, {nan, nan}, {3, 3}, {4, 4}}},
+      {"gap and outside points make one gap", {{1, 1}, {20, 1}, {nan, nan}, {30, 1}, {4, 4}},
+       {{1, 1}, {10, 1}, {nan, nan}, {10, 3.3076923076923075}, {4, 4}}},
+  };
+  for (const Case& c : cases) {
+    QVector<QPointF> out;
+    ClipPolyline(c.in, area, out);
+    ASSERT_EQ(out.size(), c.out.size()) << c.what;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+      if (std::isnan(c.out[i].x())) {
+        EXPECT_TRUE(std::isnan(out[i].x())) << c.what << " " << i;
+        continue;
+      }
+      EXPECT_NEAR(out[i].x(), c.out[i].x(), 1e-9) << c.what << " " << i;
+      EXPECT_NEAR(out[i].y(), c.out[i].y(), 1e-9) << c.what << " " << i;
+    }
+  }
+}
+
+TEST(ReducedCurve, MarkersSideBySideBecomeOneRectangle) {
+  QVector<QRect> out;
+  // A column, a row, a diagonal step (kept apart) and a jump.
+  const QVector<QPointF> centres = {{5, 5}, {5, 6}, {5, 7}, {6, 7}, {7, 8}, {8, 8}, {20, 20}};
+  MergeSquares(centres, 2, true, out);
+  const QVector<QRect> expected = {QRect(4, 4, 2, 4), QRect(5, 6, 2, 2), QRect(6, 7, 3, 2),
+                                   QRect(19, 19, 2, 2)};
+  EXPECT_EQ(out, expected);
+  // Outlined squares keep their own outlines.
+  MergeSquares(centres, 2, false, out);
+  EXPECT_EQ(out.size(), centres.size());
 }
 
 TEST_F(ChartTest, ReducedDrawingKeepsTheShapeOfADenseZigZag) {
@@ -361,36 +412,44 @@ TEST_F(ChartTest, ReducedDrawingKeepsTheShapeOfADenseZigZag) {
     chart->Chart->replot(QCustomPlot::rpImmediateRefresh);
     return chart->Chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
   };
-  const QImage full = grab(false), reduced = grab(true);
-  ASSERT_EQ(full.size(), reduced.size());
-  // Inked: clearly off the white plotting area. Where thousands of points
-  // overlap, their antialiased fringes add up to a slightly bolder edge in
-  // the full drawing; the shape itself must be the same to the pixel.
-  const auto inked = [](const QImage& img, int x, int y) {
-    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return false;
-    const QRgb c = img.pixel(x, y);
-    return std::min({qRed(c), qGreen(c), qBlue(c)}) < 160;
-  };
-  const auto inkedNear = [&](const QImage& img, int x, int y) {
-    for (int dy = -1; dy <= 1; ++dy)
-      for (int dx = -1; dx <= 1; ++dx)
-        if (inked(img, x + dx, y + dy)) return true;
-    return false;
-  };
-  int inkedFull = 0, inkedReduced = 0, lost = 0, added = 0;
-  for (int py = 0; py < full.height(); ++py) {
-    for (int px = 0; px < full.width(); ++px) {
-      const bool a = inked(full, px, py), b = inked(reduced, px, py);
-      inkedFull += a;
-      inkedReduced += b;
-      if (a && !inkedNear(reduced, px, py)) ++lost;
-      if (b && !inkedNear(full, px, py)) ++added;
+  // The whole curves, then a zoomed view where most points lie outside.
+  for (const bool zoomed : {false, true}) {
+    SCOPED_TRACE(zoomed ? "zoomed" : "whole");
+    if (zoomed) {
+      chart->SetXView(4.3, 7.9);
+      chart->Chart->yAxis->setRange(3.5, 6.2);
     }
+    const QImage full = grab(false), reduced = grab(true);
+    ASSERT_EQ(full.size(), reduced.size());
+    // Inked: clearly off the white plotting area. Where thousands of points
+    // overlap, their antialiased fringes add up to a slightly bolder edge in
+    // the full drawing; the shape itself must be the same to the pixel.
+    const auto inked = [](const QImage& img, int x, int y) {
+      if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return false;
+      const QRgb c = img.pixel(x, y);
+      return std::min({qRed(c), qGreen(c), qBlue(c)}) < 160;
+    };
+    const auto inkedNear = [&](const QImage& img, int x, int y) {
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+          if (inked(img, x + dx, y + dy)) return true;
+      return false;
+    };
+    int inkedFull = 0, inkedReduced = 0, lost = 0, added = 0;
+    for (int py = 0; py < full.height(); ++py) {
+      for (int px = 0; px < full.width(); ++px) {
+        const bool a = inked(full, px, py), b = inked(reduced, px, py);
+        inkedFull += a;
+        inkedReduced += b;
+        if (a && !inkedNear(reduced, px, py)) ++lost;
+        if (b && !inkedNear(full, px, py)) ++added;
+      }
+    }
+    ASSERT_GT(inkedFull, 2000);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(added, 0);
+    EXPECT_GE(inkedReduced, inkedFull * 85 / 100) << inkedFull;
   }
-  ASSERT_GT(inkedFull, 2000);
-  EXPECT_EQ(lost, 0);
-  EXPECT_EQ(added, 0);
-  EXPECT_GE(inkedReduced, inkedFull * 85 / 100) << inkedFull;
   delete chart;
 }
 
