@@ -173,6 +173,12 @@ class TPolylineClipper {
   bool prevOk_ = false, prevIn_ = false, open_ = false, gapPending_ = false;
 };
 
+// Markers reaching into the area from outside are drawn too.
+QRect MarkerArea(const QRect& clip, double markerSize) {
+  const int m = static_cast<int>(std::ceil(markerSize)) + 1;
+  return clip.adjusted(-m, -m, m, m);
+}
+
 struct TCollect {
   QVector<QPointF>& out;
   void Push(const QPointF& p) { out.push_back(p); }
@@ -246,13 +252,12 @@ void TQXReducedCurve::draw(QCPPainter* painter) {
   const bool lines = mLineStyle == lsLine && mPen.style() != Qt::NoPen;
   const bool markers = !mScatterStyle.isNone();
   const QRect area = clipRect();
-  // Lines are cut a little outside the area so caps and joins stay unseen;
-  // markers reaching into the area from outside are drawn.
+  // Lines are cut a little outside the area so caps and joins stay unseen.
   const double lm = mPen.widthF() + 2;
-  const int mm = static_cast<int>(std::ceil(mScatterStyle.size())) + 1;
   TPolylineReducer lineReducer(lines_);
   TPolylineClipper<TPolylineReducer> clipper(QRectF(area).adjusted(-lm, -lm, lm, lm), lineReducer);
-  TScatterReducer markerReducer(markers ? area.adjusted(-mm, -mm, mm, mm) : QRect(), markers_);
+  TScatterReducer markerReducer(markers ? MarkerArea(area, mScatterStyle.size()) : QRect(),
+                                markers_);
 
   // One pass: every point is mapped to pixels once and feeds both.
   const TAxisMap km(keyAxis), vm(valueAxis);
@@ -284,8 +289,7 @@ void TQXReducedCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>&
 void TQXReducedCurve::drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& points,
                                       const QCPScatterStyle& style) const {
   if (!Reduce) return QCPCurve::drawScatterPlot(painter, points, style);
-  const int margin = static_cast<int>(std::ceil(style.size())) + 1;
-  ReduceScatters(points, clipRect().adjusted(-margin, -margin, margin, margin), markers_);
+  ReduceScatters(points, MarkerArea(clipRect(), style.size()), markers_);
   DrawReducedMarkers(painter, markers_, style);
 }
 
