@@ -223,28 +223,40 @@ std::string FontToText(const TFontDesc& font) {
 }
 
 void ParseFontText(std::string_view v, TFontDesc& font) {
+  // The other fields are looked up outside the quoted name, so a name holding
+  // " size=" or " style=" cannot hide them.
+  size_t nameFrom = std::string_view::npos, nameTo = std::string_view::npos;
   size_t p = v.find("name=\"");
   if (p != std::string_view::npos) {
     const size_t from = p + 6;
     const size_t close = v.find('"', from);
-    if (close != std::string_view::npos && close > from) {
-      font.Name = std::string(v.substr(from, close - from));
+    if (close != std::string_view::npos) {
+      nameFrom = from;
+      nameTo = close;
+      if (close > from) font.Name = std::string(v.substr(from, close - from));
     }
   }
+  const auto find = [&](std::string_view key) {
+    size_t at = v.find(key);
+    if (nameFrom != std::string_view::npos && at >= nameFrom && at < nameTo) {
+      at = v.find(key, nameTo);
+    }
+    return at;
+  };
   bool ok = false;
-  p = v.find("size=");
+  p = find("size=");
   if (p != std::string_view::npos) {
     bool blank = false;
     const std::string_view t = UpToBlank(v, p + 5, &blank);
     const int32_t size = TextToInt(t, ok);
     if (blank && ok) font.Size = size;
   }
-  p = v.find("color=");
+  p = find("color=");
   if (p != std::string_view::npos) {
     const int32_t color = TryTextToInt(UpToBlank(v, p + 6), ok);
     if (ok) font.Color = static_cast<uint32_t>(color);
   }
-  p = v.find("style=");
+  p = find("style=");
   if (p != std::string_view::npos) {
     const std::string_view field = UpToBlank(v, p + 6);
     if (field.find("bold") != std::string_view::npos) font.Bold = true;

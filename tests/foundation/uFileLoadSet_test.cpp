@@ -270,6 +270,11 @@ TEST_F(EntrySetTest, ReadsFontFields) {
       {"name=\"Open", {"Default Face", 9, 0x111111, false, false, false, false}},
       {"style=bolditalic color=#12", {"Default Face", 9, 0x111111, true, true, false, false}},
       {"", {"Default Face", 9, 0x111111, false, false, false, false}},
+      // Field keys inside the name belong to the name.
+      {"name=\"A size=3 color=$00000001 style=bold\" size=11 color=$00000002 style=italic",
+       {"A size=3 color=$00000001 style=bold", 11, 2, false, true, false, false}},
+      {"name=\"Face style=bold\" size=10 color=$00000003",
+       {"Face style=bold", 10, 3, false, false, false, false}},
   };
   for (const Case& c : cases) {
     Probe p;
