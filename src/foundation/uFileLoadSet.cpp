@@ -225,7 +225,7 @@ std::string FontToText(const TFontDesc& font) {
 void ParseFontText(std::string_view v, TFontDesc& font) {
   // The other fields are looked up outside the quoted name, so a name holding
   // " size=" or " style=" cannot hide them.
-  size_t nameFrom = std::string_view::npos, nameTo = std::string_view::npos;
+  size_t nameFrom = 0, nameTo = 0;  // empty span: no name
   size_t p = v.find("name=\"");
   if (p != std::string_view::npos) {
     const size_t from = p + 6;
@@ -238,9 +238,7 @@ void ParseFontText(std::string_view v, TFontDesc& font) {
   }
   const auto find = [&](std::string_view key) {
     size_t at = v.find(key);
-    if (nameFrom != std::string_view::npos && at >= nameFrom && at < nameTo) {
-      at = v.find(key, nameTo);
-    }
+    if (at >= nameFrom && at < nameTo) at = v.find(key, nameTo);
     return at;
   };
   bool ok = false;
