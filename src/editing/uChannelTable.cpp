@@ -6,11 +6,11 @@
 
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uSheet.h"
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

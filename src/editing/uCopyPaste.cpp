@@ -7,7 +7,7 @@
 
 #include "editing/uEditPanel.h"
 #include "editing/uSheet.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx::cap {
 

@@ -4,11 +4,11 @@
 #include <QSignalBlocker>
 
 #include "editing/uEEFields.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
 #include "foundation/uSettingLoader.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 

@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QStringList>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uPropertyEditor.h"
 
 namespace qx {

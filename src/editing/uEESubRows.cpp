@@ -3,12 +3,12 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/uNumText.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 

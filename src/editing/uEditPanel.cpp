@@ -12,7 +12,7 @@
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -8,12 +8,12 @@
 #include <map>
 #include <stdexcept>
 
-#include "editing/uDialogs.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uDialogs.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
-#include "shell/uRibbonButton.h"
+#include "editing/uQXControls.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 

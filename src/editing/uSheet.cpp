@@ -10,7 +10,7 @@
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -8,7 +8,7 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 
 namespace qx {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "instruments/uQXScaleGauge.h"
 
 namespace qx {

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <vector>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "instruments/uQXScaleGauge.h"
 
 namespace qx {

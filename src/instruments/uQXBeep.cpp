@@ -9,7 +9,7 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/uNumText.h"
 #include "instruments/uElementLabels.h"

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "instruments/uSoundManager.h"
 
 namespace qx {

@@ -6,7 +6,7 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uElementLabels.h"

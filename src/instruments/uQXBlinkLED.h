@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <mutex>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

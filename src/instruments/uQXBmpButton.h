@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -13,7 +13,7 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEESubRows.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "foundation/uStrSearch.h"

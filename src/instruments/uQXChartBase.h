@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "editing/uPropertyEditor.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

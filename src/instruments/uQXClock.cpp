@@ -9,13 +9,13 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "foundation/uTiming.h"
 #include "instruments/uElementLabels.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

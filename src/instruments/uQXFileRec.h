@@ -16,7 +16,7 @@
 #include <string>
 
 #include "foundation/uBuffer.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

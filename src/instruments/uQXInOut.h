@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

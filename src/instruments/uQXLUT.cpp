@@ -9,7 +9,7 @@
 #include "editing/uEEFields.h"
 #include "editing/uEESubRows.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "formula/uFormulaElement.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "formula/udynamicfunctions.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

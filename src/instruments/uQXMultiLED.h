@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

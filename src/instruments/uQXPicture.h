@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

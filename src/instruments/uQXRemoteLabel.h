@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -10,14 +10,14 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
-#include "shell/uWindowMode.h"
+#include "widgets/uTrayHost.h"
 
 namespace qx {
 
@@ -142,7 +142,7 @@ TQXTrayIcon::TQXTrayIcon(QWidget* owner) : TQXAnimElement(owner) {
 }
 
 TQXTrayIcon::~TQXTrayIcon() {
-  if (TrayMode && WindowMode) WindowMode->TrayModeOff();
+  if (TrayMode && TrayHost) TrayHost->TrayModeOff();
   delete OutputElement;
 }
 
@@ -188,7 +188,7 @@ void TQXTrayIcon::LoadOfflinePicture() {
 
 void TQXTrayIcon::TrayIconClick() {
   if (TrayMode) {
-    if (WindowMode) WindowMode->RestoreFromTray();
+    if (TrayHost) TrayHost->RestoreFromTray();
     return;
   }
   SendClick();
@@ -259,12 +259,12 @@ void TQXTrayIcon::SetTrayMode(bool value) {
   if (value != TrayMode) {
     if (value) {
       // Only one element holds tray mode.
-      if (!WindowMode || !WindowMode->InTray) {
+      if (!TrayHost || !TrayHost->InTrayMode()) {
         TrayMode = true;
-        if (WindowMode) WindowMode->TrayModeOn();
+        if (TrayHost) TrayHost->TrayModeOn();
       }
     } else {
-      if (WindowMode) WindowMode->TrayModeOff();
+      if (TrayHost) TrayHost->TrayModeOff();
       TrayMode = false;
     }
   }

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <array>
 
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

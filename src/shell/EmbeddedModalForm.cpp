@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 
 namespace qx {

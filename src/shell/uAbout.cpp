@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "channels/uTerminal.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uSettingLoader.h"
 #include "shell/EmbeddedModalForm.h"

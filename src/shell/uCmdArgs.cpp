@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "channels/uTerminal.h"
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uFileLoader.h"
@@ -15,7 +15,7 @@
 #include "shell/uFileHandling.h"
 #include "shell/uMain.h"
 #include "shell/uSheetSelect.h"
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 #include "shell/uWindowMode.h"
 
 namespace qx {

@@ -8,7 +8,7 @@
 #include <QTextCursor>
 
 #include "channels/uLossNotify.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"

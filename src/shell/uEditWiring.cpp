@@ -4,7 +4,7 @@
 
 #include "editing/uEditPanel.h"
 #include "shell/uMain.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 #include "shell/uRunSheet.h"
 
 namespace qx {

@@ -7,7 +7,7 @@
 #include "channels/uQXPorts.h"
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
@@ -15,7 +15,7 @@
 #include "foundation/uStrSearch.h"
 #include "shell/uMain.h"
 #include "shell/uSheetSelect.h"
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 
 namespace qx {
 

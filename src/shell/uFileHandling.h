@@ -7,7 +7,7 @@
 #include <QString>
 #include <string>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "foundation/uFileLoader.h"
 
 namespace qx {

@@ -6,7 +6,7 @@
 #include <QLabel>
 
 #include "channels/uTerminal.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/uSettingLoader.h"
 #include "shell/EmbeddedModalForm.h"
 

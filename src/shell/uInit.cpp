@@ -11,7 +11,7 @@
 #include "editing/uChannelTable.h"
 #include "editing/uCopyPaste.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
@@ -28,7 +28,7 @@
 #include "foundation/uSettingLoader.h"
 #include "foundation/uTiming.h"
 #include "instruments/uQXClasses.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "shell/EmbeddedModalForm.h"
 #include "shell/uAbout.h"
 #include "shell/uCmdArgs.h"
@@ -44,7 +44,7 @@
 #include "shell/uProjectContent.h"
 #include "shell/uRunSheet.h"
 #include "shell/uSheetSelect.h"
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 #include "shell/uTermBox.h"
 #include "shell/uTerminalSheet.h"
 #include "shell/uWindowMode.h"
@@ -247,6 +247,7 @@ void GlobalInit(TMainForm& form) {
   G->windowMode = std::make_unique<TWindowMode>();
   WindowMode = G->windowMode.get();
   WindowMode->Init(&form);
+  TrayHost = WindowMode;
   QTimer::singleShot(0, &form, [] { SecondInit(); });
 }
 
@@ -327,6 +328,7 @@ void GlobalFree() {
   VirtualTickCounter = nullptr;
   G->tickCounter.reset();
   RunSheet = nullptr;
+  TrayHost = nullptr;
   WindowMode = nullptr;
   G->windowMode.reset();
   if (MainForm) MainForm->TabBar = nullptr;

@@ -11,7 +11,7 @@
 #include "channels/uTCPServerPort.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "shell/uPortBox.h"

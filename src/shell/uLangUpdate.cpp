@@ -6,22 +6,22 @@
 #include <unordered_map>
 
 #include "editing/uChannelTable.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uSettingLoader.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "shell/EmbeddedModalForm.h"
-#include "shell/IconButton.h"
+#include "widgets/IconButton.h"
 #include "shell/uAbout.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uMain.h"
-#include "shell/uRibbonButton.h"
-#include "shell/uTabBar.h"
+#include "widgets/uRibbonButton.h"
+#include "widgets/uTabBar.h"
 
 namespace qx {
 

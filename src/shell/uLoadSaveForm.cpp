@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "shell/EmbeddedModalForm.h"
 

@@ -12,7 +12,7 @@
 #include "channels/uTerminal.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uStatusFrame.h"

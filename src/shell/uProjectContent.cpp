@@ -5,7 +5,7 @@
 #include "channels/uQXPorts.h"
 #include "editing/uEditPanel.h"
 #include "editing/uSheet.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "shell/uConsoleSheet.h"
 #include "shell/uRunSheet.h"
 

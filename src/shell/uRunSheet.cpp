@@ -6,7 +6,7 @@
 
 #include "editing/uCopyPaste.h"
 #include "editing/uEditPanel.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"

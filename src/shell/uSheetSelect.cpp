@@ -11,13 +11,13 @@
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "formula/UCalculate.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 #include "shell/uConsoleSheet.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uMain.h"
 #include "shell/uPortBox.h"
 #include "shell/uRunSheet.h"
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 #include "shell/uTerminalSheet.h"
 
 namespace qx {

@@ -7,7 +7,7 @@
 
 #include "channels/uLossNotify.h"
 #include "channels/uQXPorts.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "shell/uStatusFrame.h"
 #include "shell/uTermBox.h"
 

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <cstdint>
 
+#include "widgets/uTrayHost.h"
+
 namespace qx {
 
 class TMainForm;
@@ -19,7 +21,7 @@ enum TWindowModeKind : int32_t {
   WindowModeFullScreen = 2
 };
 
-class TWindowMode : public QObject {
+class TWindowMode : public QObject, public TTrayHost {
  public:
   int32_t Mode = WindowModeNormal;
   bool InTray = false;
@@ -34,10 +36,11 @@ class TWindowMode : public QObject {
   void FullScreenOff();
   void Maximize();
   void Minimize();
-  void TrayModeOn();
-  void TrayModeOff();
+  bool InTrayMode() const override { return InTray; }
+  void TrayModeOn() override;
+  void TrayModeOff() override;
   void MinimizeToTray();
-  void RestoreFromTray();
+  void RestoreFromTray() override;
   void AppDeactivate();
   void AppMinimize();
 

@@ -18,7 +18,7 @@
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 #include "shell/uRunSheet.h"
 #include "shell/uSheetSelect.h"
 

@@ -11,7 +11,7 @@
 #include <deque>
 #include <stdexcept>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEESubRows.h"
@@ -23,7 +23,7 @@
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {

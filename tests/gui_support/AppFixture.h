@@ -18,7 +18,7 @@
 #include "foundation/uSettingLoader.h"
 #include "shell/uInit.h"
 #include "shell/uMain.h"
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 
 namespace qx::test {
 

@@ -18,7 +18,7 @@
 #include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXBmpSwitch.h"
 #include "instruments/uQXButton.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {

@@ -17,7 +17,7 @@
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXTimeChart.h"
 #include "instruments/uQXXYChart.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {

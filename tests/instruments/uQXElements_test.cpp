@@ -14,7 +14,7 @@
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {

@@ -12,7 +12,7 @@
 #include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXClock.h"
 #include "instruments/uQXFileRec.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {

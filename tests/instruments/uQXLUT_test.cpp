@@ -27,7 +27,7 @@
 #include "gui_support/ElementPortFixture.h"
 #include "instruments/uQXNumericDisp.h"
 #include "shell/uMain.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {

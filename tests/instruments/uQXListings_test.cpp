@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
@@ -30,7 +30,7 @@
 #include "instruments/uQXPicture.h"
 #include "instruments/uQXled.h"
 #include "shell/uInit.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {

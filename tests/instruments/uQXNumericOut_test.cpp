@@ -14,7 +14,7 @@
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
 #include "gui_support/ElementPortFixture.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {

@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "gui_support/ElementPortFixture.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {

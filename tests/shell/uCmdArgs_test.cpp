@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
 #include "shell/uWindowMode.h"

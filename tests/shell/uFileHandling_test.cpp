@@ -23,7 +23,7 @@
 
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
@@ -31,7 +31,7 @@
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
 #include "shell/EmbeddedModalForm.h"
-#include "shell/IconButton.h"
+#include "widgets/IconButton.h"
 #include "shell/uLoadSaveForm.h"
 #include "shell/uRunSheet.h"
 
@@ -402,9 +402,7 @@ TEST_F(FileHandlingTest, NothingInterferesWithALoadInProgress) {
 // sends (its frames, on a port of the test's choosing).
 TEST_F(FileHandlingTest, ExampleProjectOpensAndShowsLiveValues) {
   const std::string example =
-      (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" /
-       "first-panel.qxproj")
-          .string();
+      (std::filesystem::path(QX_SOURCE_DIR) / "examples" / "first-panel.qxproj").string();
   dialogs.OpenAnswers.push_back(example);
   FileHandling->Open();
   ASSERT_TRUE(dialogs.Messages.empty());

@@ -7,14 +7,14 @@
 #include <set>
 
 #include "editing/uEEFields.h"
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheetTabs.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXTrayIcon.h"
-#include "shell/uRibbonButton.h"
-#include "shell/uTabBar.h"
+#include "widgets/uRibbonButton.h"
+#include "widgets/uTabBar.h"
 
 namespace qx {
 namespace {

@@ -12,7 +12,7 @@
 #include "foundation/uSettingLoader.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXNumericDisp.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 #include "shell/uRunSheet.h"
 
 namespace qx {

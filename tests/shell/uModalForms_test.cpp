@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
 #include "gui_support/AppFixture.h"

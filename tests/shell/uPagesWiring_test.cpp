@@ -7,7 +7,7 @@
 #include "shell/uConsoleSheet.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uPortBox.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 #include "shell/uStatusFrame.h"
 #include "shell/uTerminalSheet.h"
 

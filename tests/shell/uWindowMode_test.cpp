@@ -3,8 +3,8 @@
 #include "shell/uWindowMode.h"
 
 #include "gui_support/AppFixture.h"
-#include "shell/IconButton.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/IconButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {

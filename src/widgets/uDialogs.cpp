@@ -1,4 +1,4 @@
-#include "editing/uDialogs.h"
+#include "widgets/uDialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

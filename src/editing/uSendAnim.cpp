@@ -1,4 +1,4 @@
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 #include <QCoreApplication>
 #include <QPalette>
@@ -7,7 +7,7 @@
 
 #include "editing/uSheet.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

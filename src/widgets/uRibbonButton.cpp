@@ -1,4 +1,4 @@
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 #include <QFocusEvent>
 #include <QFontMetrics>

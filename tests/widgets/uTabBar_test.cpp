@@ -1,4 +1,4 @@
-#include "shell/uTabBar.h"
+#include "widgets/uTabBar.h"
 
 #include <gtest/gtest.h>
 

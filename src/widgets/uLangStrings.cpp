@@ -1,4 +1,4 @@
-#include "editing/uLangStrings.h"
+#include "widgets/uLangStrings.h"
 
 #include <QFile>
 #include <QList>

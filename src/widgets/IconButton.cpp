@@ -1,10 +1,10 @@
-#include "shell/IconButton.h"
+#include "widgets/IconButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 

@@ -1,4 +1,4 @@
-#include "instruments/uQXControls.h"
+#include "editing/uQXControls.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -13,7 +13,7 @@
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uStrSearch.h"
-#include "instruments/uSendAnim.h"
+#include "editing/uSendAnim.h"
 
 namespace qx {
 

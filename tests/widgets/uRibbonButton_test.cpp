@@ -1,4 +1,4 @@
-#include "shell/uRibbonButton.h"
+#include "widgets/uRibbonButton.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "shell/IconButton.h"
+#include "widgets/IconButton.h"
 
 namespace qx {
 namespace {
