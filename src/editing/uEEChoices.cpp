@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "editing/uEEFields.h"
 #include "widgets/uLangStrings.h"
@@ -308,6 +309,11 @@ TEEEAuswahlFeld* TEEEAuswahlFeld::Add(const QString& caption, const QString& che
   auto* r = Take<TEEEAuswahlFeld>();
   r->Label->setText(caption);
   r->Check->setText(checkCaption);
+  // The check box's own caption tells rows of one caption apart: show it
+  // whole, within the row.
+  const int least = 60, most = r->width() - r->Check->x() - 10;
+  r->Check->resize(std::clamp(r->Check->sizeHint().width(), least, std::max(least, most)),
+                   r->Check->height());
   if (Building()) r->Acc = std::move(acc);
   return r;
 }

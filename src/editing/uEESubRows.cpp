@@ -145,10 +145,11 @@ void TEEEArrayViewer::Refresh(TFLObject& element) {
     ColumnX << " ";
     ColumnY << Tr("upropertyeditor.seenovalues", "Keine Werte geladen");
   }
-  // Fill the listing's box.
+  // Fill the listing's box. Its viewport is laid out only once the box is
+  // shown, so the box's own size counts.
   if (Listing && Listing->Box) {
-    const QSize box = Listing->Box->viewport()->size();
-    resize(box.width(), std::max(box.height(), 80));
+    const QSize box = Listing->Box->contentsRect().size();
+    resize(std::min(box.width(), Listing->Content->width()), std::max(box.height(), 80));
     Grid->setGeometry(0, 40, width(), height() - 40);
   }
   Grid->setHorizontalHeaderLabels({ColumnX.front(), ColumnY.front()});

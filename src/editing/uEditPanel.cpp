@@ -407,6 +407,8 @@ bool TEditPanel::KeyDown(QKeyEvent* event) {
     return true;
   }
   if (Edit.Selection.empty()) return false;
+  // Only the keys acted on are taken; the run page's shortcuts (Ctrl+S,
+  // Ctrl+O) still work with a selection.
   switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -417,19 +419,20 @@ bool TEditPanel::KeyDown(QKeyEvent* event) {
         s.Frame->move(ArrowKeyTarget(s.Frame->pos(), event->key()));
       UpdateSelection();
       for (const TSelected& s : selected) ApplyFramePosition(*s.Frame);
-      break;
+      // The position rows of the shown listing follow.
+      TPropertyEditor::RefreshListing();
+      return true;
     }
     case Qt::Key_Delete:
       DeleteSelected();
-      break;
+      return true;
     case Qt::Key_C:
-      if (ctrl) CopySelected();
-      break;
+      if (!ctrl) return false;
+      CopySelected();
+      return true;
     default:
-      break;
+      return false;
   }
-  // Whatever it was: no later key handler of the run page sees it.
-  return true;
 }
 
 // ---- mouse ---------------------------------------------------------------------------------

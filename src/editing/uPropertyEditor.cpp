@@ -421,6 +421,8 @@ void TEESubListing::ShowSubListing(TEESubListing* sub) {
   // Leaving the rows underneath applies what was typed there.
   TPropertyEditor::CommitPending();
   RefreshRows(sub);
+  // A refresh may have changed row heights (the value table fills the box).
+  sub->Arrange();
   sub->Box->show();
   sub->Box->raise();
   if (S.backBar) {

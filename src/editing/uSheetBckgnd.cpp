@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "editing/uEECaptions.h"
@@ -28,19 +29,32 @@ int RoundToInt(double v) {
 }
 }  // namespace
 
+// No screen shows more; a larger bitmap would only cost memory (gigabytes
+// for a very tall picture fitted to a width).
+constexpr double kMaxDrawnSide = 16384;
+
 QSize FitPictureSize(int w0, int h0, int32_t mode, int fixedWidth, int fixedHeight) {
   if (w0 <= 0 || h0 <= 0) return QSize(0, 0);
   const double ratio = static_cast<double>(w0) / h0;
+  double w = w0, h = h0;
   switch (mode) {
     case PicStretch:
-      return QSize(fixedWidth, fixedHeight);
+      w = fixedWidth, h = fixedHeight;
+      break;
     case PicFixWidth:
-      return QSize(fixedWidth, RoundToInt(fixedWidth / ratio));
+      w = fixedWidth, h = fixedWidth / ratio;
+      break;
     case PicFixHeight:
-      return QSize(RoundToInt(fixedHeight * ratio), fixedHeight);
+      w = fixedHeight * ratio, h = fixedHeight;
+      break;
     default:
-      return QSize(w0, h0);
+      break;
   }
+  // Too large a side: scaled down to the limit, the aspect kept.
+  const double side = std::max(w, h);
+  if (side <= kMaxDrawnSide) return QSize(RoundToInt(w), RoundToInt(h));
+  const double k = kMaxDrawnSide / side;
+  return QSize(std::max(1, RoundToInt(w * k)), std::max(1, RoundToInt(h * k)));
 }
 
 TSheetBckgnd::TSheetBckgnd(TSheet* sheet) : Sheet(sheet) {

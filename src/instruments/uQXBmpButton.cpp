@@ -36,11 +36,9 @@ void TBmpImage::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, Picture);
 }
 
+// The caption font is the toolkit's default until the "font" key says else.
 TBmpLabel::TBmpLabel(QWidget* parent) : QLabel(parent) {
   setAlignment(Qt::AlignCenter);
-  QFont f = font();
-  f.setPointSize(12);
-  setFont(f);
 }
 
 void TBmpLabel::mousePressEvent(QMouseEvent* event) {

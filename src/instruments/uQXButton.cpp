@@ -57,9 +57,11 @@ TQXButton* TQXButton::ElemCreate() {
 }
 
 bool TQXButton::eventFilter(QObject* watched, QEvent* event) {
-  // Every mouse button presses and releases; keys only click.
+  // Every mouse button presses and releases; keys only click. The second
+  // press of a double-click comes as a double-click event.
   if (watched == button_) {
-    if (event->type() == QEvent::MouseButtonPress) ButtonMouseDown();
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+      ButtonMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) ButtonMouseUp();
   }
   return TQXAnimElement::eventFilter(watched, event);

@@ -158,6 +158,24 @@ void TQXChartPlot::mouseReleaseEvent(QMouseEvent* event) {
   ZoomTo(QCPRange(std::min(x1, x2), std::max(x1, x2)), QCPRange(g1, g2));
 }
 
+void TQXChartPlot::updateLayout() {
+  QCPAxisRect* r = axisRect();
+  r->setAutoMargins(QCP::msAll);
+  QCustomPlot::updateLayout();
+  // Many value axes in a narrow chart: the plotting area keeps a third of the
+  // width; the side margins shrink in proportion and the outer axes are cut.
+  const int minPlot = width() / 3;
+  if (r->width() >= minPlot) return;
+  const QMargins m = r->margins();
+  const int sides = m.left() + m.right();
+  const int room = std::max(0, width() - minPlot);
+  if (sides <= 0 || room >= sides) return;
+  const int left = static_cast<int>(static_cast<int64_t>(m.left()) * room / sides);
+  r->setAutoMargins(QCP::msTop | QCP::msBottom);
+  r->setMargins(QMargins(left, m.top(), room - left, m.bottom()));
+  QCustomPlot::updateLayout();
+}
+
 void TQXChartPlot::wheelEvent(QWheelEvent* event) {
   const int steps = event->angleDelta().y();
   if (!(event->modifiers() & Qt::ControlModifier) || steps == 0) {
@@ -169,6 +187,9 @@ void TQXChartPlot::wheelEvent(QWheelEvent* event) {
 }
 
 void TQXChartPlot::paintEvent(QPaintEvent* event) {
+  // A snapshot (the edit frame's grab) may come before the queued replot:
+  // draw the current state, not the last one.
+  if (mReplotQueued && !mReplotting) replot(rpQueuedRefresh);
   QCustomPlot::paintEvent(event);
   if (drag_ != TDrag::Zoom) return;
   QPainter p(this);
@@ -495,10 +516,11 @@ void TQXChartBase::SetShowUnit(bool v) {
 
 void TQXChartBase::SetFont(const TFontDesc& v) {
   font_ = v;
-  const QFont f = FontDescToQFont(v);
-  for (QCPAxis* a : {Chart->xAxis, left_[1]}) {
-    a->setTickLabelFont(f);
-    a->setTickLabelColor(ColorToQColor(v.Color));
+  // The mark fonts of the bottom axis and of axis 1 (either side) become the
+  // element font, kept as their own so later axis edits and saving keep it.
+  for (int32_t n : {0, 1}) {
+    scaleFont_[static_cast<size_t>(n)] = v;
+    ApplyAxisLook(n);
   }
   SetLabelFont(NameLabel, v);
   BuildLabel();

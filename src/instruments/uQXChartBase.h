@@ -131,6 +131,7 @@ class TQXChartPlot : public QCustomPlot {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void updateLayout() override;
 
  private:
   void Apply();

@@ -54,15 +54,37 @@ void SetFontSize(QWidget* w, int size) {
   w->setFont(f);
 }
 
+// Keys that edit or move rather than type; the X server gives Delete the
+// text "\x7f", so their text says nothing.
+bool IsEditingKey(int key) {
+  switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 TNumericKey NumericOutKey(int key, const QString& text, Qt::KeyboardModifiers modifiers,
                           bool intOnly) {
   if (key == Qt::Key_Return || key == Qt::Key_Enter) return TNumericKey::Send;
-  if (key == Qt::Key_Backspace) return TNumericKey::Pass;
+  if (IsEditingKey(key)) return TNumericKey::Pass;
   if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
     return TNumericKey::Pass;
-  if (text.isEmpty() || text.at(0).unicode() < 0x20) return TNumericKey::Pass;
+  if (text.isEmpty() || text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7F)
+    return TNumericKey::Pass;
   if (text.size() != 1) return TNumericKey::Swallow;
   const char16_t c = text.at(0).unicode();
   if ((c >= u'0' && c <= u'9') || c == u'-') return TNumericKey::Pass;

@@ -158,7 +158,9 @@ void TQXPicture::UpdateCaption() {
 void TQXPicture::PanelResize() {
   const int f = FrameWidth;
   panel_->setGeometry(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f));
-  ResizePicture(CurrentIndex);
+  // Every picture, not only the shown one: the next value shows its own at
+  // the current size.
+  for (int32_t i = 1; i <= PicQty; ++i) ResizePicture(i);
   AdjustElementSize();
   UpdateSizeRow();
   FollowEditFrame();

@@ -352,6 +352,8 @@ void TQXTimeChart::ResetTimeBase() {
 }
 
 void TQXTimeChart::SetView(double aMin, double aMax) {
+  // A new window replaces any page shift still waiting for the zoom to end.
+  PendingShift = 0;
   ViewMin = aMin;
   ViewMax = aMax;
   if (UseTimeDate.load()) {

@@ -87,6 +87,7 @@ const TFLSet* TQXTrayIcon::ClassSet = nullptr;
 QPointer<TEEListing> TQXTrayIcon::Listing;
 TEEEintrag* TQXTrayIcon::OutRow = nullptr;
 std::array<TEEEintrag*, TQXTrayIcon::kMaxIcons> TQXTrayIcon::IconRows{};
+std::function<bool()> TQXTrayIcon::TrayAvailable;
 
 TQXTrayIcon::TQXTrayIcon(QWidget* owner) : TQXAnimElement(owner) {
   ClassId = 22;
@@ -121,7 +122,7 @@ TQXTrayIcon::TQXTrayIcon(QWidget* owner) : TQXAnimElement(owner) {
   symbol_->setAttribute(Qt::WA_TransparentForMouseEvents);
   symbol_->show();
   // No notification area (offscreen, some desktops): no icon, silently.
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+  if (TrayAvailable ? TrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable()) {
     tray_ = new QSystemTrayIcon(this);
     menu_ = new QMenu(this);
     menu_->addAction(Tr("uqxtrayicon.strayclose",
@@ -142,7 +143,7 @@ TQXTrayIcon::TQXTrayIcon(QWidget* owner) : TQXAnimElement(owner) {
 }
 
 TQXTrayIcon::~TQXTrayIcon() {
-  if (TrayMode && TrayHost) TrayHost->TrayModeOff();
+  if (TrayMode && tray_ && TrayHost) TrayHost->TrayModeOff();
   delete OutputElement;
 }
 
@@ -258,13 +259,17 @@ bool TQXTrayIcon::GetTrayMode() const {
 void TQXTrayIcon::SetTrayMode(bool value) {
   if (value != TrayMode) {
     if (value) {
-      // Only one element holds tray mode.
-      if (!TrayHost || !TrayHost->InTrayMode()) {
+      if (!tray_) {
+        // No icon to come back through: the window stays as it is; the
+        // setting is kept for a desktop with a notification area.
+        TrayMode = true;
+      } else if (!TrayHost || !TrayHost->InTrayMode()) {
+        // Only one element holds tray mode.
         TrayMode = true;
         if (TrayHost) TrayHost->TrayModeOn();
       }
     } else {
-      if (TrayHost) TrayHost->TrayModeOff();
+      if (tray_ && TrayHost) TrayHost->TrayModeOff();
       TrayMode = false;
     }
   }

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "editing/uQXControls.h"
@@ -43,6 +44,8 @@ class TQXTrayIcon : public TQXAnimElement {
   static const TFLSet* ClassSet;
   static TEEEintrag* OutRow;
   static std::array<TEEEintrag*, kMaxIcons> IconRows;
+  // Whether the desktop has a notification area; tests may say yes offscreen.
+  static std::function<bool()> TrayAvailable;
 
   void UpdateDisplay() override;
   void StreamStart() override { ShowTrayIcon(CurrentIndex); }

@@ -416,9 +416,8 @@ void TMainForm::BuildEditRibbon() {
   };
   for (size_t i = 0; i < groups.size(); ++i) {
     const int col = static_cast<int>(i % 4), row = static_cast<int>(i / 4);
-    TRibbonButton* b =
-        RibbonButton(g, 4 + col * (kInstrWidth + 4), 4 + row * 33, kInstrWidth, 30,
-                     Tr(groups[i].key, groups[i].caption));
+    TRibbonButton* b = RibbonButton(g, 4 + col * (kInstrWidth + 4), 4 + row * 33, kInstrWidth, 30,
+                                    Tr(groups[i].key, groups[i].caption));
     auto* menu = new QMenu(this);
     for (const Item& it : groups[i].items) {
       const std::string setName = it.setName;
@@ -439,8 +438,7 @@ void TMainForm::BuildEditRibbon() {
 
   g = RibbonGroup(PageEdit, x, 108, Tr("umain.grptools", "Hilfsmittel"));
   ButtonKanalliste = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonkanalliste", "Kanalliste"));
-  ButtonHintergrund =
-      RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonhintergrund", "Hintergrund"));
+  ButtonHintergrund = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonhintergrund", "Hintergrund"));
   connect(ButtonKanalliste, &TRibbonButton::clicked, this, [this] { ButtonKanallisteClick(); });
   connect(ButtonHintergrund, &TRibbonButton::clicked, this, [this] { ButtonHintergrundClick(); });
 }
@@ -652,10 +650,11 @@ void TMainForm::Arrange() {
   if (Alive->parentWidget() == Menue) Alive->setGeometry(w - 30, 35, 4, 4);
   FullWindowMenu->move(w - FullWindowMenu->width(), 0);
   FullScreenMenu->move(w - FullScreenMenu->width(), 0);
-  const int right = PanelProperties->isVisible() || PanelChannelArea->isVisible() ? 400 : 0;
   // Full window and full screen hide the menu strip: the pages fill the window.
+  // The pages keep the whole width: the property panel and the channel list
+  // lie over their right edge, so closing them leaves no blank strip.
   const int top = Menue->isHidden() ? 0 : kMenueHeight;
-  Panel1->setGeometry(0, top, w - right, std::max(0, h - top));
+  Panel1->setGeometry(0, top, w, std::max(0, h - top));
   PanelProperties->setGeometry(TPropertyEditor::PanelAtLeft() ? 0 : w - 400, kMenueHeight, 400,
                                std::max(0, h - kMenueHeight));
   PanelPropertiesResize();

@@ -57,6 +57,10 @@ void TRunSheet::MenuItem_DelClick() {
 
 bool TRunSheet::FormKeyDown(QKeyEvent* event) {
   if (TEditPanel::KeyDown(event)) return true;
+  return FileShortcut(event);
+}
+
+bool TRunSheet::FileShortcut(QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   if (ctrl && event->key() == Qt::Key_S && OnSave) {
     OnSave();
@@ -70,8 +74,12 @@ bool TRunSheet::FormKeyDown(QKeyEvent* event) {
 }
 
 // Keys that no control below took arrive here: the page's key preview.
+// Keys typed into a control of the page (the tab rename edit, an
+// instrument's field) are not for edit mode, only the shortcuts.
 void TRunSheet::keyPressEvent(QKeyEvent* event) {
-  if (FormKeyDown(event))
+  QWidget* focus = window()->focusWidget();
+  const bool fromControl = focus && focus != this && !qobject_cast<TSheet*>(focus);
+  if (fromControl ? FileShortcut(event) : FormKeyDown(event))
     event->accept();
   else
     QWidget::keyPressEvent(event);

@@ -20,6 +20,8 @@ class TRunSheet : public QWidget {
   // Keys of the sheet area: edit-mode keys first, then the file shortcuts.
   // True when the key was taken.
   bool FormKeyDown(QKeyEvent* event);
+  // The file shortcuts alone. True when the key was taken.
+  bool FileShortcut(QKeyEvent* event);
   // Ctrl+S and Ctrl+O, on the Run and the Edit page alike.
   std::function<void()> OnSave;
   std::function<void()> OnOpen;

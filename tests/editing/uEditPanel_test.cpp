@@ -12,8 +12,10 @@
 #include <QScrollBar>
 #include <vector>
 
+#include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheetBckgnd.h"
+#include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
@@ -334,20 +336,92 @@ TEST_F(EditPanelTest, ArrowKeysMoveEverySelectedInstrumentToItsNextGridLine) {
   EXPECT_EQ(CurrentSheet->horizontalScrollBar()->value(), 0);
 }
 
-TEST_F(EditPanelTest, WithASelectionEveryKeyStopsAtEditMode) {
-  int saves = 0;
+TEST_F(EditPanelTest, FileShortcutsPassEditModeWithASelection) {
+  int saves = 0, opens = 0;
   RunSheet->OnSave = [&saves] { ++saves; };
+  RunSheet->OnOpen = [&opens] { ++opens; };
   auto* a = Place(10, 10);
-  // Nothing selected: Ctrl+S travels on from the sheet to the run page.
-  EXPECT_TRUE(Key(CurrentSheet, Qt::Key_S, Qt::ControlModifier));
-  EXPECT_EQ(saves, 1);
+  struct Step {
+    bool selected;
+    int page;
+  };
+  // Nothing selected, one selected, and on the Run page: the page's
+  // shortcuts work alike.
+  const Step steps[] = {{false, PageIndexEdit}, {true, PageIndexEdit}, {true, PageIndexRun}};
+  int n = 0;
+  for (const Step& s : steps) {
+    form->TabBar->SelectTab(s.page);
+    if (s.selected && EditMode) ClickElement(a);
+    ++n;
+    EXPECT_TRUE(Key(CurrentSheet, Qt::Key_S, Qt::ControlModifier));
+    EXPECT_TRUE(Key(CurrentSheet, Qt::Key_O, Qt::ControlModifier));
+    EXPECT_EQ(saves, n) << n;
+    EXPECT_EQ(opens, n) << n;
+  }
+  // Keys edit mode does not act on pass it with a selection too.
+  form->TabBar->SelectTab(PageIndexEdit);
   ClickElement(a);
-  EXPECT_TRUE(Key(CurrentSheet, Qt::Key_S, Qt::ControlModifier));
-  EXPECT_EQ(saves, 1);
-  // On the Run page edit mode takes nothing.
-  form->TabBar->SelectTab(PageIndexRun);
-  EXPECT_TRUE(Key(CurrentSheet, Qt::Key_S, Qt::ControlModifier));
-  EXPECT_EQ(saves, 2);
+  EXPECT_FALSE(Key(CurrentSheet, Qt::Key_A));
+  EXPECT_EQ(Selected(), (std::vector<TQXElement*>{a}));
+  EXPECT_TRUE(Key(CurrentSheet, Qt::Key_Right));
+  EXPECT_EQ(a->pos(), QPoint(20, 10));
+}
+
+TEST_F(EditPanelTest, KeysTypedIntoTheTabRenameNeverReachEditMode) {
+  form->show();
+  auto* a = Place(10, 10);
+  ClickElement(a);
+  SheetTabs->CmdRename(SheetTabs->Tabs[0]);
+  QLineEdit* edit = SheetTabs->RenameEdit();
+  ASSERT_TRUE(edit->isVisible());
+  edit->setFocus();
+  edit->setText("Pumpe");
+  edit->setCursorPosition(0);
+  struct Typed {
+    int key;
+    const char* text;
+  };
+  // What the X server delivers: Delete carries the text "\x7f".
+  const Typed typed[] = {{Qt::Key_Up, ""},
+                         {Qt::Key_Down, ""},
+                         {Qt::Key_Left, ""},
+                         {Qt::Key_Right, ""},
+                         {Qt::Key_Delete, "\x7f"}};
+  for (const Typed& t : typed) {
+    QKeyEvent ev(QEvent::KeyPress, t.key, Qt::NoModifier, QString::fromLatin1(t.text));
+    QApplication::sendEvent(edit, &ev);
+    EXPECT_EQ(a->pos(), QPoint(10, 10)) << t.key;
+    EXPECT_EQ(Selected(), (std::vector<TQXElement*>{a})) << t.key;
+  }
+  EXPECT_EQ(edit->text(), "Pmpe");  // the rename edit took Right and Delete
+}
+
+TEST_F(EditPanelTest, PositionRowFollowsTheArrowKeys) {
+  form->show();
+  auto* a = Place(10, 10);
+  ClickElement(a);
+  TEEListing* l = TPropertyEditor::CurrentListing();
+  ASSERT_NE(l, nullptr);
+  TEEEIntPaar* position = nullptr;
+  for (TEEEintrag* e : l->Entries) {
+    auto* p = dynamic_cast<TEEEIntPaar*>(e);
+    if (p && !position) position = p;
+  }
+  ASSERT_NE(position, nullptr);
+  CurrentSheet->setFocus();
+  struct Step {
+    int key;
+    const char *x, *y;
+  };
+  const Step steps[] = {{Qt::Key_Right, "20", "10"},
+                        {Qt::Key_Down, "20", "20"},
+                        {Qt::Key_Left, "10", "20"},
+                        {Qt::Key_Up, "10", "10"}};
+  for (const Step& s : steps) {
+    EXPECT_TRUE(Key(CurrentSheet, s.key));
+    EXPECT_EQ(position->FirstEdit->text(), s.x) << s.key;
+    EXPECT_EQ(position->SecondEdit->text(), s.y) << s.key;
+  }
 }
 
 TEST_F(EditPanelTest, DeleteKeyOnlyFromTheSheetAreaAndOnlyInEditMode) {

@@ -116,11 +116,18 @@ TEST(SheetBackground, PictureFit) {
     int w0, h0, mode, fw, fh, w, h;
   };
   const Case cases[] = {
-      {400, 300, PicFixWidth, 800, 0, 800, 600}, {400, 300, PicFixHeight, 0, 150, 200, 150},
-      {400, 300, PicOrig, 10, 10, 400, 300},     {400, 300, PicStretch, 123, 45, 123, 45},
+      {400, 300, PicFixWidth, 800, 0, 800, 600},
+      {400, 300, PicFixHeight, 0, 150, 200, 150},
+      {400, 300, PicOrig, 10, 10, 400, 300},
+      {400, 300, PicStretch, 123, 45, 123, 45},
       {4, 2, PicFixWidth, 5, 0, 5, 2},  // 2.5 rounds to even
       {4, 2, PicFixWidth, 7, 0, 7, 4},  // 3.5 rounds to 4
       {0, 0, PicFixWidth, 7, 0, 0, 0},
+      // Very tall or wide pictures: at most 16384 pixels a side, same aspect.
+      {100, 10000, PicFixWidth, 9000, 0, 164, 16384},
+      {10000, 100, PicFixHeight, 0, 9000, 16384, 164},
+      {40000, 20000, PicOrig, 0, 0, 16384, 8192},
+      {1, 1000000, PicFixWidth, 1, 0, 1, 16384},
   };
   for (const Case& c : cases) {
     const QSize s = FitPictureSize(c.w0, c.h0, c.mode, c.fw, c.fh);

@@ -6,8 +6,11 @@
 
 #include <QMouseEvent>
 #include <cmath>
+#include <vector>
 
 #include "channels/uSocketIO.h"
+#include "editing/uEEChoices.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/ElementPortFixture.h"
@@ -185,6 +188,25 @@ TEST_F(BargraphTest, DefaultsAndLayout) {
   EXPECT_EQ(g->Bar->size(), bar.transposed());
   g->SetOrientation(1);
   EXPECT_EQ(g->Bar->size(), bar);
+}
+
+// The two glow rows share their caption; their check boxes tell them apart
+// and must show their whole text.
+TEST_F(BargraphTest, GlowRowsShowTheirCheckCaptionsWhole) {
+  auto* g = TQXBargraph::ElemCreate();
+  TPropertyEditor::ShowElement(*g);
+  TEEListing* l = TPropertyEditor::CurrentListing();
+  ASSERT_NE(l, nullptr);
+  std::vector<QString> glow;
+  for (TEEEintrag* e : l->Entries) {
+    auto* row = dynamic_cast<TEEEAuswahlFeld*>(e);
+    if (!row) continue;
+    SCOPED_TRACE(row->Label->text().toStdString());
+    EXPECT_GE(row->Check->width(), row->Check->sizeHint().width());
+    EXPECT_LE(row->Check->geometry().right(), row->width());
+    if (row->Label->text() == "Leuchteffekt") glow.push_back(row->Check->text());
+  }
+  EXPECT_EQ(glow, (std::vector<QString>{"Leuchtfarbe", "Schattenfarbe"}));
 }
 
 TEST_F(BargraphTest, MarksBesideTheEndsAndTheMaximumHiddenWhenItCollides) {

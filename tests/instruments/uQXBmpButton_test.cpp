@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
@@ -176,6 +178,31 @@ std::string Face(const TQXBmpSwitch* s) {
   std::string f;
   for (int32_t i = 1; i <= 4; ++i) f += s->Image(i)->isVisible() ? '1' : '0';
   return f;  // position 0, position 1, marked 0, marked 1
+}
+
+// Captions lie centred over the picture's inner area in the toolkit's
+// default font, as the font key's default says.
+TEST_F(BmpTest, CaptionsTakeTheToolkitFontCentredOverTheInnerArea) {
+  struct Case {
+    const char* what;
+    QWidget* element;
+    QLabel* label;
+  };
+  auto* b = TQXBmpButton::ElemCreate();
+  auto* s = TQXBmpSwitch::ElemCreate();
+  const Case cases[] = {{"button", b, qobject_cast<QLabel*>(b->CaptionLabel())},
+                        {"switch", s, qobject_cast<QLabel*>(s->CaptionLabel())}};
+  const QFont toolkit = QApplication::font();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NE(c.label, nullptr);
+    EXPECT_EQ(c.label->font().pointSize(), toolkit.pointSize());
+    EXPECT_EQ(c.label->font().family(), toolkit.family());
+    EXPECT_EQ(c.label->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(c.label->geometry(), c.element->rect().adjusted(6, 6, -6, -6));
+  }
+  EXPECT_EQ(b->GetFont().Size, toolkit.pointSize());
+  EXPECT_EQ(s->GetFont().Size, toolkit.pointSize());
 }
 
 TEST_F(BmpTest, SwitchPayloadsEndInThePositionDigit) {

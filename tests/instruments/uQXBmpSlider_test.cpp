@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <cmath>
@@ -86,6 +88,12 @@ TEST_F(SliderTest, BuiltInPicturesGiveTheTrack) {
   EXPECT_EQ(HandleTop(s), 189 - 35);
   EXPECT_EQ(s->HandleOverlay()->pos(), s->Handle()->pos());
   EXPECT_EQ(s->CaptionLabel()->geometry(), QRect(6, 6, 60, 219));
+  // The caption, not centred, in the toolkit's default font.
+  auto* caption = qobject_cast<QLabel*>(s->CaptionLabel());
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->alignment(), Qt::AlignLeft | Qt::AlignTop);
+  EXPECT_EQ(caption->font().pointSize(), QApplication::font().pointSize());
+  EXPECT_EQ(s->GetFont().Size, QApplication::font().pointSize());
   EXPECT_TRUE(s->Bar()->isVisible());
   EXPECT_TRUE(s->Handle()->isVisible());
   EXPECT_TRUE(s->CaptionLabel()->isVisible());

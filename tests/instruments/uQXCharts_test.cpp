@@ -4,9 +4,11 @@
 
 #include <QDateTime>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "channels/uLossNotify.h"
+#include "editing/uEditPanel.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uNumText.h"
 #include "gui_support/ElementPortFixture.h"
@@ -284,6 +286,136 @@ TEST_F(ChartTest, TimeWindowPagesAndWaitsWhileZoomed) {
   EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(60, 80));
 }
 
+// Whatever the edit frame shows was drawn from the chart's current state:
+// its picture equals a fresh drawing of the chart.
+TEST_F(ChartTest, EditFrameShowsTheChartAsItIsNow) {
+  form->show();
+  form->TabBar->SelectTab(1);
+  ASSERT_TRUE(EditMode);
+  struct Case {
+    const char* what;
+    bool xy;
+    std::function<void(TQXChartBase*)> change;
+  };
+  const Case cases[] = {
+      {"new time chart", false, [](TQXChartBase*) {}},
+      {"new XY chart", true, [](TQXChartBase*) {}},
+      {"Y range", false, [](TQXChartBase* c) { c->SetYMax(1, 100); }},
+      {"XY Y range", true, [](TQXChartBase* c) { c->SetYMin(1, -50); }},
+      {"axis count", false, [](TQXChartBase* c) { c->SetAxisQty(3); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    TQXChartBase* c = k.xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                           : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    k.change(c);
+    ProcessFor(50);
+    ASSERT_NE(c->EditComp, nullptr);
+    const QImage frame = c->EditComp->grab().toImage();
+    c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    const QImage fresh = c->grab().toImage();
+    EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32),
+              fresh.convertToFormat(QImage::Format_RGB32));
+    // Only the axes in use show; their marks span the range.
+    int shown = 0;
+    for (QCPAxis* a : c->Chart->axisRect()->axes(QCPAxis::atLeft | QCPAxis::atRight))
+      shown += a->visible() ? 1 : 0;
+    EXPECT_EQ(shown, c->AxisQty);
+    EXPECT_NEAR(c->ValueAxis(1)->range().lower, c->GetYMin(1), 1e-9);
+    EXPECT_NEAR(c->ValueAxis(1)->range().upper, c->GetYMax(1), 1e-9);
+    delete c;
+  }
+}
+
+TEST_F(ChartTest, SixAxesInANarrowChartLeaveRoomToPlot) {
+  form->show();
+  for (bool xy : {false, true}) {
+    TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                         : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    c->SetAxisQty(6);
+    for (int n = 2; n <= 6; n += 2) c->SetAxisLeft(n, false);
+    for (int w : {150, 300}) {
+      c->SetWidth(w);
+      c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+      EXPECT_GE(c->Chart->axisRect()->width(), c->Chart->width() / 3) << w << " xy " << xy;
+    }
+    // One axis in a wide chart keeps the component's own margins.
+    c->SetAxisQty(1);
+    c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    EXPECT_GT(c->Chart->axisRect()->width(), c->Chart->width() * 3 / 4);
+  }
+}
+
+TEST_F(ChartTest, ElementFontIsTheStoredMarkFontOfBottomAndLeftAxis) {
+  TFontDesc f;
+  f.Name = "DejaVu Serif";
+  f.Size = 14;
+  f.Color = 0x0000FF;
+  f.Bold = true;
+  for (bool xy : {false, true}) {
+    SCOPED_TRACE(xy ? "XY chart" : "time chart");
+    TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                         : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    c->SetAxisLeft(1, false);  // axis 1 on the right side
+    c->SetFont(f);
+    EXPECT_EQ(c->GetAxisScaleFont(0), f);
+    EXPECT_EQ(c->GetAxisScaleFont(1), f);
+    EXPECT_NE(c->GetAxisScaleFont(2), f);
+    // An axis edit keeps it.
+    c->SetAxisColor(1, 0x00FF00);
+    c->SetAxisColor(0, 0x00FF00);
+    for (QCPAxis* a : {c->Chart->xAxis, c->ValueAxis(1)}) {
+      EXPECT_EQ(a->tickLabelFont().family(), "DejaVu Serif");
+      EXPECT_EQ(a->tickLabelFont().pointSize(), 14);
+      EXPECT_TRUE(a->tickLabelFont().bold());
+      EXPECT_EQ(a->tickLabelColor(), QColor(0xFF, 0, 0));
+    }
+    // Saved and read back.
+    auto* copy = static_cast<TQXChartBase*>(c->Clone());
+    EXPECT_EQ(copy->GetAxisScaleFont(0), f);
+    EXPECT_EQ(copy->GetAxisScaleFont(1), f);
+    EXPECT_EQ(copy->ValueAxis(1)->tickLabelFont().pointSize(), 14);
+    EXPECT_EQ(copy->Chart->xAxis->tickLabelFont().pointSize(), 14);
+  }
+}
+
+// A new start of the time base while zoomed drops the page shift that was
+// waiting for the zoom to end: after un-zooming the new points are in view.
+TEST_F(ChartTest, RestartWhileZoomedDropsThePendingPageShift) {
+  struct Case {
+    const char* what;
+    std::function<void(TQXTimeChart*)> restart;
+  };
+  const Case cases[] = {
+      {"reset command", [](TQXTimeChart* c) { c->RunCommand(TChartCommand::Reset, 0); }},
+      {"Werte loeschen", [](TQXTimeChart* c) { c->ResetValue(); }},
+      {"new time base",
+       [](TQXTimeChart* c) {
+         c->SetUseTimeDate(true);
+         c->SetUseTimeDate(false);
+       }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto* c = TQXTimeChart::ElemCreate();
+    c->Chart->ZoomTo(QCPRange(2, 5), QCPRange(0.2, 0.4));
+    for (double t : {20.2, 40.2, 60.2}) {
+      c->SampleTime.store(t);
+      c->UpdateDisplay();
+    }
+    ASSERT_GT(c->PendingShift, 0);
+    k.restart(c);
+    EXPECT_EQ(c->PendingShift, 0);
+    c->SampleTime.store(1.5);
+    c->UpdateDisplay();
+    c->Chart->Unzoom();
+    c->UpdateDisplay();
+    EXPECT_EQ(c->ViewMin, 0);
+    EXPECT_EQ(c->Chart->xAxis->range(), QCPRange(0, 20));
+    delete c;
+  }
+}
+
 TEST_F(ChartTest, BothChartsTrimTheirOldestPoints) {
   auto* t = TQXTimeChart::ElemCreate();
   auto* xy = TQXXYChart::ElemCreate();
@@ -337,8 +469,8 @@ TEST(ReducedCurve, PolylineKeepsTurnsEndsAndGaps) {
 TEST(ReducedCurve, ScattersKeepOneMarkerPerPixelInsideTheArea) {
   const double nan = std::nan("");
   // Back on pixel (1,1) after leaving it: still only its first marker.
-  const QVector<QPointF> in = {{1.2, 1.2}, {1.8, 1.7}, {2.1, 1.2}, {1.5, 1.5}, {50, 50},
-                               {nan, nan}, {-0.5, 3},  {9.9, 9.9}};
+  const QVector<QPointF> in = {{1.2, 1.2}, {1.8, 1.7}, {2.1, 1.2}, {1.5, 1.5},
+                               {50, 50},   {nan, nan}, {-0.5, 3},  {9.9, 9.9}};
   QVector<QPointF> out;
   ReduceScatters(in, QRect(0, 0, 10, 10), out);
   const QVector<QPointF> expected = {{1.2, 1.2}, {2.1, 1.2}, {9.9, 9.9}};
@@ -360,9 +492,11 @@ TEST(ReducedCurve, PolylineIsCutToTheArea) {
       {"crosses from outside to outside", {{-10, 5}, {20, 5}}, {{0, 5}, {10, 5}}},
       {"wholly outside", {{-10, -10}, {-5, 20}, {30, 30}}, {}},
       {"far off the screen", {{5, 5}, {5e12, 5}}, {{5, 5}, {10, 5}}},
-      {"gap in the data", {{1, 1}, {2, 2}, {nan, nan}, {3, 3}, {4, 4}},
+      {"gap in the data",
+       {{1, 1}, {2, 2}, {nan, nan}, {3, 3}, {4, 4}},
        {{1, 1}, {2, 2}, {nan, nan}, {3, 3}, {4, 4}}},
-      {"gap and outside points make one gap", {{1, 1}, {20, 1}, {nan, nan}, {30, 1}, {4, 4}},
+      {"gap and outside points make one gap",
+       {{1, 1}, {20, 1}, {nan, nan}, {30, 1}, {4, 4}},
        {{1, 1}, {10, 1}, {nan, nan}, {10, 3.3076923076923075}, {4, 4}}},
   };
   for (const Case& c : cases) {

@@ -152,6 +152,18 @@ TEST_F(ElementTest, PushButtonModesSendThroughThePort) {
     EXPECT_EQ(NextSent(), "#7F1;");
     EXPECT_EQ(NextSent(), "#7F0;");
   }
+  // A double-click as the X server delivers it: press, release, double-click,
+  // release. The second press sends 1 as the first did.
+  const QEvent::Type dbl[] = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease};
+  for (QEvent::Type type : dbl) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent ev(type, c, pb->mapToGlobal(c), Qt::LeftButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(pb, &ev);
+  }
+  for (const char* frame : {"#7F1;", "#7F0;", "#7F1;", "#7F0;"}) EXPECT_EQ(NextSent(), frame);
+  EXPECT_TRUE(NothingSent());
   pb->setFocus();
   QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
   QCoreApplication::sendEvent(pb, &space);

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -308,6 +310,20 @@ TEST_F(LUTTest, ValueViewerReloadsAndShowsTheTable) {
   EXPECT_EQ(viewer->ColumnX, (QStringList{"X", "0", "10", "20"}));
   EXPECT_EQ(viewer->ColumnY, (QStringList{"Y", "0", "2,5", "4"}));
   EXPECT_TRUE(t->LUTValid());
+  // The rows are shown, not only the title: the listing holds the whole
+  // table and the grid has room for its rows.
+  const auto rowsShown = [viewer] {
+    QTableWidget* g = viewer->Grid;
+    const int last = g->rowCount() - 1;
+    const QRect cell = g->visualRect(g->model()->index(last, 1));
+    const QWidget* content = viewer->Listing->Content;
+    return content->height() > viewer->geometry().bottom() &&
+           content->width() > viewer->geometry().right() &&
+           g->height() > g->horizontalHeader()->height() && !cell.isEmpty() &&
+           g->viewport()->rect().intersects(cell);
+  };
+  EXPECT_EQ(viewer->Grid->rowCount(), 3);
+  EXPECT_TRUE(rowsShown());
   TPropertyEditor::BackButton()->clicked();
 
   // The status follows the file on disk.
@@ -318,6 +334,14 @@ TEST_F(LUTTest, ValueViewerReloadsAndShowsTheTable) {
             "ssen aufsteigend sein.");
   EXPECT_EQ(viewer->ColumnX, (QStringList{"X", "0", "5", "5"}));
   EXPECT_FALSE(t->LUTValid());
+  TPropertyEditor::BackButton()->clicked();
+
+  // An empty table: the single "no values" row is shown.
+  t->SetFileName(Write("e.txt", ""));
+  opener->Button->clicked();
+  EXPECT_EQ(viewer->ColumnY, (QStringList{"Y", "Keine Werte geladen"}));
+  EXPECT_EQ(viewer->Grid->rowCount(), 1);
+  EXPECT_TRUE(rowsShown());
   TPropertyEditor::BackButton()->clicked();
 
   // The interpolation switch edits the table.

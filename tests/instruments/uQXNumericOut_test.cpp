@@ -63,6 +63,12 @@ TEST(NumericOutKeys, FilterFollowsThePart) {
       // No character typed: cursor keys and Delete are no typing.
       {Qt::Key_Left, "", P, P},
       {Qt::Key_Delete, "", P, P},
+      // Editing keys pass whatever text they carry: the X server gives
+      // Delete the text "\x7f".
+      {Qt::Key_Delete, "\x7f", P, P},
+      {Qt::Key_Backspace, "\x7f", P, P},
+      {Qt::Key_Home, "\x01", P, P},
+      {Qt::Key_Tab, "\t", P, P},
   };
   for (const auto& c : cases) {
     const QString text = QString::fromUtf8(c.text);
@@ -192,6 +198,9 @@ TEST_F(NumericOutTest, TypingPassesOnlyNumberCharacters) {
   Key(e, Qt::Key_Home);
   Key(e, Qt::Key_Delete);
   EXPECT_EQ(e->text(), "152");
+  // Delete as the X server delivers it, with the text "\x7f".
+  Key(e, Qt::Key_Delete, "\x7f");
+  EXPECT_EQ(e->text(), "52");
 }
 
 TEST_F(NumericOutTest, EnterSendsTheTypedTextOnce) {

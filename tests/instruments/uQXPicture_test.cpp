@@ -120,6 +120,34 @@ TEST_F(PictureTest, ViewModesSizeImageAndElement) {
   EXPECT_GT(mid.blue(), 200);
 }
 
+// A resize fits every picture, not only the one shown: the next value shows
+// its picture at the new size.
+TEST_F(PictureTest, ResizeFitsEveryPicture) {
+  const std::string wide = MakePicture("wide2.png", 400, 100, Qt::red);
+  const std::string tall = MakePicture("tall2.png", 100, 400, Qt::blue);
+  struct Case {
+    int32_t mode;
+    QSize image2;  // picture 2 in a 300 x 200 element (panel 288 x 188)
+  };
+  const Case cases[] = {{ViewFit, FitImageSize({100, 400}, {288, 188})},
+                        {ViewStretch, QSize(288, 188)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    auto* p = TQXPicture::ElemCreate();
+    p->SetPicQty(2);
+    p->SetViewMode(c.mode);
+    p->SetFileName(1, wide);
+    p->SetFileName(2, tall);
+    p->SetWidth(300);
+    p->SetHeight(200);
+    ASSERT_EQ(p->size(), QSize(300, 200));
+    ShowValue(p, 2);
+    EXPECT_EQ(p->Image(2)->size(), c.image2);
+    EXPECT_EQ(p->size(), QSize(300, 200));
+    delete p;
+  }
+}
+
 TEST_F(PictureTest, MissingFileIsSilentAndNamesResolveAgainstTheProject) {
   auto* p = TQXPicture::ElemCreate();
   p->SetFileName(1, dir.filePath("none.png").toStdString());

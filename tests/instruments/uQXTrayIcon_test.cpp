@@ -47,7 +47,12 @@ class TrayIconTest : public test::ElementPortFixture {
   }
   void TearDown() override {
     if (WindowMode) WindowMode->TrayModeOff();
+    TQXTrayIcon::TrayAvailable = nullptr;
     ElementPortFixture::TearDown();
+  }
+  // Tray mode needs an icon; offscreen there is no notification area.
+  static void WithNotificationArea() {
+    TQXTrayIcon::TrayAvailable = [] { return true; };
   }
   static bool Same(const QPixmap& a, const QPixmap& b) { return a.toImage() == b.toImage(); }
 };
@@ -72,6 +77,20 @@ TEST_F(TrayIconTest, WorksWithoutNotificationArea) {
   EXPECT_TRUE(Same(t->ShownIcon(), TQXTrayIcon::OnlineDefault()));
   Disconnect();
   EXPECT_TRUE(Same(t->ShownIcon(), TQXTrayIcon::OfflineDefault()));
+}
+
+// Without a notification area there is no icon to come back through: tray
+// mode must not turn the window into a hidden tool window.
+TEST_F(TrayIconTest, NoTrayModeWithoutAnIcon) {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "a notification area exists";
+  auto* t = TQXTrayIcon::ElemCreate();
+  ASSERT_EQ(t->Tray(), nullptr);
+  t->SetTrayMode(true);
+  EXPECT_FALSE(WindowMode->InTray);
+  EXPECT_FALSE(form->windowFlags().testFlag(Qt::Tool));
+  EXPECT_TRUE(form->isVisible());
+  // The setting itself is kept for a desktop that has a notification area.
+  EXPECT_TRUE(t->GetTrayMode());
 }
 
 TEST_F(TrayIconTest, OwnIconsFollowTheValue) {
@@ -101,6 +120,7 @@ TEST_F(TrayIconTest, OwnIconsFollowTheValue) {
 }
 
 TEST_F(TrayIconTest, ClickSendsOrRestoresInTrayMode) {
+  WithNotificationArea();
   auto* t = TQXTrayIcon::ElemCreate();
   t->SetOutSource("#9");
   ConnectLoopback();
@@ -115,6 +135,7 @@ TEST_F(TrayIconTest, ClickSendsOrRestoresInTrayMode) {
 }
 
 TEST_F(TrayIconTest, OneHolderOfTrayModeAndItsRows) {
+  WithNotificationArea();
   auto* first = TQXTrayIcon::ElemCreate();
   auto* second = TQXTrayIcon::ElemCreate();
   first->SetTrayMode(true);

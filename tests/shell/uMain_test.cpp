@@ -8,6 +8,7 @@
 
 #include "channels/support/PortHarness.h"
 #include "channels/uSocketIO.h"
+#include "editing/uPropertyEditor.h"
 #include "foundation/uNumText.h"
 #include "foundation/uSettingLoader.h"
 #include "gui_support/AppFixture.h"
@@ -238,4 +239,18 @@ TEST_F(MainTest, RunPageKeysAndUpdateNesting) {
 }
 
 }  // namespace
+// The page fills the window again once the property panel closes, also
+// when the window grew while the panel was open.
+TEST_F(MainTest, PageFillsTheWindowAfterThePanelCloses) {
+  form->show();
+  form->TabBar->SelectTab(1);
+  auto* e = TQXNumericDisp::ElemCreate();
+  TPropertyEditor::ShowElement(*e);
+  ASSERT_TRUE(form->PanelProperties->isVisible());
+  form->resize(1400, 900);
+  TPropertyEditor::HideListing();
+  EXPECT_EQ(form->Panel1->width(), form->width());
+  EXPECT_EQ(RunSheet->width(), form->width());
+}
+
 }  // namespace qx
