@@ -151,6 +151,8 @@ void TEEEArrayViewer::Refresh(TFLObject& element) {
     const QSize box = Listing->Box->contentsRect().size();
     resize(std::min(box.width(), Listing->Content->width()), std::max(box.height(), 80));
     Grid->setGeometry(0, 40, width(), height() - 40);
+    // The title carries the load status: as wide as the row, not cut.
+    Label->resize(std::max(Label->width(), width() - 2 * Label->x()), Label->height());
   }
   Grid->setHorizontalHeaderLabels({ColumnX.front(), ColumnY.front()});
   const int rows = static_cast<int>(ColumnX.size()) - 1;

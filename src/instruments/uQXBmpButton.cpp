@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
@@ -39,6 +40,21 @@ void TBmpImage::paintEvent(QPaintEvent*) {
 // The caption font is the toolkit's default until the "font" key says else.
 TBmpLabel::TBmpLabel(QWidget* parent) : QLabel(parent) {
   setAlignment(Qt::AlignCenter);
+}
+
+Qt::Alignment CaptionAlignment(Qt::Alignment wanted, int textWidth, int labelWidth) {
+  if (!(wanted & Qt::AlignHCenter) || textWidth <= labelWidth) return wanted;
+  return (wanted & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+}
+
+void TBmpLabel::paintEvent(QPaintEvent* event) {
+  const QRect r = contentsRect();
+  const Qt::Alignment a =
+      CaptionAlignment(alignment(), fontMetrics().horizontalAdvance(text()), r.width());
+  if (a == alignment()) return QLabel::paintEvent(event);
+  QPainter p(this);
+  style()->drawItemText(&p, r, static_cast<int>(a), palette(), isEnabled(), text(),
+                        foregroundRole());
 }
 
 void TBmpLabel::mousePressEvent(QMouseEvent* event) {

@@ -32,6 +32,11 @@ class TBmpImage : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 };
 
+// Horizontal placement of a caption in its label: centred as asked, but a
+// caption wider than the label starts at its left edge, so that the clipped
+// part is its end and its beginning stays readable.
+Qt::Alignment CaptionAlignment(Qt::Alignment wanted, int textWidth, int labelWidth);
+
 // The caption on top of the pictures: it receives the element's mouse.
 class TBmpLabel : public QLabel {
   Q_OBJECT
@@ -55,6 +60,7 @@ class TBmpLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool leftDown_ = false;

@@ -205,6 +205,24 @@ TEST_F(BmpTest, CaptionsTakeTheToolkitFontCentredOverTheInnerArea) {
   EXPECT_EQ(s->GetFont().Size, toolkit.pointSize());
 }
 
+TEST(BmpCaption, TooWideACaptionIsCutAtItsEnd) {
+  const Qt::Alignment centre = Qt::AlignCenter;
+  const Qt::Alignment leftTop = Qt::AlignLeft | Qt::AlignTop;
+  struct Case {
+    Qt::Alignment wanted;
+    int text, label;
+    Qt::Alignment shown;
+  };
+  const Case cases[] = {
+      {centre, 40, 43, centre},
+      {centre, 43, 43, centre},
+      {centre, 49, 43, Qt::AlignLeft | Qt::AlignVCenter},  // "Schalter" on the switch
+      {leftTop, 90, 60, leftTop},                            // the slider's caption
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CaptionAlignment(c.wanted, c.text, c.label), c.shown) << c.text << " in " << c.label;
+}
+
 TEST_F(BmpTest, SwitchPayloadsEndInThePositionDigit) {
   auto* s = TQXBmpSwitch::ElemCreate();
   EXPECT_EQ(s->size(), QSize(55, 88));
