@@ -217,7 +217,7 @@ TEST(BmpCaption, TooWideACaptionIsCutAtItsEnd) {
       {centre, 40, 43, centre},
       {centre, 43, 43, centre},
       {centre, 49, 43, Qt::AlignLeft | Qt::AlignVCenter},  // "Schalter" on the switch
-      {leftTop, 90, 60, leftTop},                            // the slider's caption
+      {leftTop, 90, 60, leftTop},                          // the slider's caption
   };
   for (const Case& c : cases)
     EXPECT_EQ(CaptionAlignment(c.wanted, c.text, c.label), c.shown) << c.text << " in " << c.label;
