@@ -3,11 +3,11 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/uNumText.h"
+#include "widgets/uDialogs.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uRibbonButton.h"
 
 namespace qx {
@@ -148,8 +148,9 @@ void TEEEArrayViewer::Refresh(TFLObject& element) {
   // Fill the listing's box.
   if (Listing && Listing->Box) {
     const QSize box = Listing->Box->viewport()->size();
-    resize(box.width(), std::max(box.height(), 80));
+    resize(Listing->Content->width(), std::max(box.height(), 80));
     Grid->setGeometry(0, 40, width(), height() - 40);
+    Listing->Arrange();  // the box's content grows with the table
   }
   Grid->setHorizontalHeaderLabels({ColumnX.front(), ColumnY.front()});
   const int rows = static_cast<int>(ColumnX.size()) - 1;

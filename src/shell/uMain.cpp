@@ -586,7 +586,12 @@ void TMainForm::BuildConsoleRibbon() {
   ConnectButtons(this, PageConsole, x);
   x += 114;
 
-  g = RibbonGroup(PageConsole, x, 220, "umain.grpoptions", "Optionen");
+  // The recording box is as wide as its caption needs in this font; the
+  // group widens with it.
+  const int recWidth =
+      std::max(130, QCheckBox(Tr("umain.checkboxconsrec", "Dateiaufzeichnung")).sizeHint().width());
+  const int grow = recWidth - 130;
+  g = RibbonGroup(PageConsole, x, 220 + grow, "umain.grpoptions", "Optionen");
   SmallLabel(g, 8, 10, 80, "umain.labelconsfont", "Schriftart");
   ConsFontColor = new TShapeFrame(g);
   ConsFontColor->setGeometry(92, 8, 22, 22);
@@ -606,21 +611,21 @@ void TMainForm::BuildConsoleRibbon() {
   connect(ConsBackColor, &TShapeFrame::clicked, this, [] {
     if (Cons) Cons->ChooseBackColor();
   });
-  ButtonConsFont = RibbonButton(g, 146, 4, 70, 28, "...");
+  ButtonConsFont = RibbonButton(g, 146 + grow, 4, 70, 28, "...");
   connect(ButtonConsFont, &TRibbonButton::clicked, this, [] {
     if (Cons) Cons->ChooseFont();
   });
-  StatusFrameConsRec = IndicatorFrame(g, 2, 36, 140, 30);
+  StatusFrameConsRec = IndicatorFrame(g, 2, 36, 140 + grow, 30);
   CheckBoxConsRec = NewKeyed<QCheckBox>(g, "umain.checkboxconsrec", "Dateiaufzeichnung");
-  CheckBoxConsRec->setGeometry(8, 40, 130, 22);
+  CheckBoxConsRec->setGeometry(8, 40, recWidth, 22);
   connect(CheckBoxConsRec, &QCheckBox::toggled, this, [](bool on) {
     if (Cons) Cons->SetRecording(on);
   });
-  ButtonConsFile = RibbonButton(g, 146, 37, 70, 28, "...");
+  ButtonConsFile = RibbonButton(g, 146 + grow, 37, 70, 28, "...");
   connect(ButtonConsFile, &TRibbonButton::clicked, this, [] {
     if (Cons) Cons->ChooseFile();
   });
-  x += 226;
+  x += 226 + grow;
 
   g = RibbonGroup(PageConsole, x, 108, "umain.grphelp", "Hilfe");
   ButtonHelpCons = RibbonButton(g, 4, 4, 100, 30, "umain.buttonhelp", "Hilfe");
