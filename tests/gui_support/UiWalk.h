@@ -188,8 +188,9 @@ inline std::vector<TMenuRef> Menus() {
   std::vector<TMenuRef> menus;
   if (!MainForm) return menus;
   menus.push_back({"extras", MainForm->Popup_Extras});
+  int sub = 0;
   for (QAction* a : MainForm->Popup_Extras->actions())
-    if (a->menu()) menus.push_back({"extras/" + a->text(), a->menu()});
+    if (a->menu()) menus.push_back({QString("extras-sub%1").arg(++sub), a->menu()});
   for (size_t i = 0; i < MainForm->InstrumentMenus.size(); ++i)
     menus.push_back({QString("instruments%1").arg(i + 1), MainForm->InstrumentMenus[i]});
   if (RunSheet) {
