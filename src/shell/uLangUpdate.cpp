@@ -13,6 +13,7 @@
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uMain.h"
+#include "shell/uTerminalSheet.h"
 #include "widgets/uLangStrings.h"
 #include "widgets/uTabBar.h"
 
@@ -61,6 +62,7 @@ void TLanguage::LangUpdateAll() {
   MenueLangUpdate();
   TQXElement::InitListings();
   if (InterfaceSheet) InterfaceSheet->LangUpdate();
+  if (TerminalSheet) TerminalSheet->LangUpdate();
   TPropertyEditor::LangUpdate();
   if (ChannelTable) ChannelTable->LangUpdate();
   TSheetBckgnd::InitListing();

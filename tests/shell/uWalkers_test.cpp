@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 #include <QScrollArea>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <map>
 #include <set>
@@ -167,6 +169,19 @@ std::vector<TCut> CutTexts(QWidget* w) {
       cuts.push_back({text, tw + minLeft + 2, r->width()});
   } else if (auto* t = dynamic_cast<TTabElement*>(w)) {
     fit(t->Caption, t->width() - 4);
+  } else if (auto* table = qobject_cast<QTableWidget*>(w)) {
+    // Column captions: as wide as their section, less the header's margins.
+    const QHeaderView* header = table->horizontalHeader();
+    if (header->isHidden()) return cuts;
+    const QFontMetrics hfm = header->fontMetrics();
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int i = 0; i < table->columnCount(); ++i) {
+      const QTableWidgetItem* item = table->horizontalHeaderItem(i);
+      if (!item || item->text().isEmpty()) continue;
+      const int need = hfm.horizontalAdvance(item->text()) + margin;
+      if (need > header->sectionSize(i))
+        cuts.push_back({item->text(), need, header->sectionSize(i)});
+    }
   }
   return cuts;
 }
@@ -244,6 +259,10 @@ QStringList TextsOf(QWidget* w) {
   if (auto* r = qobject_cast<TRibbonButton*>(w)) out << r->Caption();
   if (auto* i = qobject_cast<TIconButton*>(w)) out << i->Caption();
   if (auto* t = dynamic_cast<TTabElement*>(w)) out << t->Caption;
+  if (auto* t = qobject_cast<QTableWidget*>(w); t && !t->horizontalHeader()->isHidden()) {
+    for (int i = 0; i < t->columnCount(); ++i)
+      if (const QTableWidgetItem* item = t->horizontalHeaderItem(i)) out << item->text();
+  }
   if (auto* e = qobject_cast<QPlainTextEdit*>(w); e && e->isReadOnly()) out << e->toPlainText();
   if (auto* e = qobject_cast<QTextEdit*>(w); e && e->isReadOnly()) out << e->toPlainText();
   out.removeAll(QString());
