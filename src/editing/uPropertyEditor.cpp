@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -131,6 +132,9 @@ void RefreshRows(TEEListing* listing) {
     if (!S.shown) return;  // a setter may have let the object go
     e->Refresh(*S.shown);
     FitTexts(e);
+    // A value longer than its edit shows its start, as one reads it.
+    for (QLineEdit* edit : e->findChildren<QLineEdit*>())
+      if (!edit->hasFocus()) edit->setCursorPosition(0);
   }
 }
 
