@@ -229,11 +229,11 @@ inline void SetLanguage(const std::string& code) {
 }
 
 // The German texts (msgid) of the catalogue of `code` whose translation
-// differs from them: none of these may stay visible in that language.
+// differs from them: none of these may stay visible in that language. The
+// catalogues are resources registered by the first language switch.
 inline std::map<QString, QString> GermanTextsTranslated(const std::string& code) {
   std::map<QString, QString> out;
   QFile de(":/lang/quillex.de.po"), other(QString(":/lang/quillex.%1.po").arg(code.c_str()));
-  LoadTranslation("de");  // registers the resource as a switch does
   if (!de.open(QIODevice::ReadOnly) || !other.open(QIODevice::ReadOnly)) return out;
   const TCatalogue german = ParsePoCatalogue(de.readAll());
   const TCatalogue target = ParsePoCatalogue(other.readAll());

@@ -288,6 +288,7 @@ std::multimap<QString, QString> ScreenTexts(
 
 TEST_F(WalkerTest, NoGermanCatalogueTextStaysAfterALanguageSwitch) {
   for (const std::string code : {"en", "zh"}) {
+    walk::SetLanguage(code);
     std::map<QString, QString> german = walk::GermanTextsTranslated(code);
     ASSERT_GT(german.size(), 300u) << code;
     // A German text that is also some entry's translation may be right.
@@ -297,7 +298,6 @@ TEST_F(WalkerTest, NoGermanCatalogueTextStaysAfterALanguageSwitch) {
            return ParsePoCatalogue(f.readAll());
          }())
       german.erase(text);
-    walk::SetLanguage(code);
     const auto texts = ScreenTexts(ForEachScope);
     EXPECT_GT(texts.size(), 500u);
     std::set<QString> reported;
