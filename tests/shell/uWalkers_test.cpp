@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QTableWidget>
@@ -96,6 +97,25 @@ TEST_F(WalkerTest, EveryShownWidgetHasASizeAndLiesInsideItsParent) {
     EXPECT_TRUE(screen.contains(menu->geometry())) << name.toStdString();
   });
   EXPECT_GT(checked, 1000);  // the walk reached the listings and pages
+}
+
+// The window at its test size (1200 x 800) has room for every page: no
+// scroll area on it needs to scroll sideways (a page's content that is not
+// sized to its page does).
+TEST_F(WalkerTest, NoScrollAreaScrollsSidewaysInAWindowWithRoom) {
+  GTEST_SKIP() << "the Interface page's content is not sized to the page yet";
+  int checked = 0;
+  ForEachScope([&](const QString& scope, QWidget* root) {
+    for (QWidget* w : Shown(root)) {
+      auto* area = qobject_cast<QAbstractScrollArea*>(w);
+      if (!area) continue;
+      ++checked;
+      EXPECT_FALSE(area->horizontalScrollBar()->isVisible())
+          << scope.toStdString() << ": " << Describe(w).toStdString() << " of " << w->width() << "x"
+          << w->height() << " scrolls sideways";
+    }
+  });
+  EXPECT_GT(checked, 10);
 }
 
 // ---- texts that do not fit ----
