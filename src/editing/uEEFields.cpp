@@ -1,6 +1,7 @@
 #include "editing/uEEFields.h"
 
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
@@ -156,7 +157,8 @@ TEEEBeschreibung* TEEEBeschreibung::Add(int height, const QString& text) {
   auto* r = Take<TEEEBeschreibung>();
   r->Memo->setPlainText(text);
   r->SetRowHeight(height);
-  r->Memo->setGeometry(6, 10, 360, height);
+  // The memo starts 10 pixels down: it ends with its row, not under the next.
+  r->Memo->setGeometry(6, 10, 360, std::max(0, height - 10));
   return r;
 }
 

@@ -3,11 +3,11 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/uNumText.h"
+#include "widgets/uDialogs.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uRibbonButton.h"
 
 namespace qx {
@@ -153,6 +153,7 @@ void TEEEArrayViewer::Refresh(TFLObject& element) {
     Grid->setGeometry(0, 40, width(), height() - 40);
     // The title carries the load status: as wide as the row, not cut.
     Label->resize(std::max(Label->width(), width() - 2 * Label->x()), Label->height());
+    Listing->Arrange();  // the box's content grows with the table
   }
   Grid->setHorizontalHeaderLabels({ColumnX.front(), ColumnY.front()});
   const int rows = static_cast<int>(ColumnX.size()) - 1;

@@ -1,18 +1,21 @@
 #include "editing/uPropertyEditor.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <map>
 #include <stdexcept>
 
-#include "widgets/uDialogs.h"
-#include "widgets/uLangStrings.h"
+#include "editing/uQXControls.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "editing/uQXControls.h"
+#include "widgets/uDialogs.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uRibbonButton.h"
 
 namespace qx {
@@ -87,11 +90,51 @@ bool TPanelWatcher::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
+// The pixel widths the rows give their captions and check boxes are those
+// of another toolkit's font; here a text that does not fit widens its control
+// up to the next control to its right (or the row's edge), never below the
+// width it was made with.
+void FitTexts(TEEEintrag* row) {
+  const QList<QWidget*> controls = row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  for (QWidget* c : controls) {
+    int need = 0;
+    if (auto* l = qobject_cast<QLabel*>(c)) {
+      if (l->wordWrap() || l->text().isEmpty()) continue;
+      int widest = 0;
+      for (const QString& line : l->text().split('\n'))
+        widest = std::max(widest, l->fontMetrics().horizontalAdvance(line));
+      need = widest + l->width() - l->contentsRect().width() + 2 * l->margin();
+    } else if (auto* b = qobject_cast<QCheckBox*>(c)) {
+      if (b->text().isEmpty()) continue;
+      need = b->sizeHint().width();
+    } else {
+      continue;
+    }
+    QVariant base = c->property("qxBaseWidth");
+    if (!base.isValid()) {
+      base = c->width();
+      c->setProperty("qxBaseWidth", base);
+    }
+    int limit = row->width();
+    for (QWidget* o : controls) {
+      if (o == c || o->isHidden() || o->x() <= c->x()) continue;
+      const bool sideBySide = o->y() < c->y() + c->height() && c->y() < o->y() + o->height();
+      if (sideBySide) limit = std::min(limit, o->x() - 2);
+    }
+    const int width = std::max(base.toInt(), std::min(need, limit - c->x()));
+    if (width != c->width()) c->resize(width, c->height());
+  }
+}
+
 void RefreshRows(TEEListing* listing) {
   if (!listing || !S.shown) return;
   for (TEEEintrag* e : listing->Entries) {
     if (!S.shown) return;  // a setter may have let the object go
     e->Refresh(*S.shown);
+    FitTexts(e);
+    // A value longer than its edit shows its start, as one reads it.
+    for (QLineEdit* edit : e->findChildren<QLineEdit*>())
+      if (!edit->hasFocus()) edit->setCursorPosition(0);
   }
 }
 

@@ -11,11 +11,11 @@
 #include "channels/uTCPServerPort.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "shell/uPortBox.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -37,6 +37,13 @@ void FillColor(QWidget* w, uint32_t c) {
 
 QLabel* Label(QWidget* parent, int x, int y, int w, const QString& text) {
   auto* l = new QLabel(text, parent);
+  l->setGeometry(x, y, w, 20);
+  return l;
+}
+
+// A caption from the catalogue; it keeps its key for the language switch.
+QLabel* Label(QWidget* parent, int x, int y, int w, const char* key, const char* german) {
+  auto* l = NewKeyed<QLabel>(parent, key, german);
   l->setGeometry(x, y, w, 20);
   return l;
 }
@@ -161,32 +168,31 @@ TInterfaceSheet::~TInterfaceSheet() {
 }
 
 void TInterfaceSheet::BuildPages() {
-  auto makePage = [this](int kind, int baseHeight, const QString& title, QWidget*& page,
-                         QWidget*& panel, QCheckBox*& enabled, QCheckBox*& filter, QLineEdit*& a,
-                         QLineEdit*& b) -> TSettingsPage& {
+  auto makePage = [this](int kind, int baseHeight, const char* titleKey, const char* title,
+                         QWidget*& page, QWidget*& panel, QCheckBox*& enabled, QCheckBox*& filter,
+                         QLineEdit*& a, QLineEdit*& b) -> TSettingsPage& {
     page = new QWidget;
     NotebookPorts->addWidget(page);
     panel = new QWidget(page);
     FillColor(panel, 0xF4F4F4);
     panel->setGeometry(8, 0, 240, baseHeight);
-    auto* t = Label(panel, 8, 4, 224, title);
+    auto* t = Label(panel, 8, 4, 224, titleKey, title);
     QFont f = t->font();
     f.setBold(true);
     t->setFont(f);
-    enabled = new QCheckBox(Tr("uinterfacesheet.checkboxenabled", "aktiv"), panel);
+    enabled = NewKeyed<QCheckBox>(panel, "uinterfacesheet.checkboxenabled", "aktiv");
     enabled->setGeometry(8, 30, 224, 22);
     enabled->setChecked(true);
-    Label(panel, 8, baseHeight - 34, 100, Tr("uinterfacesheet.labelfilter", "Kanalfilter"));
-    filter = new QCheckBox(Tr("uinterfacesheet.checkboxfilter", "aktiv"), panel);
+    Label(panel, 8, baseHeight - 34, 100, "uinterfacesheet.labelfilter", "Kanalfilter");
+    filter = NewKeyed<QCheckBox>(panel, "uinterfacesheet.checkboxfilter", "aktiv");
     filter->setGeometry(110, baseHeight - 34, 120, 22);
     TSettingsPage& p = Pages[static_cast<size_t>(kind - 1)];
-    p.RangeRow = {
-        Label(panel, 8, baseHeight + 6, 80, Tr("uinterfacesheet.labelrange1", "Bereich 1")),
-        Label(panel, 96, baseHeight + 6, 50, "#0"),
-        Label(panel, 150, baseHeight + 6, 30, Tr("uinterfacesheet.labelto", "bis")),
-        Label(panel, 184, baseHeight + 6, 50, "#49"),
-        Label(panel, 8, baseHeight + 38, 80, Tr("uinterfacesheet.labelrange2", "Bereich 2")),
-        Label(panel, 150, baseHeight + 38, 30, Tr("uinterfacesheet.labelto", "bis"))};
+    p.RangeRow = {Label(panel, 8, baseHeight + 6, 80, "uinterfacesheet.labelrange1", "Bereich 1"),
+                  Label(panel, 96, baseHeight + 6, 50, "#0"),
+                  Label(panel, 150, baseHeight + 6, 30, "uinterfacesheet.labelto", "bis"),
+                  Label(panel, 184, baseHeight + 6, 50, "#49"),
+                  Label(panel, 8, baseHeight + 38, 80, "uinterfacesheet.labelrange2", "Bereich 2"),
+                  Label(panel, 150, baseHeight + 38, 30, "uinterfacesheet.labelto", "bis")};
     a = Edit(panel, 96, baseHeight + 36, 50, "#1");
     b = Edit(panel, 184, baseHeight + 36, 50, "#999");
     p.RangeRow.push_back(a);
@@ -209,27 +215,26 @@ void TInterfaceSheet::BuildPages() {
 
   // Serial.
   TSettingsPage& com =
-      makePage(PortKindCom, kBaseHeight, Tr("uinterfacesheet.titlecom", "Serielle Schnittstelle"),
+      makePage(PortKindCom, kBaseHeight, "uinterfacesheet.titlecom", "Serielle Schnittstelle",
                PageComPort, PanelCOM, CheckBoxEnabledCom, CheckBoxComFilter, EditComA, EditComB);
-  Label(PanelCOM, 8, 62, 84, Tr("uinterfacesheet.labelport", "Port"));
+  Label(PanelCOM, 8, 62, 84, "uinterfacesheet.labelport", "Port");
   QStringList comNames;
   for (int i = 1; i <= 20; ++i) comNames << QString("COM%1").arg(i);
   ComboBoxPort = Combo(PanelCOM, 96, 60, 136, true, comNames);
-  Label(PanelCOM, 8, 92, 84, Tr("uinterfacesheet.labelbaud", "Baudrate"));
+  Label(PanelCOM, 8, 92, 84, "uinterfacesheet.labelbaud", "Baudrate");
   ComboBoxBaudrate = Combo(PanelCOM, 96, 90, 136, true,
                            {"300", "600", "1200", "2400", "4800", "7200", "9600", "14400", "19200",
                             "38400", "57600", "115200", "230400", "460800", "921600"});
-  Label(PanelCOM, 8, 122, 84, Tr("uinterfacesheet.labeldatabits", "Datenbit"));
+  Label(PanelCOM, 8, 122, 84, "uinterfacesheet.labeldatabits", "Datenbit");
   ComboBoxDatenbit = Combo(PanelCOM, 96, 120, 136, false, {"7", "8"});
-  Label(PanelCOM, 8, 152, 84, Tr("uinterfacesheet.labelparity", "Parit\xC3\xA4t"));
+  Label(PanelCOM, 8, 152, 84, "uinterfacesheet.labelparity", "Parit\xC3\xA4t");
   ComboBoxParity = Combo(PanelCOM, 96, 150, 136, false);
   FillParityItems();
-  Label(PanelCOM, 8, 182, 84, Tr("uinterfacesheet.labelstopbits", "Stoppbit"));
+  Label(PanelCOM, 8, 182, 84, "uinterfacesheet.labelstopbits", "Stoppbit");
   ComboBoxStoppbit = Combo(PanelCOM, 96, 180, 136, false, {"1", "2"});
-  BuildAddressPanel(com,
-                    Tr("uinterfacesheet.labelports",
-                       "Verf\xC3\xBC"
-                       "gbare Schnittstellen"),
+  BuildAddressPanel(com, "uinterfacesheet.labelports",
+                    "Verf\xC3\xBC"
+                    "gbare Schnittstellen",
                     StringGridPorts, ButtonRefresh);
   Panel2 = com.AddrPanel;
   for (QComboBox* c : {ComboBoxPort, ComboBoxBaudrate}) {
@@ -244,9 +249,9 @@ void TInterfaceSheet::BuildPages() {
   connect(ButtonRefresh, &QPushButton::clicked, this, [this] { UpdateCOMDevices(); });
 
   // An address row: an IP combo and a port edit under a caption.
-  auto addressRow = [](QWidget* panel, int y, const QString& caption, const QString& ip,
-                       QComboBox*& combo, QLineEdit*& port) {
-    Label(panel, 8, y, 224, caption);
+  auto addressRow = [](QWidget* panel, int y, const char* key, const char* caption,
+                       const QString& ip, QComboBox*& combo, QLineEdit*& port) {
+    Label(panel, 8, y, 224, key, caption);
     combo = Combo(panel, 8, y + 20, 150, true, {ip});
     port = Edit(panel, 164, y + 20, 68, "15005");
   };
@@ -268,61 +273,61 @@ void TInterfaceSheet::BuildPages() {
 
   // UDP.
   TSettingsPage& udp =
-      makePage(PortKindUDP, kBaseHeight, Tr("uinterfacesheet.titleudp", "UDP Socket"), PageUDPPort,
+      makePage(PortKindUDP, kBaseHeight, "uinterfacesheet.titleudp", "UDP Socket", PageUDPPort,
                UDPPanel, CheckBoxEnabledUDP, CheckBoxUDPFilter, EditUDPA, EditUDPB);
-  addressRow(UDPPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "192.168.0.100",
+  addressRow(UDPPanel, 60, "uinterfacesheet.labelownaddr", "Eigene Adresse", "192.168.0.100",
              ComboBoxUDPLocalIP, EditUDPLocalPort);
-  addressRow(UDPPanel, 112, Tr("uinterfacesheet.labelremote", "Gegenstelle"), "192.168.0.101",
+  addressRow(UDPPanel, 112, "uinterfacesheet.labelremote", "Gegenstelle", "192.168.0.101",
              ComboBoxUDPClientIP, EditUDPClientPort);
-  BuildAddressPanel(udp, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"), StringGridUDP,
+  BuildAddressPanel(udp, "uinterfacesheet.labelownaddrs", "Eigene Adressen", StringGridUDP,
                     ButtonRefreshUDP);
   PanelUDPAddresses = udp.AddrPanel;
   connectEdits({ComboBoxUDPLocalIP, EditUDPLocalPort, ComboBoxUDPClientIP, EditUDPClientPort},
                &TInterfaceSheet::ParamsUDPPortEditingDone);
 
   // URL.
-  makePage(PortKindURL, kBaseHeight, Tr("uinterfacesheet.titleurl", "URL Anfrage (kein SSL)"),
+  makePage(PortKindURL, kBaseHeight, "uinterfacesheet.titleurl", "URL Anfrage (kein SSL)",
            PageURLRequest, PanelURL, CheckBoxEnabledURL, CheckBoxURLFilter, EditURLA, EditURLB);
-  Label(PanelURL, 8, 60, 224, Tr("uinterfacesheet.labelurl", "URL"));
+  Label(PanelURL, 8, 60, 224, "uinterfacesheet.labelurl", "URL");
   EditBoxURL = Edit(PanelURL, 8, 80, 224);
-  Label(PanelURL, 8, 112, 84, Tr("uinterfacesheet.labeltimeout", "Timeout"));
+  Label(PanelURL, 8, 112, 84, "uinterfacesheet.labeltimeout", "Timeout");
   ComboBoxTimeout = Combo(PanelURL, 96, 110, 100, true, {"60000"});
   Label(PanelURL, 200, 112, 32, "ms");
-  Label(PanelURL, 8, 144, 224, Tr("uinterfacesheet.labellogin", "Benutzerkennung (optional)"));
-  Label(PanelURL, 8, 168, 84, Tr("uinterfacesheet.labeluser", "Benutzer"));
+  Label(PanelURL, 8, 144, 224, "uinterfacesheet.labellogin", "Benutzerkennung (optional)");
+  Label(PanelURL, 8, 168, 84, "uinterfacesheet.labeluser", "Benutzer");
   EditBoxUser = Edit(PanelURL, 96, 166, 136);
-  Label(PanelURL, 8, 198, 84, Tr("uinterfacesheet.labelpassword", "Passwort"));
+  Label(PanelURL, 8, 198, 84, "uinterfacesheet.labelpassword", "Passwort");
   EditBoxPasswort = Edit(PanelURL, 96, 196, 136);  // shown in plain text
   connectEdits({EditBoxURL, ComboBoxTimeout, EditBoxUser, EditBoxPasswort},
                &TInterfaceSheet::ParamsURLPortEditingDone);
 
   // TCP server.
   TSettingsPage& srv =
-      makePage(PortKindTCPServer, kBaseHeight, Tr("uinterfacesheet.titletcpserver", "TCP Server"),
+      makePage(PortKindTCPServer, kBaseHeight, "uinterfacesheet.titletcpserver", "TCP Server",
                PageTCPServer, TCPServerPanel, CheckBoxEnabledTCPServer, CheckBoxTCPServerFilter,
                EditTCPServerA, EditTCPServerB);
-  addressRow(TCPServerPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "0.0.0.0",
+  addressRow(TCPServerPanel, 60, "uinterfacesheet.labelownaddr", "Eigene Adresse", "0.0.0.0",
              ComboBoxTCPServerLocalIP, EditTCPServerLocalPort);
-  BuildAddressPanel(srv, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"),
-                    StringGridTCPServer, ButtonRefreshTCPServer);
+  BuildAddressPanel(srv, "uinterfacesheet.labelownaddrs", "Eigene Adressen", StringGridTCPServer,
+                    ButtonRefreshTCPServer);
   PanelTCPServerAddresses = srv.AddrPanel;
   connectEdits({ComboBoxTCPServerLocalIP, EditTCPServerLocalPort},
                &TInterfaceSheet::ParamsTCPServerEditingDone);
 
   // TCP client.
   TSettingsPage& conn =
-      makePage(PortKindTCPConn, kBaseHeightTCPConn,
-               Tr("uinterfacesheet.titletcpconn", "TCP Verbindung"), PageTCPConn, TCPConnPanel,
-               CheckBoxEnabledTCPConn, CheckBoxTCPConnFilter, EditTCPConnA, EditTCPConnB);
-  addressRow(TCPConnPanel, 60, Tr("uinterfacesheet.labelownaddr", "Eigene Adresse"), "127.0.0.1",
+      makePage(PortKindTCPConn, kBaseHeightTCPConn, "uinterfacesheet.titletcpconn",
+               "TCP Verbindung", PageTCPConn, TCPConnPanel, CheckBoxEnabledTCPConn,
+               CheckBoxTCPConnFilter, EditTCPConnA, EditTCPConnB);
+  addressRow(TCPConnPanel, 60, "uinterfacesheet.labelownaddr", "Eigene Adresse", "127.0.0.1",
              ComboBoxTCPConnLocalIP, EditTCPConnLocalPort);
-  addressRow(TCPConnPanel, 112, Tr("uinterfacesheet.labelremote", "Gegenstelle"), "",
+  addressRow(TCPConnPanel, 112, "uinterfacesheet.labelremote", "Gegenstelle", "",
              ComboBoxTCPConnClientIP, EditTCPConnClientPort);
-  Label(TCPConnPanel, 8, 170, 224, Tr("uinterfacesheet.labelreconnect", "Mehrfaches Verbinden"));
+  Label(TCPConnPanel, 8, 170, 224, "uinterfacesheet.labelreconnect", "Mehrfaches Verbinden");
   CheckBoxAutoReconnect =
-      new QCheckBox(Tr("uinterfacesheet.checkboxreconnect", "aktiv"), TCPConnPanel);
+      NewKeyed<QCheckBox>(TCPConnPanel, "uinterfacesheet.checkboxreconnect", "aktiv");
   CheckBoxAutoReconnect->setGeometry(8, 192, 224, 22);
-  BuildAddressPanel(conn, Tr("uinterfacesheet.labelownaddrs", "Eigene Adressen"), StringGridTCPConn,
+  BuildAddressPanel(conn, "uinterfacesheet.labelownaddrs", "Eigene Adressen", StringGridTCPConn,
                     ButtonRefreshTCPConn);
   PanelTCPConnAddresses = conn.AddrPanel;
   connectEdits({ComboBoxTCPConnLocalIP, EditTCPConnLocalPort, ComboBoxTCPConnClientIP,
@@ -339,19 +344,19 @@ void TInterfaceSheet::BuildPages() {
   for (TSettingsPage& p : Pages) SetPanelHeight(p, p.BaseHeight + kRangeRowsHeight);
 }
 
-void TInterfaceSheet::BuildAddressPanel(TSettingsPage& page, const QString& caption,
+void TInterfaceSheet::BuildAddressPanel(TSettingsPage& page, const char* key, const char* caption,
                                         QTableWidget*& grid, QPushButton*& refresh) {
   auto* panel = new QWidget(page.Page);
   FillColor(panel, 0xF4F4F4);
   panel->setGeometry(264, 0, 232, page.Panel->height());
-  Label(panel, 8, 4, 216, caption);
+  Label(panel, 8, 4, 216, key, caption);
   grid = new QTableWidget(0, 1, panel);
   grid->horizontalHeader()->hide();
   grid->verticalHeader()->hide();
   grid->horizontalHeader()->setStretchLastSection(true);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  refresh = new QPushButton(Tr("uinterfacesheet.buttonrefresh", "Aktualisieren"), panel);
+  refresh = NewKeyed<QPushButton>(panel, "uinterfacesheet.buttonrefresh", "Aktualisieren");
   page.AddrPanel = panel;
 }
 
@@ -369,12 +374,15 @@ void TInterfaceSheet::SetPanelHeight(TSettingsPage& page, int height) {
 
 void TInterfaceSheet::FillParityItems() {
   const QSignalBlocker block(ComboBoxParity);
+  // Refilled on a language switch: the port's parity stays chosen.
+  const int index = ComboBoxParity->currentIndex();
   ComboBoxParity->clear();
   ComboBoxParity->addItems({Tr("uinterfacesheet.sintfparnone", "Keine"),
                             Tr("uinterfacesheet.sintfpareven", "Gerade"),
                             Tr("uinterfacesheet.sintfparodd", "Ungerade"),
                             Tr("uinterfacesheet.sintfparmark", "Markierung"),
                             Tr("uinterfacesheet.sintfparspace", "Leerzeichen")});
+  if (index >= 0) ComboBoxParity->setCurrentIndex(index);
 }
 
 // ---- address lists ------------------------------------------------------------
@@ -682,6 +690,7 @@ void TInterfaceSheet::InterfDeleteMarked() {
 }
 
 void TInterfaceSheet::LangUpdate() {
+  RetranslateKeyed(this);
   FillParityItems();
   TPortBox::LangUpdateAll();
 }

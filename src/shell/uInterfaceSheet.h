@@ -115,8 +115,8 @@ class TInterfaceSheet : public QWidget {
 
  private:
   void BuildPages();
-  void BuildAddressPanel(TSettingsPage& page, const QString& caption, QTableWidget*& grid,
-                         QPushButton*& refresh);
+  void BuildAddressPanel(TSettingsPage& page, const char* key, const char* caption,
+                         QTableWidget*& grid, QPushButton*& refresh);
   void FillParityItems();
   // The page of a settings control (its filter box, range edits, enable box).
   TSettingsPage* PageOf(const QWidget* control);

@@ -1,97 +1,30 @@
 #include "shell/uLangUpdate.h"
 
-#include <QAbstractButton>
-#include <QLabel>
-#include <QMenu>
-#include <unordered_map>
-
 #include "editing/uChannelTable.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uQXControls.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uSettingLoader.h"
-#include "editing/uQXControls.h"
 #include "shell/EmbeddedModalForm.h"
-#include "widgets/IconButton.h"
 #include "shell/uAbout.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uMain.h"
-#include "widgets/uRibbonButton.h"
+#include "shell/uTerminalSheet.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uTabBar.h"
 
 namespace qx {
-
-namespace {
-
-// Text as shown before the switch -> its key. The main window's controls
-// keep only their text, so the switch finds each key through it.
-using TReverse = std::unordered_map<QString, std::string>;
-
-TReverse ShownTexts() {
-  TReverse r;
-  for (const auto& [key, german] : SeenTexts()) r.try_emplace(Tr(key.c_str(), german.c_str()), key);
-  return r;
-}
-
-QString Translated(const TReverse& before, const QString& text, bool& found) {
-  const auto it = before.find(text);
-  found = it != before.end();
-  if (!found) return text;
-  const auto& seen = SeenTexts();
-  return Tr(it->second.c_str(), seen.at(it->second).c_str());
-}
-
-void RetranslateMenu(QMenu* menu, const TReverse& before);
-
-void RetranslateAction(QAction* a, const TReverse& before) {
-  bool found = false;
-  const QString t = Translated(before, a->text(), found);
-  if (found) a->setText(t);
-  if (a->menu()) RetranslateMenu(a->menu(), before);
-}
-
-void RetranslateMenu(QMenu* menu, const TReverse& before) {
-  for (QAction* a : menu->actions()) RetranslateAction(a, before);
-}
-
-// Labels, buttons, ribbon and icon buttons below root (not user data: line
-// edits and lists keep their contents).
-void RetranslateTree(QWidget* root, const TReverse& before) {
-  bool found = false;
-  for (QLabel* l : root->findChildren<QLabel*>()) {
-    const QString t = Translated(before, l->text(), found);
-    if (found) l->setText(t);
-  }
-  for (QAbstractButton* b : root->findChildren<QAbstractButton*>()) {
-    const QString t = Translated(before, b->text(), found);
-    if (found) b->setText(t);
-  }
-  for (TRibbonButton* b : root->findChildren<TRibbonButton*>()) {
-    const QString t = Translated(before, b->Caption(), found);
-    if (found) b->SetCaption(t);
-  }
-  for (TIconButton* b : root->findChildren<TIconButton*>()) {
-    const QString t = Translated(before, b->Caption(), found);
-    if (found) b->SetCaption(t);
-  }
-}
-
-TReverse gBefore;  // the shown texts during one switch
-
-}  // namespace
 
 void TLanguage::SetLanguage(const std::string& code) {
   const std::string c = code.substr(0, 2);
   if (GlobalSettings) GlobalSettings->LanguageCode = c;
   TPropertyEditor::HideListing();
-  gBefore = ShownTexts();
   (void)LoadTranslation(c);
   LangUpdateAll();
-  gBefore.clear();
 }
 
 void TLanguage::MenueLangUpdate() {
@@ -119,14 +52,9 @@ void TLanguage::MenueLangUpdate() {
     SettingsItem->CloseCaption = Tr("ulangstrings.sabbrechen", "Abbrechen");
     SettingsItem->Title = Tr("ulangstrings.sglobaleeinst", "Globale Einstellungen");
   }
-  // The ribbon, the mode bars and the menus built in code.
-  if (!gBefore.empty()) {
-    RetranslateTree(form->Menue, gBefore);
-    RetranslateTree(form->FullWindowMenu, gBefore);
-    RetranslateTree(form->FullScreenMenu, gBefore);
-    RetranslateMenu(form->Popup_Extras, gBefore);
-    for (QMenu* m : form->InstrumentMenus) RetranslateMenu(m, gBefore);
-  }
+  // The ribbon, the mode bars, the menus and the pages' own texts: each
+  // control keeps the key of its text.
+  RetranslateKeyed(form);
 }
 
 void TLanguage::LangUpdateAll() {
@@ -134,6 +62,7 @@ void TLanguage::LangUpdateAll() {
   MenueLangUpdate();
   TQXElement::InitListings();
   if (InterfaceSheet) InterfaceSheet->LangUpdate();
+  if (TerminalSheet) TerminalSheet->LangUpdate();
   TPropertyEditor::LangUpdate();
   if (ChannelTable) ChannelTable->LangUpdate();
   TSheetBckgnd::InitListing();

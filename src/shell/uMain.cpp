@@ -4,10 +4,16 @@
 #include <QCoreApplication>
 #include <QPainter>
 
+#include "channels/uComPort.h"
 #include "channels/uQXPorts.h"
+#include "channels/uTCPConnectionPort.h"
+#include "channels/uTCPServerPort.h"
+#include "channels/uUDPPort.h"
+#include "channels/uURLPort.h"
 #include "editing/uChannelTable.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uQXControls.h"
+#include "editing/uSendAnim.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "formula/UCalculate.h"
@@ -15,26 +21,20 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uSettingLoader.h"
 #include "foundation/uStrSearch.h"
-#include "editing/uQXControls.h"
-#include "editing/uSendAnim.h"
-#include "channels/uComPort.h"
-#include "channels/uTCPConnectionPort.h"
-#include "channels/uTCPServerPort.h"
-#include "channels/uUDPPort.h"
-#include "channels/uURLPort.h"
 #include "shell/EmbeddedModalForm.h"
-#include "widgets/IconButton.h"
-#include "shell/uConsoleSheet.h"
-#include "shell/uPortBox.h"
-#include "shell/uStatusFrame.h"
-#include "shell/uTerminalSheet.h"
 #include "shell/uAbout.h"
+#include "shell/uConsoleSheet.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
 #include "shell/uLangUpdate.h"
+#include "shell/uPortBox.h"
+#include "shell/uStatusFrame.h"
+#include "shell/uTerminalSheet.h"
+#include "shell/uWindowMode.h"
+#include "widgets/IconButton.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uRibbonButton.h"
 #include "widgets/uTabBar.h"
-#include "shell/uWindowMode.h"
 
 namespace qx {
 
@@ -54,10 +54,10 @@ void FillColor(QWidget* w, TColor c) {
 }
 
 // A labelled group of the ribbon: a frame with its caption along the bottom.
-QWidget* RibbonGroup(QWidget* page, int x, int width, const QString& caption) {
+QWidget* RibbonGroup(QWidget* page, int x, int width, const char* key, const char* german) {
   auto* g = new QWidget(page);
   g->setGeometry(x, 0, width, 88);
-  auto* label = new QLabel(caption, g);
+  auto* label = NewKeyed<QLabel>(g, key, german);
   label->setAlignment(Qt::AlignCenter);
   label->setGeometry(0, 70, width, 16);
   QPalette pal = label->palette();
@@ -79,8 +79,17 @@ TRibbonButton* RibbonButton(QWidget* group, int x, int y, int w, int h, const QS
   return b;
 }
 
-QLabel* SmallLabel(QWidget* parent, int x, int y, int w, const QString& text) {
-  auto* l = new QLabel(text, parent);
+TRibbonButton* RibbonButton(QWidget* group, int x, int y, int w, int h, const char* key,
+                            const char* german) {
+  TRibbonButton* b = RibbonButton(group, x, y, w, h, Tr(key, german));
+  KeepTextKey(b, key);
+  return b;
+}
+
+QImage MenuPicture(int kind);
+
+QLabel* SmallLabel(QWidget* parent, int x, int y, int w, const char* key, const char* german) {
+  auto* l = NewKeyed<QLabel>(parent, key, german);
   l->setGeometry(x, y, w, 16);
   return l;
 }
@@ -111,6 +120,7 @@ TMainForm::TMainForm() {
   auto icon = [this](const char* key, const char* hint) {
     auto* b = new TIconButton(Menue);
     b->SetCaption(Tr(key, hint));
+    KeepTextKey(b, key);
     return b;
   };
   IconButtonNeu = icon("umain.iconbuttonneu", "Neu");
@@ -120,6 +130,10 @@ TMainForm::TMainForm() {
   IconButtonSaveAs = icon("umain.iconbuttonsaveas", "Speichern unter...");
   IconButtonSave = icon("umain.iconbuttonsave", "Speichern");
   IconButtonExtras = icon("umain.iconbuttonextras", "Extras");
+  int kind = 0;
+  for (TIconButton* b :
+       {IconButtonNeu, IconButtonOeffnen, IconButtonSaveAs, IconButtonSave, IconButtonExtras})
+    b->SetPicture(MenuPicture(kind++));
 
   MenueBar = new QStackedWidget(Menue);
   PageRun = new QWidget;
@@ -179,14 +193,17 @@ void TMainForm::BuildRibbon() {
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
   });
-  Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
-                          [] { TFormGlobalSettings::ShowPage(); });
-  Popup_Extras->addAction(Tr("umain.menuitem_about",
-                             "\xC3\x9C"
-                             "ber Quillex"),
-                          this, [] { TFormAbout::ShowPage(); });
+  KeepTextKey(Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
+                                      [] { TFormGlobalSettings::ShowPage(); }),
+              "umain.menuitem_settings");
+  KeepTextKey(Popup_Extras->addAction(Tr("umain.menuitem_about",
+                                         "\xC3\x9C"
+                                         "ber Quillex"),
+                                      this, [] { TFormAbout::ShowPage(); }),
+              "umain.menuitem_about");
   // Language names stay in their own language.
   QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
+  KeepTextKey(lang, "umain.menuitem_language");
   lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
   lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
   lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
@@ -207,24 +224,23 @@ void TMainForm::BuildRibbon() {
 
 void TMainForm::BuildRunRibbon() {
   int x = 4;
-  QWidget* g = RibbonGroup(PageRun, x, 108, Tr("umain.grpinterf", "Schnittstelle"));
-  ButtonConnect = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonconnect", "Verbinden"));
-  ButtonDisconnect = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttondisconnect", "Trennen"));
+  QWidget* g = RibbonGroup(PageRun, x, 108, "umain.grpinterf", "Schnittstelle");
+  ButtonConnect = RibbonButton(g, 4, 4, 100, 30, "umain.buttonconnect", "Verbinden");
+  ButtonDisconnect = RibbonButton(g, 4, 37, 100, 30, "umain.buttondisconnect", "Trennen");
   connect(ButtonConnect, &TRibbonButton::clicked, this, [this] { ButtonConnectClick(); });
   connect(ButtonDisconnect, &TRibbonButton::clicked, this, [this] { ButtonDisconnectClick(); });
   x += 114;
 
-  g = RibbonGroup(PageRun, x, 108, Tr("umain.grpinstr", "Instrumente"));
-  ButtonValReset = RibbonButton(g, 4, 4, 100, 30,
-                                Tr("umain.buttonvalreset",
-                                   "Werte l\xC3\xB6"
-                                   "schen"));
+  g = RibbonGroup(PageRun, x, 108, "umain.grpinstr", "Instrumente");
+  ButtonValReset = RibbonButton(g, 4, 4, 100, 30, "umain.buttonvalreset",
+                                "Werte l\xC3\xB6"
+                                "schen");
   connect(ButtonValReset, &TRibbonButton::clicked, this, [this] { ButtonValResetClick(); });
   x += 114;
 
-  g = RibbonGroup(PageRun, x, 250, Tr("umain.grpmanual", "Manuelle Befehle"));
-  SmallLabel(g, 4, 8, 60, Tr("umain.labelrecv", "Eingang"));
-  SmallLabel(g, 4, 40, 60, Tr("umain.labelsend", "Ausgang"));
+  g = RibbonGroup(PageRun, x, 250, "umain.grpmanual", "Manuelle Befehle");
+  SmallLabel(g, 4, 8, 60, "umain.labelrecv", "Eingang");
+  SmallLabel(g, 4, 40, 60, "umain.labelsend", "Ausgang");
   PanelRecvSimu = new QWidget(g);
   PanelRecvSimu->setGeometry(64, 2, 150, 4);
   EditSimulateRecv = new QLineEdit("#1F10;", g);
@@ -242,27 +258,25 @@ void TMainForm::BuildRunRibbon() {
   connect(EditSimulateSend, &QLineEdit::returnPressed, this, [this] { BitBtnSendSimuClick(); });
   x += 256;
 
-  g = RibbonGroup(PageRun, x, 124, Tr("umain.grpview", "Anzeige"));
-  CheckBoxCompileState = new QCheckBox(Tr("umain.checkboxcompilestate", "Kompilierstatus"), g);
+  g = RibbonGroup(PageRun, x, 124, "umain.grpview", "Anzeige");
+  CheckBoxCompileState = NewKeyed<QCheckBox>(g, "umain.checkboxcompilestate", "Kompilierstatus");
   CheckBoxCompileState->setGeometry(6, 10, 116, 22);
   CheckBoxCompileState->setChecked(true);
   connect(CheckBoxCompileState, &QCheckBox::toggled, this,
           [this] { CheckBoxCompileStateChange(); });
   x += 130;
 
-  g = RibbonGroup(PageRun, x, 180, Tr("umain.grpmessages", "Meldungen"));
-  LabelNotifySendLoss =
-      SmallLabel(g, 6, 6, 170, Tr("umain.labelsendloss", "Paketverlust (Senden)"));
-  LabelNotifyRecvLoss =
-      SmallLabel(g, 6, 26, 170, Tr("umain.labelrecvloss", "Paketverlust (Empfang)"));
-  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, Tr("umain.labelconnlost", "Verbindungsabbruch"));
+  g = RibbonGroup(PageRun, x, 180, "umain.grpmessages", "Meldungen");
+  LabelNotifySendLoss = SmallLabel(g, 6, 6, 170, "umain.labelsendloss", "Paketverlust (Senden)");
+  LabelNotifyRecvLoss = SmallLabel(g, 6, 26, 170, "umain.labelrecvloss", "Paketverlust (Empfang)");
+  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, "umain.labelconnlost", "Verbindungsabbruch");
   for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
     l->setEnabled(false);
   x += 186;
 
-  g = RibbonGroup(PageRun, x, 108, Tr("umain.grpwindow", "Ansicht"));
-  ButtonFullWindow = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonfullwindow", "Vollfenster"));
-  ButtonFullScreen = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonfullscreen", "Vollbild"));
+  g = RibbonGroup(PageRun, x, 108, "umain.grpwindow", "Ansicht");
+  ButtonFullWindow = RibbonButton(g, 4, 4, 100, 30, "umain.buttonfullwindow", "Vollfenster");
+  ButtonFullScreen = RibbonButton(g, 4, 37, 100, 30, "umain.buttonfullscreen", "Vollbild");
   connect(ButtonFullWindow, &TRibbonButton::clicked, this, [] {
     if (WindowMode) WindowMode->FullWindowOn();
   });
@@ -304,6 +318,85 @@ QImage BarPicture(int kind) {
   return img;
 }
 
+// Pictures of the menu strip's file buttons, drawn for the 27 x 27 face of a
+// 29 pixel icon button: new, open, save as, save, extras. No smoothing: an
+// edge blended into the transparent green would stay visible as a fringe.
+QImage MenuPicture(int kind) {
+  QImage img(27, 27, QImage::Format_RGB32);
+  img.fill(ColorToQColor(0x00FF00));
+  QPainter p(&img);
+  const QColor outline = ColorToQColor(0x505050);
+  auto page = [&](int x, int y, int w, int h) {
+    // A sheet of paper with its top right corner folded.
+    const int f = 6;
+    p.setPen(outline);
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygon({QPoint(x, y), QPoint(x + w - f, y), QPoint(x + w, y + f),
+                            QPoint(x + w, y + h), QPoint(x, y + h)}));
+    p.setBrush(ColorToQColor(0xD8D8D8));
+    p.drawPolygon(QPolygon({QPoint(x + w - f, y), QPoint(x + w - f, y + f), QPoint(x + w, y + f)}));
+  };
+  auto disk = [&](int x, int y, int s) {
+    // A floppy disk: blue body, white label, grey shutter.
+    p.setPen(ColorToQColor(0x6E3A17));
+    p.setBrush(ColorToQColor(0xB3702F));
+    p.drawRect(x, y, s, s);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ColorToQColor(0xC8C8C8));
+    p.drawRect(x + 4, y + 1, s - 8, s / 3);
+    p.setBrush(ColorToQColor(0xB3702F));
+    p.drawRect(x + s - 8, y + 2, 2, s / 3 - 2);
+    p.setBrush(Qt::white);
+    p.drawRect(x + 3, y + s / 2 + 1, s - 5, s / 2 - 2);
+    p.setPen(ColorToQColor(0xA0A0A0));
+    for (int ly = y + s / 2 + 4; ly < y + s - 2; ly += 3) p.drawLine(x + 5, ly, x + s - 5, ly);
+  };
+  switch (kind) {
+    case 0:  // new: a blank page with a star
+      page(5, 3, 16, 20);
+      p.setPen(ColorToQColor(0x00B4F0));
+      p.drawLine(17, 14, 25, 22);
+      p.drawLine(25, 14, 17, 22);
+      p.drawLine(21, 13, 21, 23);
+      p.drawLine(16, 18, 26, 18);
+      break;
+    case 1:  // open: a folder with its flap open
+      p.setPen(ColorToQColor(0x1E6EA0));
+      p.setBrush(ColorToQColor(0x3CAADC));
+      p.drawPolygon(QPolygon({QPoint(2, 6), QPoint(9, 6), QPoint(11, 8), QPoint(22, 8),
+                              QPoint(22, 22), QPoint(2, 22)}));
+      p.setBrush(ColorToQColor(0x78D2F5));
+      p.drawPolygon(QPolygon({QPoint(6, 12), QPoint(25, 12), QPoint(21, 22), QPoint(2, 22)}));
+      break;
+    case 2:  // save as: the disk with a pen
+      disk(2, 2, 19);
+      p.setPen(ColorToQColor(0x303030));
+      p.setBrush(ColorToQColor(0x28A0F0));
+      p.drawPolygon(QPolygon({QPoint(24, 12), QPoint(26, 14), QPoint(17, 23), QPoint(15, 21)}));
+      p.setBrush(ColorToQColor(0x303030));
+      p.drawPolygon(QPolygon({QPoint(15, 21), QPoint(17, 23), QPoint(13, 25)}));
+      break;
+    case 3:  // save: the disk
+      disk(3, 3, 21);
+      break;
+    default: {  // extras: a gear
+      p.setPen(Qt::NoPen);
+      p.setBrush(ColorToQColor(0x606060));
+      p.translate(13.5, 13.5);
+      for (int i = 0; i < 8; ++i) {
+        p.drawRect(-2, -12, 5, 6);
+        p.rotate(45);
+      }
+      p.resetTransform();
+      p.drawEllipse(QRect(5, 5, 18, 18));
+      p.setBrush(ColorToQColor(0x00FF00));
+      p.drawEllipse(QRect(10, 10, 8, 8));
+      break;
+    }
+  }
+  return img;
+}
+
 }  // namespace
 
 void TMainForm::BuildModeBars() {
@@ -314,28 +407,25 @@ void TMainForm::BuildModeBars() {
     w->hide();
     return w;
   };
-  auto button = [](QWidget* bar, int x, int kind, const QString& hint) {
+  auto button = [](QWidget* bar, int x, int kind, const char* key, const char* german) {
     auto* b = new TIconButton(bar);
     b->setGeometry(x, 0, 29, 29);
     b->SetPicture(BarPicture(kind));
-    b->SetCaption(hint);
+    b->SetCaption(Tr(key, german));
+    KeepTextKey(b, key);
     return b;
   };
-  const QString connectHint = Tr("umain.buttonconnect", "Verbinden");
-  const QString disconnectHint = Tr("umain.buttondisconnect", "Trennen");
-  const QString backHint = Tr("umain.buttonnormalwindow", "Normale Ansicht");
   FullWindowMenu = bar(90);
-  ButtonFWConnect = button(FullWindowMenu, 0, 0, connectHint);
-  ButtonFWDisconnect = button(FullWindowMenu, 30, 1, disconnectHint);
-  ButtonFWBack = button(FullWindowMenu, 60, 2, backHint);
+  ButtonFWConnect = button(FullWindowMenu, 0, 0, "umain.buttonconnect", "Verbinden");
+  ButtonFWDisconnect = button(FullWindowMenu, 30, 1, "umain.buttondisconnect", "Trennen");
+  ButtonFWBack = button(FullWindowMenu, 60, 2, "umain.buttonnormalwindow", "Normale Ansicht");
   FullScreenMenu = bar(119);
-  ButtonFSConnect = button(FullScreenMenu, 0, 0, connectHint);
-  ButtonFSDisconnect = button(FullScreenMenu, 30, 1, disconnectHint);
-  ButtonFSBack = button(FullScreenMenu, 60, 2, backHint);
-  ButtonFSClose = button(FullScreenMenu, 90, 3,
-                         Tr("ulangstrings.sschliessen",
-                            "Schlie\xC3\x9F"
-                            "en"));
+  ButtonFSConnect = button(FullScreenMenu, 0, 0, "umain.buttonconnect", "Verbinden");
+  ButtonFSDisconnect = button(FullScreenMenu, 30, 1, "umain.buttondisconnect", "Trennen");
+  ButtonFSBack = button(FullScreenMenu, 60, 2, "umain.buttonnormalwindow", "Normale Ansicht");
+  ButtonFSClose = button(FullScreenMenu, 90, 3, "ulangstrings.sschliessen",
+                         "Schlie\xC3\x9F"
+                         "en");
   for (TIconButton* b : {ButtonFWConnect, ButtonFSConnect}) {
     connect(b, &TIconButton::clicked, this, [this] {
       if (TabBar) TabBar->SelectTab(0);  // the Run page compiles before the connect
@@ -355,14 +445,14 @@ void TMainForm::BuildModeBars() {
 
 void TMainForm::BuildEditRibbon() {
   int x = 4;
-  QWidget* g = RibbonGroup(PageEdit, x, 108, Tr("umain.grpedit", "Bearbeiten"));
-  ButtonDelete = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttondelete", "Entfernen"));
+  QWidget* g = RibbonGroup(PageEdit, x, 108, "umain.grpedit", "Bearbeiten");
+  ButtonDelete = RibbonButton(g, 4, 4, 100, 30, "umain.buttondelete", "Entfernen");
   x += 114;
 
   // Wide enough for the longest caption in every language.
   constexpr int kInstrWidth = 150;
-  g = RibbonGroup(PageEdit, x, 4 * (kInstrWidth + 4) + 4,
-                  Tr("umain.grpaddinstr", "Instrumente Hinzuf\xC3\xBCgen"));
+  g = RibbonGroup(PageEdit, x, 4 * (kInstrWidth + 4) + 4, "umain.grpaddinstr",
+                  "Instrumente Hinzuf\xC3\xBCgen");
   // Button caption and the element classes of its menu (set name, caption).
   struct Item {
     const char* setName;
@@ -417,15 +507,16 @@ void TMainForm::BuildEditRibbon() {
   for (size_t i = 0; i < groups.size(); ++i) {
     const int col = static_cast<int>(i % 4), row = static_cast<int>(i / 4);
     TRibbonButton* b = RibbonButton(g, 4 + col * (kInstrWidth + 4), 4 + row * 33, kInstrWidth, 30,
-                                    Tr(groups[i].key, groups[i].caption));
+                                    groups[i].key, groups[i].caption);
     auto* menu = new QMenu(this);
     for (const Item& it : groups[i].items) {
       const std::string setName = it.setName;
-      menu->addAction(Tr(it.key, it.caption), this, [setName] {
+      QAction* a = menu->addAction(Tr(it.key, it.caption), this, [setName] {
         if (const TElementClass* c = TQXElement::FindClass(setName)) {
           if (TQXElement* e = c->ElemCreate()) e->FollowEditFrame();
         }
       });
+      KeepTextKey(a, it.key);
     }
     // Classes still to come leave their button without a menu.
     b->setEnabled(!menu->isEmpty());
@@ -436,9 +527,9 @@ void TMainForm::BuildEditRibbon() {
   }
   x += 4 * (kInstrWidth + 4) + 10;
 
-  g = RibbonGroup(PageEdit, x, 108, Tr("umain.grptools", "Hilfsmittel"));
-  ButtonKanalliste = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonkanalliste", "Kanalliste"));
-  ButtonHintergrund = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttonhintergrund", "Hintergrund"));
+  g = RibbonGroup(PageEdit, x, 108, "umain.grptools", "Hilfsmittel");
+  ButtonKanalliste = RibbonButton(g, 4, 4, 100, 30, "umain.buttonkanalliste", "Kanalliste");
+  ButtonHintergrund = RibbonButton(g, 4, 37, 100, 30, "umain.buttonhintergrund", "Hintergrund");
   connect(ButtonKanalliste, &TRibbonButton::clicked, this, [this] { ButtonKanallisteClick(); });
   connect(ButtonHintergrund, &TRibbonButton::clicked, this, [this] { ButtonHintergrundClick(); });
 }
@@ -467,9 +558,9 @@ void CreatePort() {
 
 // "Verbinden" and "Trennen" of the Console and Terminal ribbons.
 void ConnectButtons(TMainForm* form, QWidget* page, int x) {
-  QWidget* g = RibbonGroup(page, x, 108, Tr("umain.grpinterf", "Schnittstelle"));
-  auto* c = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonconnect", "Verbinden"));
-  auto* d = RibbonButton(g, 4, 37, 100, 30, Tr("umain.buttondisconnect", "Trennen"));
+  QWidget* g = RibbonGroup(page, x, 108, "umain.grpinterf", "Schnittstelle");
+  auto* c = RibbonButton(g, 4, 4, 100, 30, "umain.buttonconnect", "Verbinden");
+  auto* d = RibbonButton(g, 4, 37, 100, 30, "umain.buttondisconnect", "Trennen");
   QObject::connect(c, &TRibbonButton::clicked, form, [form] { form->ButtonConnectClick(); });
   QObject::connect(d, &TRibbonButton::clicked, form, [form] { form->ButtonDisconnectClick(); });
 }
@@ -478,14 +569,13 @@ void ConnectButtons(TMainForm* form, QWidget* page, int x) {
 
 void TMainForm::BuildConsoleRibbon() {
   int x = 4;
-  QWidget* g = RibbonGroup(PageConsole, x, 150, Tr("umain.grpaction", "Aktion"));
+  QWidget* g = RibbonGroup(PageConsole, x, 150, "umain.grpaction", "Aktion");
   StatusFrame1 = IndicatorFrame(g, 2, 4, 146, 30);
-  CheckBoxConsActive = new QCheckBox(Tr("umain.checkboxconsactive", "Konsole aktiv"), g);
+  CheckBoxConsActive = NewKeyed<QCheckBox>(g, "umain.checkboxconsactive", "Konsole aktiv");
   CheckBoxConsActive->setGeometry(8, 8, 136, 22);
-  ButtonClear1 = RibbonButton(g, 4, 37, 142, 30,
-                              Tr("umain.buttonclear1",
-                                 "Anzeige L\xC3\xB6"
-                                 "schen"));
+  ButtonClear1 = RibbonButton(g, 4, 37, 142, 30, "umain.buttonclear1",
+                              "Anzeige L\xC3\xB6"
+                              "schen");
   connect(CheckBoxConsActive, &QCheckBox::toggled, this, [](bool on) {
     if (Cons) Cons->SetActive(on);
   });
@@ -496,8 +586,13 @@ void TMainForm::BuildConsoleRibbon() {
   ConnectButtons(this, PageConsole, x);
   x += 114;
 
-  g = RibbonGroup(PageConsole, x, 220, Tr("umain.grpoptions", "Optionen"));
-  SmallLabel(g, 8, 10, 80, Tr("umain.labelconsfont", "Schriftart"));
+  // The recording box is as wide as its caption needs in this font; the
+  // group widens with it.
+  const int recWidth =
+      std::max(130, QCheckBox(Tr("umain.checkboxconsrec", "Dateiaufzeichnung")).sizeHint().width());
+  const int grow = recWidth - 130;
+  g = RibbonGroup(PageConsole, x, 220 + grow, "umain.grpoptions", "Optionen");
+  SmallLabel(g, 8, 10, 80, "umain.labelconsfont", "Schriftart");
   ConsFontColor = new TShapeFrame(g);
   ConsFontColor->setGeometry(92, 8, 22, 22);
   ConsFontColor->SetBrushColor(0xECFFFF);
@@ -516,24 +611,24 @@ void TMainForm::BuildConsoleRibbon() {
   connect(ConsBackColor, &TShapeFrame::clicked, this, [] {
     if (Cons) Cons->ChooseBackColor();
   });
-  ButtonConsFont = RibbonButton(g, 146, 4, 70, 28, "...");
+  ButtonConsFont = RibbonButton(g, 146 + grow, 4, 70, 28, "...");
   connect(ButtonConsFont, &TRibbonButton::clicked, this, [] {
     if (Cons) Cons->ChooseFont();
   });
-  StatusFrameConsRec = IndicatorFrame(g, 2, 36, 140, 30);
-  CheckBoxConsRec = new QCheckBox(Tr("umain.checkboxconsrec", "Dateiaufzeichnung"), g);
-  CheckBoxConsRec->setGeometry(8, 40, 130, 22);
+  StatusFrameConsRec = IndicatorFrame(g, 2, 36, 140 + grow, 30);
+  CheckBoxConsRec = NewKeyed<QCheckBox>(g, "umain.checkboxconsrec", "Dateiaufzeichnung");
+  CheckBoxConsRec->setGeometry(8, 40, recWidth, 22);
   connect(CheckBoxConsRec, &QCheckBox::toggled, this, [](bool on) {
     if (Cons) Cons->SetRecording(on);
   });
-  ButtonConsFile = RibbonButton(g, 146, 37, 70, 28, "...");
+  ButtonConsFile = RibbonButton(g, 146 + grow, 37, 70, 28, "...");
   connect(ButtonConsFile, &TRibbonButton::clicked, this, [] {
     if (Cons) Cons->ChooseFile();
   });
-  x += 226;
+  x += 226 + grow;
 
-  g = RibbonGroup(PageConsole, x, 108, Tr("umain.grphelp", "Hilfe"));
-  ButtonHelpCons = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  g = RibbonGroup(PageConsole, x, 108, "umain.grphelp", "Hilfe");
+  ButtonHelpCons = RibbonButton(g, 4, 4, 100, 30, "umain.buttonhelp", "Hilfe");
   connect(ButtonHelpCons, &TRibbonButton::clicked, this, [] {
     ShowHelp("ulangstrings.shelpcons",
              "Wenn aktiviert, zeigt die Konsole alle Werte und Zeichenketten an, die \xC3\xBC"
@@ -546,14 +641,13 @@ void TMainForm::BuildConsoleRibbon() {
 
 void TMainForm::BuildTermRibbon() {
   int x = 4;
-  QWidget* g = RibbonGroup(PageTerm, x, 150, Tr("umain.grpaction", "Aktion"));
+  QWidget* g = RibbonGroup(PageTerm, x, 150, "umain.grpaction", "Aktion");
   StatusFrame = IndicatorFrame(g, 2, 4, 146, 30);
-  CheckBox1 = new QCheckBox(Tr("umain.checkbox1", "Terminal aktiv"), g);
+  CheckBox1 = NewKeyed<QCheckBox>(g, "umain.checkbox1", "Terminal aktiv");
   CheckBox1->setGeometry(8, 8, 136, 22);
-  ButtonClear = RibbonButton(g, 4, 37, 142, 30,
-                             Tr("umain.buttonclear",
-                                "Anzeige L\xC3\xB6"
-                                "schen"));
+  ButtonClear = RibbonButton(g, 4, 37, 142, 30, "umain.buttonclear",
+                             "Anzeige L\xC3\xB6"
+                             "schen");
   connect(CheckBox1, &QCheckBox::toggled, this, [] {
     QCoreApplication::processEvents();
     if (Term) Term->SelectPort();
@@ -565,8 +659,8 @@ void TMainForm::BuildTermRibbon() {
   ConnectButtons(this, PageTerm, x);
   x += 114;
 
-  g = RibbonGroup(PageTerm, x, 260, Tr("umain.grpchoice", "Auswahl"));
-  SmallLabel(g, 6, 8, 248, Tr("umain.labelportchoice", "Terminalschnittstelle:"));
+  g = RibbonGroup(PageTerm, x, 260, "umain.grpchoice", "Auswahl");
+  SmallLabel(g, 6, 8, 248, "umain.labelportchoice", "Terminalschnittstelle:");
   ComboPortChoice = new QComboBox(g);
   ComboPortChoice->setGeometry(6, 30, 248, 26);
   connect(ComboPortChoice, &QComboBox::activated, this, [] {
@@ -574,8 +668,8 @@ void TMainForm::BuildTermRibbon() {
   });
   x += 266;
 
-  g = RibbonGroup(PageTerm, x, 108, Tr("umain.grphelp", "Hilfe"));
-  ButtonHelpTerm = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  g = RibbonGroup(PageTerm, x, 108, "umain.grphelp", "Hilfe");
+  ButtonHelpTerm = RibbonButton(g, 4, 4, 100, 30, "umain.buttonhelp", "Hilfe");
   connect(ButtonHelpTerm, &TRibbonButton::clicked, this, [] {
     ShowHelp("ulangstrings.shelpterm",
              "Wenn aktiviert, zeigt das Terminal alle eingehenden Zeichen der in "
@@ -587,18 +681,18 @@ void TMainForm::BuildTermRibbon() {
 
 void TMainForm::BuildInterfaceRibbon() {
   int x = 4;
-  QWidget* g = RibbonGroup(PageInterface, x, 108, Tr("umain.grpedit", "Bearbeiten"));
-  BitBtnEntf = RibbonButton(g, 4, 4, 100, 30, Tr("umain.bitbtnentf", "Entfernen"));
+  QWidget* g = RibbonGroup(PageInterface, x, 108, "umain.grpedit", "Bearbeiten");
+  BitBtnEntf = RibbonButton(g, 4, 4, 100, 30, "umain.bitbtnentf", "Entfernen");
   connect(BitBtnEntf, &TRibbonButton::clicked, this, [this] { BitBtnEntfClick(); });
   x += 114;
 
-  g = RibbonGroup(PageInterface, x, 3 * 124 + 4,
-                  Tr("umain.grpaddport", "Schnittstelle Hinzuf\xC3\xBCgen"));
-  BitBtnCom = RibbonButton(g, 4, 4, 120, 30, Tr("umain.bitbtncom", "Serielle"));
-  BitBtnUDP = RibbonButton(g, 128, 4, 120, 30, Tr("umain.bitbtnudp", "UDP-Verbindung"));
-  BitBtnTCPServ = RibbonButton(g, 252, 4, 120, 30, Tr("umain.bitbtntcpserv", "Server"));
-  BitBtnTCPConn = RibbonButton(g, 4, 37, 120, 30, Tr("umain.bitbtntcpconn", "Client"));
-  BitBtnURL = RibbonButton(g, 128, 37, 120, 30, Tr("umain.bitbtnurl", "URL-Anfrage"));
+  g = RibbonGroup(PageInterface, x, 3 * 124 + 4, "umain.grpaddport",
+                  "Schnittstelle Hinzuf\xC3\xBCgen");
+  BitBtnCom = RibbonButton(g, 4, 4, 120, 30, "umain.bitbtncom", "Serielle");
+  BitBtnUDP = RibbonButton(g, 128, 4, 120, 30, "umain.bitbtnudp", "UDP-Verbindung");
+  BitBtnTCPServ = RibbonButton(g, 252, 4, 120, 30, "umain.bitbtntcpserv", "Server");
+  BitBtnTCPConn = RibbonButton(g, 4, 37, 120, 30, "umain.bitbtntcpconn", "Client");
+  BitBtnURL = RibbonButton(g, 128, 37, 120, 30, "umain.bitbtnurl", "URL-Anfrage");
   connect(BitBtnCom, &TRibbonButton::clicked, this, [] { CreatePort<TComPort>(); });
   connect(BitBtnUDP, &TRibbonButton::clicked, this, [] { CreatePort<TUDPPort>(); });
   connect(BitBtnTCPServ, &TRibbonButton::clicked, this, [] { CreatePort<TTCPServer>(); });
@@ -606,13 +700,13 @@ void TMainForm::BuildInterfaceRibbon() {
   connect(BitBtnURL, &TRibbonButton::clicked, this, [] { CreatePort<TURLPort>(); });
   x += 3 * 124 + 10;
 
-  g = RibbonGroup(PageInterface, x, 128, Tr("umain.grptools", "Hilfsmittel"));
-  ButtonTest = RibbonButton(g, 4, 4, 120, 30, Tr("umain.buttontest", "Verbindungstest"));
+  g = RibbonGroup(PageInterface, x, 128, "umain.grptools", "Hilfsmittel");
+  ButtonTest = RibbonButton(g, 4, 4, 120, 30, "umain.buttontest", "Verbindungstest");
   connect(ButtonTest, &TRibbonButton::clicked, this, [this] { ButtonTestClick(); });
   x += 134;
 
-  g = RibbonGroup(PageInterface, x, 108, Tr("umain.grphelp", "Hilfe"));
-  ButtonHelpInterf = RibbonButton(g, 4, 4, 100, 30, Tr("umain.buttonhelp", "Hilfe"));
+  g = RibbonGroup(PageInterface, x, 108, "umain.grphelp", "Hilfe");
+  ButtonHelpInterf = RibbonButton(g, 4, 4, 100, 30, "umain.buttonhelp", "Hilfe");
   connect(ButtonHelpInterf, &TRibbonButton::clicked, this, [] {
     ShowHelp("ulangstrings.shelpinterf",
              "Es k\xC3\xB6nnen mehrere Schnittstellen eingerichtet werden. Bei aktiviertem "
@@ -745,6 +839,7 @@ void TMainForm::ShowState(int32_t state) {
                                      "umain.sconnected"};
   static const char* const texts[] = {"Getrennt", "Verbinden...", "Verbunden"};
   StatusLabel->setText(Tr(keys[state], texts[state]));
+  KeepTextKey(StatusLabel, keys[state]);
   FillColor(ConnectStatus3, kConnectStateColors[static_cast<size_t>(state)]);
   Alive->setVisible(state == StateConnected);
 }

@@ -6,10 +6,10 @@
 
 #include "editing/uCopyPaste.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -17,22 +17,20 @@ TRunSheet* RunSheet = nullptr;
 
 TRunSheet::TRunSheet(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::ClickFocus);
+  // Each item keeps its key, so a language switch shows it anew.
+  auto item = [this](QMenu* menu, const char* key, const char* german, void (TRunSheet::*click)()) {
+    KeepTextKey(menu->addAction(Tr(key, german), this, click), key);
+  };
   PopupMenu1 = new QMenu(this);
-  PopupMenu1->addAction(Tr("urunsheet.menuitem_tofront", "Nach Vorne"), this,
-                        &TRunSheet::MenuItem_ToFrontClick);
-  PopupMenu1->addAction(Tr("urunsheet.menuitem_toback", "Nach Hinten"), this,
-                        &TRunSheet::MenuItem_ToBackClick);
+  item(PopupMenu1, "urunsheet.menuitem_tofront", "Nach Vorne", &TRunSheet::MenuItem_ToFrontClick);
+  item(PopupMenu1, "urunsheet.menuitem_toback", "Nach Hinten", &TRunSheet::MenuItem_ToBackClick);
   PopupMenu1->addSeparator();
-  PopupMenu1->addAction(Tr("urunsheet.menuitem_copy", "Kopieren"), this,
-                        &TRunSheet::MenuItem_CopyClick);
-  PopupMenu1->addAction(Tr("urunsheet.menuitem_paste", "Einf\xC3\xBCgen"), this,
-                        &TRunSheet::MenuItem_PasteClick);
+  item(PopupMenu1, "urunsheet.menuitem_copy", "Kopieren", &TRunSheet::MenuItem_CopyClick);
+  item(PopupMenu1, "urunsheet.menuitem_paste", "Einf\xC3\xBCgen", &TRunSheet::MenuItem_PasteClick);
   PopupMenu1->addSeparator();
-  PopupMenu1->addAction(Tr("urunsheet.menuitem_del", "L\xC3\xB6schen"), this,
-                        &TRunSheet::MenuItem_DelClick);
+  item(PopupMenu1, "urunsheet.menuitem_del", "L\xC3\xB6schen", &TRunSheet::MenuItem_DelClick);
   PopupMenu2 = new QMenu(this);
-  PopupMenu2->addAction(Tr("urunsheet.menuitem_paste1", "Einf\xC3\xBCgen"), this,
-                        &TRunSheet::MenuItem_PasteClick);
+  item(PopupMenu2, "urunsheet.menuitem_paste1", "Einf\xC3\xBCgen", &TRunSheet::MenuItem_PasteClick);
 }
 
 void TRunSheet::MenuItem_ToFrontClick() {

@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <thread>
 
 #include "channels/uLossNotify.h"
 #include "channels/uQXPorts.h"
-#include "widgets/uLangStrings.h"
 #include "shell/uStatusFrame.h"
 #include "shell/uTermBox.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -37,13 +38,26 @@ QTableWidget* Grid(QWidget* parent, const QStringList& headers) {
 
 TTerminalSheet::TTerminalSheet(QWidget* parent) : QWidget(parent) {
   TermBox = new TTermBox(this);
-  CommandRecvList = Grid(this, {Tr("utermsheet.labelrecv", "Empfangene Befehle"),
-                                Tr("utermsheet.labelused", "verarbeitet")});
-  CommandRecvList->setColumnWidth(0, kRecvListWidth - 90);
-  CommandRecvList->setColumnWidth(1, 70);
-  CommandSendList = Grid(this, {Tr("utermsheet.labelsent", "Gesendete Befehle")});
+  CommandRecvList = Grid(this, {QString(), QString()});
+  CommandSendList = Grid(this, {QString()});
   CommandSendList->setColumnWidth(0, kSendListWidth - 20);
+  LangUpdate();
   FormResize();
+}
+
+void TTerminalSheet::LangUpdate() {
+  CommandRecvList->setHorizontalHeaderLabels({Tr("utermsheet.labelrecv", "Empfangene Befehle"),
+                                              Tr("utermsheet.labelused", "verarbeitet")});
+  CommandSendList->setHorizontalHeaderLabels({Tr("utermsheet.labelsent", "Gesendete Befehle")});
+  // The "used" column is as wide as its caption needs in this font (70 at
+  // least); the command column takes the rest.
+  QHeaderView* header = CommandRecvList->horizontalHeader();
+  const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  const int used = std::max(70, header->fontMetrics().horizontalAdvance(
+                                    CommandRecvList->horizontalHeaderItem(1)->text()) +
+                                    margin + 2);
+  CommandRecvList->setColumnWidth(1, used);
+  CommandRecvList->setColumnWidth(0, kRecvListWidth - 20 - used);
 }
 
 void TTerminalSheet::FormResize() {

@@ -35,6 +35,8 @@ class TTerminalSheet : public QWidget {
 
   // Places the character view left of the two grids.
   void FormResize();
+  // Column captions in the language in force.
+  void LangUpdate();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -1,8 +1,16 @@
 #include "widgets/uLangStrings.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QList>
+#include <QMenu>
 #include <mutex>
+
+#include "widgets/IconButton.h"
+#include "widgets/uRibbonButton.h"
 
 // The catalogues live in this static library: registered explicitly.
 static void InitLangResource() {
@@ -110,6 +118,54 @@ void ClearTranslation() {
 
 const std::map<std::string, std::string>& SeenTexts() {
   return State().Seen;
+}
+
+namespace {
+
+constexpr const char* kKeyProperty = "qxTextKey";
+
+void RetranslateOne(QObject* o) {
+  const QByteArray key = TextKey(o);
+  if (key.isEmpty()) return;
+  QString german;
+  {
+    TLangState& s = State();
+    std::lock_guard lock(s.Lock);
+    const auto it = s.Seen.find(key.toStdString());
+    if (it == s.Seen.end()) return;  // never shown through Tr
+    german = QString::fromStdString(it->second);
+  }
+  const QString text = Tr(key.constData(), german.toUtf8().constData());
+  if (auto* l = qobject_cast<QLabel*>(o))
+    l->setText(text);
+  else if (auto* b = qobject_cast<QAbstractButton*>(o))
+    b->setText(text);
+  else if (auto* g = qobject_cast<QGroupBox*>(o))
+    g->setTitle(text);
+  else if (auto* r = qobject_cast<TRibbonButton*>(o))
+    r->SetCaption(text);
+  else if (auto* i = qobject_cast<TIconButton*>(o))
+    i->SetCaption(text);
+  else if (auto* m = qobject_cast<QMenu*>(o))
+    m->setTitle(text);
+  else if (auto* a = qobject_cast<QAction*>(o))
+    a->setText(text);
+}
+
+}  // namespace
+
+void KeepTextKey(QObject* control, const char* key) {
+  if (control) control->setProperty(kKeyProperty, QByteArray(key));
+}
+
+QByteArray TextKey(const QObject* control) {
+  return control ? control->property(kKeyProperty).toByteArray() : QByteArray();
+}
+
+void RetranslateKeyed(QObject* root) {
+  if (!root) return;
+  RetranslateOne(root);
+  for (QObject* o : root->findChildren<QObject*>()) RetranslateOne(o);
 }
 
 }  // namespace qx

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <map>
 #include <string>
@@ -25,5 +26,23 @@ bool LoadTranslation(const std::string& code);
 void ClearTranslation();
 // Every key looked up so far, with its German text.
 const std::map<std::string, std::string>& SeenTexts();
+
+// A control showing a catalogue text keeps its key, so a language switch
+// shows the text of that key again. The shown text cannot lead back to the
+// key: in one language several keys may share a text ("串口").
+void KeepTextKey(QObject* control, const char* key);
+// The key kept with the control; empty when none.
+QByteArray TextKey(const QObject* control);
+// Every control at or below root that keeps a key (labels, buttons, group
+// boxes, ribbon and icon buttons, menus and their actions) shows that key's
+// text in the language in force.
+void RetranslateKeyed(QObject* root);
+// A new control of type W on parent showing the text of key, key kept.
+template <class W>
+W* NewKeyed(QWidget* parent, const char* key, const char* german) {
+  auto* w = new W(Tr(key, german), parent);
+  KeepTextKey(w, key);
+  return w;
+}
 
 }  // namespace qx

@@ -6,13 +6,17 @@
 #include <QMenu>
 #include <set>
 
+#include "channels/uComPort.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheetTabs.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXTrayIcon.h"
+#include "shell/uInterfaceSheet.h"
+#include "shell/uPortBox.h"
+#include "shell/uRunSheet.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uRibbonButton.h"
 #include "widgets/uTabBar.h"
 
@@ -123,6 +127,36 @@ TEST_F(LanguageTest, MenuChoiceIsWrittenToTheSettings) {
   EXPECT_EQ(GlobalSettings->LanguageCode, "en");
   EXPECT_EQ(form->TabBar->Captions[1], "Edit");
   TMainForm::MenuItemLanguageClick("de");
+}
+
+// The way the settings file and "-lang=" choose a language: the Interface
+// page and the edit popups follow it, and the parity list keeps the port's
+// parity, so the next edit writes it back unchanged.
+TEST_F(LanguageTest, SettingsChoiceReachesInterfacePageAndPopups) {
+  PortList->FreeAll();
+  TComPort& port = TComPort::CreateInstance(*PortList);
+  port.Parity = 'E';
+  TPortBox::Select(TPortBox::PortBoxList.back());
+  TInterfaceSheet& page = *InterfaceSheet;
+  ASSERT_EQ(page.ComboBoxParity->currentIndex(), 1);
+  GlobalSettings->SetLangUserChoice("en");
+  EXPECT_EQ(page.ComboBoxParity->currentText(), "Even");
+  page.ComboBoxPortEditingDone();
+  EXPECT_EQ(port.Parity, 'E');
+  const auto labels = page.PanelCOM->findChildren<QLabel*>();
+  const auto has = [&](const QString& text) {
+    return std::any_of(labels.begin(), labels.end(),
+                       [&](const QLabel* l) { return l->text() == text; });
+  };
+  EXPECT_TRUE(has("Baud rate"));
+  EXPECT_FALSE(has("Baudrate"));
+  EXPECT_EQ(RunSheet->PopupMenu1->actions().front()->text(), "To front");
+  // Through Chinese back to English: each control's own key, not the key of
+  // a text that looks the same in Chinese.
+  GlobalSettings->SetLangUserChoice("zh");
+  GlobalSettings->SetLangUserChoice("en");
+  EXPECT_EQ(form->BitBtnCom->Caption(), "Serial");
+  EXPECT_EQ(page.ComboBoxParity->currentIndex(), 1);
 }
 
 }  // namespace
