@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
 #include <QSignalBlocker>
 #include <cstdlib>
 
@@ -11,11 +13,11 @@
 #include "channels/uTCPServerPort.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "shell/uPortBox.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -124,6 +126,7 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
 
   Background = new QScrollArea(this);
   Background->setFrameShape(QFrame::NoFrame);
+  Background->setGeometry(rect());  // and at every resize: it fills the page
   auto* content = new QWidget;
   FillColor(content, 0xD2EAEC);
   content->setMinimumSize(376 + 504 + 16, 16 + 470 + 16);
@@ -669,8 +672,20 @@ bool TInterfaceSheet::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (event->type() == QEvent::MouseButtonPress) BackgroundClick();
+  // Only a press on the background itself deselects: one that a label, a
+  // settings panel or a box passed on to its parent does not.
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* w = static_cast<QWidget*>(watched);
+    const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+    QWidget* hit = w->childAt(pos);
+    if (!hit || hit == Frame) BackgroundClick();
+  }
   return false;
+}
+
+void TInterfaceSheet::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Background->setGeometry(rect());
 }
 
 void TInterfaceSheet::BackgroundClick() {

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMap>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
@@ -12,10 +13,10 @@
 #include "channels/uTerminal.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -214,8 +215,14 @@ void TPortBox::LangUpdateAll() {
 }
 
 void TPortBox::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) Select(this);
-  QWidget::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  // Taken here: passed on, the box column would take it as a click on the
+  // background and deselect at once.
+  event->accept();
+  Select(this);
 }
 
 void TPortBox::keyPressEvent(QKeyEvent* event) {

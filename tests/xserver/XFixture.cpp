@@ -86,7 +86,6 @@ void XAppFixture::SetUp() {
     return form->windowHandle() && form->windowHandle()->isExposed();
   })) << "the main window was never shown";
   Activate();
-  pointer_ = QPoint(-1, -1);
 }
 
 void XAppFixture::TearDown() {
@@ -142,6 +141,12 @@ bool XAppFixture::WaitInput(int type, int count) {
 
 void XAppFixture::MoveTo(QWidget* w, QPoint pos) {
   const QPoint g = w->mapToGlobal(pos);
+  // Where the pointer really is (an earlier test may have left it here).
+  Window root = 0, child = 0;
+  int rx = 0, ry = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  if (XQueryPointer(dpy_, DefaultRootWindow(dpy_), &root, &child, &rx, &ry, &wx, &wy, &mask))
+    pointer_ = QPoint(rx, ry);
   if (g == pointer_) return;  // no motion, no event
   const int before = DeliveredInput(QEvent::MouseMove);
   XTestFakeMotionEvent(dpy_, -1, g.x(), g.y(), CurrentTime);

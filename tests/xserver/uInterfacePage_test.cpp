@@ -55,8 +55,7 @@ TEST_F(InterfacePage, BackgroundFillsThePageAndShowsTheBoxes) {
   EXPECT_FALSE(box->visibleRegion().isEmpty());
   EXPECT_EQ(Pixel(box, QPoint(box->width() / 2, 2)), ColorToQColor(kPortBoxColor));
   // Far from the column the page shows its background colour.
-  EXPECT_EQ(Pixel(page, QPoint(page->width() - 30, page->height() - 30)),
-            ColorToQColor(0xD2EAEC));
+  EXPECT_EQ(Pixel(page, QPoint(page->width() - 30, page->height() - 30)), ColorToQColor(0xD2EAEC));
   // After a resize the page still fills.
   form->resize(1000, 700);
   ProcessFor(50);
