@@ -7,11 +7,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <cstdlib>
 #include <map>
 
 #include "foundation/uSettingLoader.h"
+#include "shell/EmbeddedModalForm.h"
 #include "shell/uInit.h"
 
 // Xlib last: its macros (KeyPress, None, Bool ...) would break the Qt headers.
@@ -110,6 +112,24 @@ void XAppFixture::Activate() {
   XSync(dpy_, False);
   EXPECT_TRUE(ProcessUntil([this] { return QApplication::activeWindow() == form.get(); }))
       << "the main window did not get the keyboard";
+}
+
+bool XAppFixture::WhileModal(const std::function<void()>& open, const std::function<void()>& body) {
+  bool ran = false;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (ran || !ModalManager || !ModalManager->Waiting()) return;
+    ran = true;
+    poll.stop();
+    body();
+    if (ModalManager && ModalManager->Waiting()) ModalManager->Answer(false);
+  });
+  poll.start();
+  open();
+  ProcessUntil([&] { return ran && !(ModalManager && ModalManager->Waiting()); }, 3000);
+  poll.stop();
+  return ran;
 }
 
 bool XAppFixture::ProcessUntil(const std::function<bool()>& pred, int ms) {

@@ -64,6 +64,12 @@ class XAppFixture : public ::testing::Test {
   // Printable ASCII text, key by key (Shift where the keymap needs it).
   void Type(const std::string& text);
 
+  // A modal page waits in an event loop of its own: open() opens it, body
+  // then runs inside that loop (input and checks as anywhere else), and the
+  // page is answered "not OK" afterwards if body left it open. False when
+  // no page came.
+  bool WhileModal(const std::function<void()>& open, const std::function<void()>& body);
+
   // ---- waiting ----
   static bool ProcessUntil(const std::function<bool()>& pred, int ms = 5000);
   static void ProcessFor(int ms);
