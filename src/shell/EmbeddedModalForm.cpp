@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/drawing/uGraphicsUtilQt.h"
 #include "widgets/uDialogs.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
 
 namespace qx {
 

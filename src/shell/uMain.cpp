@@ -31,6 +31,7 @@
 #include "shell/uAbout.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
+#include "shell/uInterfaceSheet.h"
 #include "shell/uLangUpdate.h"
 #include "widgets/uRibbonButton.h"
 #include "widgets/uTabBar.h"
@@ -179,12 +180,12 @@ void TMainForm::BuildRibbon() {
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
   });
-  Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
-                          [] { TFormGlobalSettings::ShowPage(); });
-  Popup_Extras->addAction(Tr("umain.menuitem_about",
-                             "\xC3\x9C"
-                             "ber Quillex"),
-                          this, [] { TFormAbout::ShowPage(); });
+  MenuItem_Settings = Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
+                                              [] { TFormGlobalSettings::ShowPage(); });
+  MenuItem_About = Popup_Extras->addAction(Tr("umain.menuitem_about",
+                                              "\xC3\x9C"
+                                              "ber Quillex"),
+                                           this, [] { TFormAbout::ShowPage(); });
   // Language names stay in their own language.
   QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
   lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
@@ -634,6 +635,7 @@ void TMainForm::BitBtnEntfClick() {
 }
 
 void TMainForm::ButtonTestClick() {
+  if (InterfaceSheet) InterfaceSheet->HideConnectMessage();
   if (PortList) PortList->TestConnection();
 }
 
@@ -748,6 +750,12 @@ void TMainForm::ShowState(int32_t state) {
   StatusLabel->setText(Tr(keys[state], texts[state]));
   FillColor(ConnectStatus3, kConnectStateColors[static_cast<size_t>(state)]);
   Alive->setVisible(state == StateConnected);
+  // Both pages do nothing during a run: shown grey, so the user sees why.
+  for (QAction* a : {MenuItem_Settings, MenuItem_About}) {
+    if (a) a->setEnabled(state == StateDisconnected);
+  }
+  // A new attempt: the report of the last failed one no longer applies.
+  if (state == StateConnecting && InterfaceSheet) InterfaceSheet->HideConnectMessage();
 }
 
 void TMainForm::SetAliveColor(uint32_t color) {
@@ -760,6 +768,10 @@ void TMainForm::SetEditTabEnabled(bool enabled) {
 
 void TMainForm::SelectPage(int32_t index) {
   if (TabBar) TabBar->SelectTab(index);
+}
+
+void TMainForm::ShowConnectFailed() {
+  if (InterfaceSheet) InterfaceSheet->ShowConnectFailed();
 }
 
 void TMainForm::ProcessMessages() {

@@ -13,10 +13,10 @@
 #include "channels/uTerminal.h"
 #include "channels/uUDPPort.h"
 #include "channels/uURLPort.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uStatusFrame.h"
-#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -51,9 +51,15 @@ class TPortBoxLink final : public TPortStatusBox {
     box_->StatusLight->SetBrushColor(color);
     box_->StatusLight->SetPenColor(color);
     box_->StatusLight->show();
+    box_->HideFailure();
   }
   void HideStatusLight() override {
-    if (box_) box_->StatusLight->hide();
+    if (!box_) return;
+    box_->StatusLight->hide();
+    box_->HideFailure();
+  }
+  void ShowFailure(const std::string& why) override {
+    if (box_) box_->ShowFailure(QString::fromStdString(why));
   }
   void SetControlsEnabled(bool enabled) override {
     if (box_) SetChildrenEnabled(box_, enabled);
@@ -86,10 +92,18 @@ TPortBox::TPortBox(QWidget* container, int width) : QWidget(container) {
   StatusLight = new TShapeFrame(this);
   StatusLight->setGeometry(width - 6, 0, 6, kPortBoxHeight);
   StatusLight->hide();
+  ErrorLabel = new QLabel(this);
+  ErrorLabel->setWordWrap(true);
+  ErrorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette red = ErrorLabel->palette();
+  red.setColor(QPalette::WindowText, ColorToQColor(0x0000B0));
+  ErrorLabel->setPalette(red);
+  ErrorLabel->setGeometry(55, kPortBoxHeight - 5, width - 61, 20);
+  ErrorLabel->hide();
   // Clicks on the children reach the box (ChildClick selects the box).
   for (QWidget* child : {static_cast<QWidget*>(Icon), static_cast<QWidget*>(TitleLabel),
                          static_cast<QWidget*>(FilterLabel), static_cast<QWidget*>(InfoLabel),
-                         static_cast<QWidget*>(StatusLight)})
+                         static_cast<QWidget*>(StatusLight), static_cast<QWidget*>(ErrorLabel)})
     child->setAttribute(Qt::WA_TransparentForMouseEvents);
   setGeometry(0, 0, width, kPortBoxHeight);
   PortBoxList.push_back(this);
@@ -116,6 +130,29 @@ void TPortBox::Init(int32_t kind, const char* iconName) {
 void TPortBox::SetColor(uint32_t color) {
   color_ = color;
   FillBackground(this, color);
+}
+
+void TPortBox::ShowFailure(const QString& why) {
+  if (why.isEmpty()) {
+    HideFailure();
+    return;
+  }
+  ErrorLabel->setText(why);
+  const int h = ErrorLabel->heightForWidth(ErrorLabel->width());
+  ErrorLabel->resize(ErrorLabel->width(), std::max(h, 16));
+  ErrorLabel->show();
+  resize(width(), kPortBoxHeight + ErrorLabel->height());
+  StatusLight->resize(StatusLight->width(), height());
+  ArrangeBoxes();
+}
+
+void TPortBox::HideFailure() {
+  if (ErrorLabel->isHidden() && height() == kPortBoxHeight) return;
+  ErrorLabel->hide();
+  ErrorLabel->clear();
+  resize(width(), kPortBoxHeight);
+  StatusLight->resize(StatusLight->width(), kPortBoxHeight);
+  ArrangeBoxes();
 }
 
 void TPortBox::UpdateFilterText() {
