@@ -62,7 +62,7 @@ TInputCounter* Counter() {
   return counter;
 }
 
-constexpr int kInputWaitMs = 3000;
+constexpr int kInputWaitMs = 10000;
 
 }  // namespace
 

@@ -71,7 +71,7 @@ class XAppFixture : public ::testing::Test {
   bool WhileModal(const std::function<void()>& open, const std::function<void()>& body);
 
   // ---- waiting ----
-  static bool ProcessUntil(const std::function<bool()>& pred, int ms = 5000);
+  static bool ProcessUntil(const std::function<bool()>& pred, int ms = 10000);
   static void ProcessFor(int ms);
   // Gives the main window the keyboard (there is no window manager).
   void Activate();

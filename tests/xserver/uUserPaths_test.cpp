@@ -205,7 +205,7 @@ TEST_F(UserPaths, DoubleClickOnDoubleNotifyButtonSendsTwoPressReleasePairs) {
   OpenProject(ExampleCopy("0", PeerPort()));
   ConnectOnRunPage();
   DoubleClick(ButtonOf(Element("Tippen")));
-  const std::string sent = SentWithin(1500, 24);
+  const std::string sent = SentWithin(5000, 24);
   if (sent == "#11F1;#11F0;#11F0;")
     GTEST_SKIP() << "the push button takes the X double-click as a release only (F1 F0 F0)";
   EXPECT_EQ(sent, "#11F1;#11F0;#11F1;#11F0;");
