@@ -225,6 +225,18 @@ void XAppFixture::Drag(QWidget* w, QPoint from, QPoint to, int steps) {
   Release(1);
 }
 
+void XAppFixture::ClickMenuItem(QMenu* menu, const QString& text) {
+  ASSERT_TRUE(menu);
+  ASSERT_TRUE(ProcessUntil([menu] { return menu->isVisible(); })) << "the menu did not open";
+  for (QAction* a : menu->actions()) {
+    if (a->text() == text) {
+      Click(menu, menu->actionGeometry(a).center());
+      return;
+    }
+  }
+  FAIL() << "no menu item " << text.toStdString();
+}
+
 void XAppFixture::Key(unsigned long keysym, unsigned mods) {
   const KeyCode code = XKeysymToKeycode(dpy_, keysym);
   ASSERT_NE(code, 0) << "keysym " << keysym << " not in the keymap";

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMenu>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -56,6 +57,8 @@ class XAppFixture : public ::testing::Test {
   void Click(QWidget* w, std::optional<QPoint> pos = std::nullopt, int button = 1);
   void DoubleClick(QWidget* w, std::optional<QPoint> pos = std::nullopt);
   void Drag(QWidget* w, QPoint from, QPoint to, int steps = 6);
+  // Waits for the open menu, then clicks the item with this text.
+  void ClickMenuItem(QMenu* menu, const QString& text);
   void MoveTo(QWidget* w, QPoint pos);
   void Press(int button = 1);
   void Release(int button = 1);

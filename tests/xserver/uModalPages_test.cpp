@@ -38,21 +38,19 @@ class TOutsideKeys final : public QObject {
 
 struct TPageCase {
   const char* name;
-  int tab;   // page the user is on when opening it
-  int item;  // Extras menu item; -1: the Interface help button
+  int tab;           // page the user is on when opening it
+  const char* item;  // Extras menu item; none: the Interface help button
 };
 
 class ModalPage : public XAppFixture, public ::testing::WithParamInterface<TPageCase> {
  protected:
   void Open(const TPageCase& c) {
-    if (c.item < 0) {
+    if (!c.item) {
       Click(form->ButtonHelpInterf);
       return;
     }
     Click(form->IconButtonExtras);
-    ASSERT_TRUE(ProcessUntil([this] { return form->Popup_Extras->isVisible(); }));
-    QAction* a = form->Popup_Extras->actions().at(c.item);
-    Click(form->Popup_Extras, form->Popup_Extras->actionGeometry(a).center());
+    ClickMenuItem(form->Popup_Extras, QString::fromUtf8(c.item));
   }
   static bool FocusInside() {
     QWidget* f = QApplication::focusWidget();
@@ -91,8 +89,11 @@ TEST_P(ModalPage, TabAndShiftTabCycleInsideThePage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, ModalPage,
-                         ::testing::Values(TPageCase{"settings", 0, 0}, TPageCase{"about", 0, 1},
-                                           TPageCase{"help", 4, -1}),
+                         ::testing::Values(TPageCase{"settings", 0, "Einstellungen"},
+                                           TPageCase{"about", 0,
+                                                     "\xC3\x9C"
+                                                     "ber Quillex"},
+                                           TPageCase{"help", 4, nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -163,7 +163,7 @@ TEST_F(UserPaths, SettingsAndAboutAreGreyWhileConnected) {
   EXPECT_FALSE(settings->isEnabled());
   EXPECT_FALSE(about->isEnabled());
   Shot("extras-menu-connected");
-  Click(menu, menu->actionGeometry(settings).center());
+  ClickMenuItem(menu, "Einstellungen");
   EXPECT_TRUE(ModalManager->isHidden());
   if (menu->isVisible()) Key(XK_Escape);
   EXPECT_TRUE(ProcessUntil([&] { return !menu->isVisible(); }));
@@ -238,13 +238,7 @@ TEST_F(UserPaths, SheetTabRenamedWhileArrowKeysMoveNoElement) {
   const QPoint at = e->pos();
   TTab* tab = SheetTabs->Tabs.at(0);
   Click(tab, std::nullopt, 3);
-  QMenu* menu = SheetTabs->PopupMenu();
-  ASSERT_TRUE(ProcessUntil([&] { return menu->isVisible(); }));
-  QAction* rename = nullptr;
-  for (QAction* a : menu->actions())
-    if (a->text() == "Umbenennen") rename = a;
-  ASSERT_TRUE(rename);
-  Click(menu, menu->actionGeometry(rename).center());
+  ClickMenuItem(SheetTabs->PopupMenu(), "Umbenennen");
   QLineEdit* edit = SheetTabs->RenameEdit();
   ASSERT_TRUE(ProcessUntil([&] { return edit->isVisible() && edit->hasFocus(); }));
   Key(XK_a, ModCtrl);
