@@ -128,3 +128,20 @@ function(qx_app_tests subdir)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${exe}-config")
   endforeach()
 endfunction()
+
+# qx_xserver_tests(<subdir>): the real main window under an X server of the
+# test program's own (Xvfb) with XTest input; linked with the X support
+# library, whose main starts the server.
+function(qx_xserver_tests subdir)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${subdir}/*_test.cpp)
+  foreach(t IN LISTS tests)
+    get_filename_component(stem ${t} NAME_WE)
+    set(exe ${subdir}_${stem})
+    string(REGEX REPLACE "_test$" "" tname ${stem})
+    add_executable(${exe} ${t})
+    target_link_libraries(${exe} PRIVATE qxtest_xserver_support)
+    add_test(NAME ${subdir}.${tname} COMMAND ${exe} --gtest_brief=1)
+    set_tests_properties(${subdir}.${tname} PROPERTIES LABELS "gui;xserver;plain" TIMEOUT 600
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;QX_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${exe}-config")
+  endforeach()
+endfunction()

@@ -8,7 +8,7 @@ PKGS=(
   clang libclang-rt-14-dev
   qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libcurl4-openssl-dev libserialport-dev libasound2-dev
-  socat locales xvfb xauth fonts-dejavu-core
+  socat locales xvfb xauth x11-utils libxtst-dev fonts-dejavu-core
   fonts-wqy-microhei  # Chinese texts
 )
 missing=()

@@ -83,8 +83,6 @@ class TComPort : public TQXPort {
   int32_t BaudRate = 115200;
   int32_t DataBits = 8;
   int32_t StopBits = 0;
-  // Why the last Connect failed (empty after a good one). GUI thread.
-  std::string LastErrorText;
 
   // Key-set accessors. Reading an empty "parity" text keeps the parity.
   std::string GetParity() const { return std::string(1, Parity); }

@@ -24,6 +24,7 @@ void TQXPort::Connect() {
   const bool opened = Connected.load();
   if (!opened) Disconnect();
   ShowStatusLight(opened);
+  if (!opened && PortBox) PortBox->ShowFailure(LastErrorText);
   if (list_ && list_->PortTestRunning()) list_->Hub().View().ProcessMessages();
 }
 

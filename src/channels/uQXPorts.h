@@ -49,6 +49,8 @@ class TPortStatusBox {
   virtual void ShowStatusLight(uint32_t /*color*/) {}  // brush and pen colour; visible
   virtual void HideStatusLight() {}
   virtual void SetControlsEnabled(bool /*enabled*/) {}  // false while the port is disabled
+  // Why the port did not open (after the red light); hidden with the light.
+  virtual void ShowFailure(const std::string& /*why*/) {}
 };
 
 class TQXPort : public TFLObject {
@@ -78,6 +80,8 @@ class TQXPort : public TFLObject {
   virtual std::string GetInfo() const;
 
   // ---- fields ----
+  // Why the last Connect failed (empty after a good one). GUI thread.
+  std::string LastErrorText;
   bool Disabled = false;  // GUI thread; use SetDisabled to follow the box
   std::atomic<bool> Connected{false};
   std::unique_ptr<TPortStatusBox> PortBox;  // may be none (tests, before the GUI)

@@ -75,7 +75,6 @@ class TTCPConnection : public TQXPort {
   std::string ClientIp = "127.0.0.1";
   std::string ClientPort = "8008";
   bool AutoReconnect = false;
-  std::string LastErrorText;  // why the last connect failed; GUI thread
 
  private:
   static inline const TFLSet* classKeySet_ = nullptr;

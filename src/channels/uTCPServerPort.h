@@ -105,7 +105,6 @@ class TTCPServer : public TQXPort {
   std::unique_ptr<TTCPScanner> Scanner;
   std::string ListenIp = "0.0.0.0";
   std::string ListenPort = "8008";
-  std::string LastErrorText;  // why the last Connect failed; GUI thread
 
  private:
   friend class TTCPScanner;

@@ -242,6 +242,7 @@ void TTerminal::Connect() {
     StopRun();
     ShowState(StateDisconnected);
     view_->SelectPage(kInterfacePageIndex);
+    view_->ShowConnectFailed();
   }
   connecting_.store(false);
 }

@@ -98,6 +98,8 @@ class TRunView {
   virtual void SetAliveColor(uint32_t /*color*/) {}
   virtual void SetEditTabEnabled(bool /*enabled*/) {}
   virtual void SelectPage(int32_t /*index*/) {}
+  // After a connect in which no port opened (the Interface page is shown).
+  virtual void ShowConnectFailed() {}
   // Let the GUI process its pending messages (may re-enter Connect/Disconnect).
   virtual void ProcessMessages() {}
   // The 400 ms display timer and the 100 ms poll timer.

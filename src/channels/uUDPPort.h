@@ -65,7 +65,6 @@ class TUDPPort : public TQXPort {
   std::string LocalPort = "15005";
   std::string ClientIp = "192.168.0.101";
   std::string ClientPort = "15005";
-  std::string LastErrorText;  // why the last Connect failed; GUI thread
 
  private:
   std::atomic<uint16_t> boundPort_{0};

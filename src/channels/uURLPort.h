@@ -70,7 +70,6 @@ class TURLPort : public TQXPort {
   std::string UserName;
   std::string Password;
   int32_t Timeout = 60000;
-  std::string LastErrorText;  // why the last Connect failed; GUI thread
 
  private:
   static inline const TFLSet* classKeySet_ = nullptr;

@@ -367,6 +367,40 @@ void TEmbeddedModalFormManager::ShowText(const QString& title, const QString& te
   Current = nullptr;
 }
 
+QList<QWidget*> TEmbeddedModalFormManager::TabChain() const {
+  // The window's focus chain, restricted to the page: the content first,
+  // the buttons last.
+  QList<QWidget*> content, buttons;
+  QWidget* start = window();
+  for (QWidget* w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
+    if (w == Host || !isAncestorOf(w) || !w->isVisible() || !w->isEnabled() ||
+        !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+      continue;
+    (ButtonPanel->isAncestorOf(w) ? buttons : content).append(w);
+  }
+  return content + buttons;
+}
+
+void TEmbeddedModalFormManager::FocusInside(QWidget* from, bool forward) {
+  const QList<QWidget*> chain = TabChain();
+  if (chain.isEmpty()) {
+    setFocus();
+    return;
+  }
+  const qsizetype n = chain.size();
+  const qsizetype at = from ? chain.indexOf(from) : -1;
+  qsizetype next = 0;
+  if (at >= 0)
+    next = forward ? (at + 1) % n : (at + n - 1) % n;
+  else if (!forward)
+    next = n - 1;
+  chain[next]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void TEmbeddedModalFormManager::keyPressEvent(QKeyEvent* event) {
+  event->accept();  // a key the page left alone goes no further
+}
+
 bool TEmbeddedModalFormManager::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Close:
@@ -374,12 +408,36 @@ bool TEmbeddedModalFormManager::eventFilter(QObject* watched, QEvent* event) {
       // then the window's own close query runs.
       if (watched == lockedOwner_ || (Current && watched == Current->Form)) Answer(false);
       return false;
-    case QEvent::KeyPress: {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: {
+      if (isHidden() || !watched->isWidgetType()) return false;
+      auto* w = static_cast<QWidget*>(watched);
+      if (w->window() != window()) return false;  // another window (a file dialog)
+      // Nothing behind the page takes a key: the keyboard goes back into it.
+      if (!IsInside(w, this)) {
+        if (!IsInside(QApplication::focusWidget(), this)) FocusInside(nullptr, true);
+        return true;
+      }
+      if (event->type() != QEvent::KeyPress) return false;
       auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Escape && Current && !isHidden() && IsInside(watched, this)) {
+      if (key->key() == Qt::Key_Escape && Current) {
         Answer(false);
         return true;
       }
+      // Tab and Shift+Tab cycle within the page, never out of it.
+      const bool back = key->key() == Qt::Key_Backtab ||
+                        (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+      if (back || key->key() == Qt::Key_Tab) {
+        FocusInside(QApplication::focusWidget(), !back);
+        return true;
+      }
+      return false;
+    }
+    case QEvent::FocusIn: {
+      auto* w = qobject_cast<QWidget*>(watched);
+      if (w && !isHidden() && w->window() == window() && !IsInside(w, this))
+        FocusInside(nullptr, true);
       return false;
     }
     default:

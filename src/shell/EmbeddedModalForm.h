@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -132,6 +133,7 @@ class TEmbeddedModalFormManager : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   friend class TEmbeddedModalFormItem;
@@ -139,6 +141,10 @@ class TEmbeddedModalFormManager : public QWidget {
   void SetupFrame(const TEmbeddedModalFormItem& item);
   void HideParts();
   void FocusFirstButton(QWidget* fallback);
+  // The page's widgets that Tab reaches, in Tab order.
+  QList<QWidget*> TabChain() const;
+  // The next (or previous) of them after from; from none: the first (last).
+  void FocusInside(QWidget* from, bool forward);
   QWidget* hostContent_;
   QEventLoop* loop_ = nullptr;
   QWidget* lockedOwner_ = nullptr;

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
 #include <QSignalBlocker>
 #include <cstdlib>
 
@@ -131,6 +133,7 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
 
   Background = new QScrollArea(this);
   Background->setFrameShape(QFrame::NoFrame);
+  Background->setGeometry(rect());  // and at every resize: it fills the page
   auto* content = new QWidget;
   FillColor(content, 0xD2EAEC);
   content->setMinimumSize(376 + 504 + 16, 16 + 470 + 16);
@@ -157,6 +160,20 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
   NotebookPorts->setGeometry(376, 16, 504, 392);
   NotebookPorts->hide();
   BuildPages();
+
+  // At the top of the right column, below the settings while they are open.
+  ConnectMessage = new QLabel(content);
+  ConnectMessage->setGeometry(376, 16, 504, 60);
+  ConnectMessage->setWordWrap(true);
+  ConnectMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  ConnectMessage->setMargin(6);
+  ConnectMessage->setTextFormat(Qt::PlainText);
+  FillColor(ConnectMessage, 0xF4F4F4);
+  QPalette red = ConnectMessage->palette();
+  red.setColor(QPalette::WindowText, ColorToQColor(0x0000B0));
+  ConnectMessage->setPalette(red);
+  ConnectMessage->hide();
+  NotebookPorts->installEventFilter(this);
 
   for (QWidget* w : {content, PanelPB, BoxContainer, static_cast<QWidget*>(Frame)})
     w->installEventFilter(this);
@@ -362,6 +379,7 @@ void TInterfaceSheet::BuildAddressPanel(TSettingsPage& page, const char* key, co
 
 void TInterfaceSheet::SetPanelHeight(TSettingsPage& page, int height) {
   page.Panel->resize(page.Panel->width(), height);
+  if (ConnectMessage) PlaceConnectMessage();
   // The address panel follows its settings panel.
   if (QWidget* a = page.AddrPanel) {
     a->resize(a->width(), height);
@@ -677,12 +695,66 @@ bool TInterfaceSheet::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (event->type() == QEvent::MouseButtonPress) BackgroundClick();
+  if (watched == NotebookPorts) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) PlaceConnectMessage();
+    return false;
+  }
+  // Only a press on the background itself deselects: one that a label, a
+  // settings panel or a box passed on to its parent does not.
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* w = static_cast<QWidget*>(watched);
+    const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+    QWidget* hit = w->childAt(pos);
+    if (!hit || hit == Frame) BackgroundClick();
+  }
   return false;
+}
+
+void TInterfaceSheet::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Background->setGeometry(rect());
 }
 
 void TInterfaceSheet::BackgroundClick() {
   TPortBox::Deselect();
+}
+
+void TInterfaceSheet::ShowConnectFailed() {
+  QString text = Tr("uinterfacesheet.sconnectfailed",
+                    "Verbindung fehlgeschlagen. Diese Schnittstellen lie\xC3\x9F"
+                    "en sich nicht \xC3\xB6"
+                    "ffnen:");
+  bool any = false;
+  for (const TPortBox* box : TPortBox::PortBoxList) {
+    const TQXPort* p = box->Port;
+    if (!p || p->Disabled || p->Connected.load() || p->LastErrorText.empty()) continue;
+    text +=
+        "\n" + box->TitleLabel->text() + "  " + box->InfoLabel->text() + "  " + Q(p->LastErrorText);
+    any = true;
+  }
+  if (!any) {
+    HideConnectMessage();
+    return;
+  }
+  ConnectMessage->setText(text);
+  const int h = ConnectMessage->heightForWidth(ConnectMessage->width());
+  ConnectMessage->resize(ConnectMessage->width(), std::max(h, 40));
+  PlaceConnectMessage();
+  ConnectMessage->show();
+  ConnectMessage->raise();
+}
+
+void TInterfaceSheet::PlaceConnectMessage() {
+  int top = NotebookPorts->y();
+  const int page = NotebookPorts->currentIndex();
+  if (!NotebookPorts->isHidden() && page >= 0 && page < static_cast<int>(Pages.size()))
+    top += Pages[static_cast<size_t>(page)].Panel->height() + 8;
+  ConnectMessage->move(ConnectMessage->x(), top);
+}
+
+void TInterfaceSheet::HideConnectMessage() {
+  ConnectMessage->hide();
+  ConnectMessage->clear();
 }
 
 void TInterfaceSheet::InterfDeleteMarked() {

@@ -32,6 +32,8 @@ class TInterfaceSheet : public QWidget {
 
   // ---- layout ----
   QScrollArea* Background;
+  // After a failed connect: which ports did not open and why.
+  QLabel* ConnectMessage = nullptr;
   QWidget* PanelPB;
   QScrollArea* ScrollBoxPB;
   QWidget* BoxContainer;  // the scrolled area of ScrollBoxPB: parent of the boxes
@@ -104,6 +106,10 @@ class TInterfaceSheet : public QWidget {
   void EditExit(QLineEdit* edit);
   void EditEnter(QLineEdit* edit);
   void BackgroundClick();
+  // Fills the message from the ports that failed to open and shows it.
+  void ShowConnectFailed();
+  void HideConnectMessage();
+  void PlaceConnectMessage();
   void InterfDeleteMarked();
   void LangUpdate();
 
@@ -112,6 +118,7 @@ class TInterfaceSheet : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildPages();

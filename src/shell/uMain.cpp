@@ -26,6 +26,7 @@
 #include "shell/uConsoleSheet.h"
 #include "shell/uFileHandling.h"
 #include "shell/uGlobalSettingsForm.h"
+#include "shell/uInterfaceSheet.h"
 #include "shell/uLangUpdate.h"
 #include "shell/uPortBox.h"
 #include "shell/uStatusFrame.h"
@@ -193,14 +194,14 @@ void TMainForm::BuildRibbon() {
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
   });
-  KeepTextKey(Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
-                                      [] { TFormGlobalSettings::ShowPage(); }),
-              "umain.menuitem_settings");
-  KeepTextKey(Popup_Extras->addAction(Tr("umain.menuitem_about",
-                                         "\xC3\x9C"
-                                         "ber Quillex"),
-                                      this, [] { TFormAbout::ShowPage(); }),
-              "umain.menuitem_about");
+  MenuItem_Settings = Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
+                                              [] { TFormGlobalSettings::ShowPage(); });
+  MenuItem_About = Popup_Extras->addAction(Tr("umain.menuitem_about",
+                                              "\xC3\x9C"
+                                              "ber Quillex"),
+                                           this, [] { TFormAbout::ShowPage(); });
+  KeepTextKey(MenuItem_Settings, "umain.menuitem_settings");
+  KeepTextKey(MenuItem_About, "umain.menuitem_about");
   // Language names stay in their own language.
   QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
   KeepTextKey(lang, "umain.menuitem_language");
@@ -726,6 +727,7 @@ void TMainForm::BitBtnEntfClick() {
 }
 
 void TMainForm::ButtonTestClick() {
+  if (InterfaceSheet) InterfaceSheet->HideConnectMessage();
   if (PortList) PortList->TestConnection();
 }
 
@@ -842,6 +844,12 @@ void TMainForm::ShowState(int32_t state) {
   KeepTextKey(StatusLabel, keys[state]);
   FillColor(ConnectStatus3, kConnectStateColors[static_cast<size_t>(state)]);
   Alive->setVisible(state == StateConnected);
+  // Both pages do nothing during a run: shown grey, so the user sees why.
+  for (QAction* a : {MenuItem_Settings, MenuItem_About}) {
+    if (a) a->setEnabled(state == StateDisconnected);
+  }
+  // A new attempt: the report of the last failed one no longer applies.
+  if (state == StateConnecting && InterfaceSheet) InterfaceSheet->HideConnectMessage();
 }
 
 void TMainForm::SetAliveColor(uint32_t color) {
@@ -854,6 +862,10 @@ void TMainForm::SetEditTabEnabled(bool enabled) {
 
 void TMainForm::SelectPage(int32_t index) {
   if (TabBar) TabBar->SelectTab(index);
+}
+
+void TMainForm::ShowConnectFailed() {
+  if (InterfaceSheet) InterfaceSheet->ShowConnectFailed();
 }
 
 void TMainForm::ProcessMessages() {

@@ -60,6 +60,8 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   std::vector<TRibbonButton*> InstrumentButtons;
   std::vector<QMenu*> InstrumentMenus;
   QMenu* Popup_Extras;
+  // "Einstellungen" and "Über Quillex": greyed while connected.
+  QAction *MenuItem_Settings = nullptr, *MenuItem_About = nullptr;
   // Console, terminal and interface ribbons.
   QCheckBox *CheckBoxConsActive, *CheckBoxConsRec, *CheckBox1;
   TShapeFrame *StatusFrame1, *StatusFrameConsRec, *ConsFontColor, *ConsBackColor, *StatusFrame;
@@ -95,6 +97,7 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   void SetAliveColor(uint32_t color) override;
   void SetEditTabEnabled(bool enabled) override;
   void SelectPage(int32_t index) override;
+  void ShowConnectFailed() override;
   void ProcessMessages() override;
   void SetRunTimersEnabled(bool enabled) override;
   // ---- TLossLabels ----

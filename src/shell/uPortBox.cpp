@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMap>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
@@ -50,9 +51,15 @@ class TPortBoxLink final : public TPortStatusBox {
     box_->StatusLight->SetBrushColor(color);
     box_->StatusLight->SetPenColor(color);
     box_->StatusLight->show();
+    box_->HideFailure();
   }
   void HideStatusLight() override {
-    if (box_) box_->StatusLight->hide();
+    if (!box_) return;
+    box_->StatusLight->hide();
+    box_->HideFailure();
+  }
+  void ShowFailure(const std::string& why) override {
+    if (box_) box_->ShowFailure(QString::fromStdString(why));
   }
   void SetControlsEnabled(bool enabled) override {
     if (box_) SetChildrenEnabled(box_, enabled);
@@ -85,10 +92,18 @@ TPortBox::TPortBox(QWidget* container, int width) : QWidget(container) {
   StatusLight = new TShapeFrame(this);
   StatusLight->setGeometry(width - 6, 0, 6, kPortBoxHeight);
   StatusLight->hide();
+  ErrorLabel = new QLabel(this);
+  ErrorLabel->setWordWrap(true);
+  ErrorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette red = ErrorLabel->palette();
+  red.setColor(QPalette::WindowText, ColorToQColor(0x0000B0));
+  ErrorLabel->setPalette(red);
+  ErrorLabel->setGeometry(55, kPortBoxHeight - 5, width - 61, 20);
+  ErrorLabel->hide();
   // Clicks on the children reach the box (ChildClick selects the box).
   for (QWidget* child : {static_cast<QWidget*>(Icon), static_cast<QWidget*>(TitleLabel),
                          static_cast<QWidget*>(FilterLabel), static_cast<QWidget*>(InfoLabel),
-                         static_cast<QWidget*>(StatusLight)})
+                         static_cast<QWidget*>(StatusLight), static_cast<QWidget*>(ErrorLabel)})
     child->setAttribute(Qt::WA_TransparentForMouseEvents);
   setGeometry(0, 0, width, kPortBoxHeight);
   PortBoxList.push_back(this);
@@ -115,6 +130,29 @@ void TPortBox::Init(int32_t kind, const char* iconName) {
 void TPortBox::SetColor(uint32_t color) {
   color_ = color;
   FillBackground(this, color);
+}
+
+void TPortBox::ShowFailure(const QString& why) {
+  if (why.isEmpty()) {
+    HideFailure();
+    return;
+  }
+  ErrorLabel->setText(why);
+  const int h = ErrorLabel->heightForWidth(ErrorLabel->width());
+  ErrorLabel->resize(ErrorLabel->width(), std::max(h, 16));
+  ErrorLabel->show();
+  resize(width(), kPortBoxHeight + ErrorLabel->height());
+  StatusLight->resize(StatusLight->width(), height());
+  ArrangeBoxes();
+}
+
+void TPortBox::HideFailure() {
+  if (ErrorLabel->isHidden() && height() == kPortBoxHeight) return;
+  ErrorLabel->hide();
+  ErrorLabel->clear();
+  resize(width(), kPortBoxHeight);
+  StatusLight->resize(StatusLight->width(), kPortBoxHeight);
+  ArrangeBoxes();
 }
 
 void TPortBox::UpdateFilterText() {
@@ -214,8 +252,14 @@ void TPortBox::LangUpdateAll() {
 }
 
 void TPortBox::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) Select(this);
-  QWidget::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  // Taken here: passed on, the box column would take it as a click on the
+  // background and deselect at once.
+  event->accept();
+  Select(this);
 }
 
 void TPortBox::keyPressEvent(QKeyEvent* event) {

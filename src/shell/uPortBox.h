@@ -52,9 +52,16 @@ class TPortBox : public QWidget {
   TQXPort* Port = nullptr;
   TShapeFrame* StatusLight;
   QLabel* Icon;
+  // Why the port failed to open, under the info line; the box grows by it.
+  QLabel* ErrorLabel;
 
   virtual void UpdateText() {}
   virtual void LangUpdate() = 0;
+
+  // Shows why the port did not open (nothing for an empty text), or hides
+  // it again; the boxes below move.
+  void ShowFailure(const QString& why);
+  void HideFailure();
 
   uint32_t Color() const { return color_; }
   void SetColor(uint32_t color);
