@@ -167,11 +167,18 @@ void TQXElement::FollowEditFrame() {
 }
 
 void TQXElement::PostActivate(int32_t arg) {
+  // The same request still waiting covers this one; a different one queues
+  // behind it, so the order of different requests stays.
+  if (activatePending_.exchange(arg) == arg) return;
   const uint64_t serial = Serial();
   QMetaObject::invokeMethod(
       qApp,
       [serial, arg] {
-        if (TQXElement* e = FindBySerial(serial)) e->Activate(arg);
+        TQXElement* e = FindBySerial(serial);
+        if (!e) return;
+        int64_t expected = arg;
+        e->activatePending_.compare_exchange_strong(expected, -1);
+        e->Activate(arg);
       },
       Qt::QueuedConnection);
 }

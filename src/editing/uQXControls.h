@@ -13,6 +13,8 @@
 // FindBySerial), so a deleted element is simply not found.
 #pragma once
 
+#include <atomic>
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -177,8 +179,13 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  friend class TAnim;
   TColor brushColor_ = 0xFFFFFF;
   TColor penColor_ = 0xC0C0C0;
+  // Port threads post to the GUI thread per value: under a flood one request
+  // of a kind waiting at a time keeps the GUI's queue short.
+  std::atomic<int64_t> activatePending_{-1};
+  mutable std::atomic<bool> animBusy_{false};
 };
 
 // Base of the operated elements that send frames: the send procedure and
