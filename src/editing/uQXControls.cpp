@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QLabel>
 #include <QPointer>
 #include <algorithm>
 #include <unordered_map>
@@ -204,6 +205,49 @@ void TQXElement::paintEvent(QPaintEvent*) {
 void TQXElement::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   PanelResize();
+  PlaceProblemLabel();
+}
+
+void TQXElement::SetFileProblem(int32_t slot, const QString& text) {
+  if (text.isEmpty())
+    fileProblems_.erase(slot);
+  else
+    fileProblems_[slot] = text;
+  const QString shown = FileProblem();
+  if (shown.isEmpty()) {
+    delete problemLabel_;
+    problemLabel_ = nullptr;
+    return;
+  }
+  if (!problemLabel_) {
+    problemLabel_ = new QLabel(this);
+    problemLabel_->setObjectName("fileProblem");
+    problemLabel_->setTextFormat(Qt::PlainText);
+    problemLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    problemLabel_->setAutoFillBackground(true);
+    QPalette pal = problemLabel_->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, ColorToQColor(kFailedColor));
+    problemLabel_->setPalette(pal);
+    QFont f = problemLabel_->font();
+    f.setPointSize(7);
+    problemLabel_->setFont(f);
+  }
+  problemLabel_->setText(shown);
+  problemLabel_->setToolTip(shown);
+  PlaceProblemLabel();
+  problemLabel_->show();
+}
+
+QString TQXElement::FileProblem() const {
+  return fileProblems_.empty() ? QString() : fileProblems_.begin()->second;
+}
+
+void TQXElement::PlaceProblemLabel() {
+  if (!problemLabel_) return;
+  const int h = problemLabel_->sizeHint().height();
+  problemLabel_->setGeometry(0, std::max(0, height() - h), width(), h);
+  problemLabel_->raise();
 }
 
 // ---- class level -----------------------------------------------------------

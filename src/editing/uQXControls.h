@@ -18,12 +18,15 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "formula/uFormulaElement.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uGraphicsUtil.h"
+
+class QLabel;
 
 namespace qx {
 
@@ -111,6 +114,11 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   void FollowEditFrame();
   // Any thread: Activate(arg) later on the GUI thread, if the element lives.
   void PostActivate(int32_t arg);
+  // Why a file of the element (slot: which one) was refused, shown in red
+  // along the element's bottom edge; an empty text clears that slot.
+  void SetFileProblem(int32_t slot, const QString& text);
+  // The text shown (the first slot with a problem), empty when none.
+  QString FileProblem() const;
 
   // The element with this serial, or none (GUI thread).
   static TQXElement* FindBySerial(uint64_t serial);
@@ -186,6 +194,9 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   // of a kind waiting at a time keeps the GUI's queue short.
   std::atomic<int64_t> activatePending_{-1};
   mutable std::atomic<bool> animBusy_{false};
+  std::map<int32_t, QString> fileProblems_;
+  QLabel* problemLabel_ = nullptr;
+  void PlaceProblemLabel();
 };
 
 // Base of the operated elements that send frames: the send procedure and

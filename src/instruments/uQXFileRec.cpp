@@ -15,6 +15,7 @@
 #include "foundation/uDateTimeText.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
+#include "foundation/uPlainFile.h"
 #include "foundation/uSettingLoader.h"
 #include "foundation/uStrSearch.h"
 #include "foundation/uTiming.h"
@@ -239,8 +240,11 @@ void TQXFileRec::WriteRows() {
 }
 
 bool TQXFileRec::OpenFile(bool append) {
+  // Only a plain file: a FIFO would wait for a reader, a device never ends.
+  openStatus_ = TPlainFileStatus::OpenError;
   for (int attempt = 0; attempt < 2 && !file_handle_; ++attempt) {
-    file_handle_ = std::fopen(FullFileName.c_str(), append ? "ab" : "wb");
+    openStatus_ = OpenPlainFileForWrite(FullFileName, append, file_handle_);
+    if (openStatus_ == TPlainFileStatus::NotRegular) break;
   }
   FileOpen = file_handle_ != nullptr;
   if (FileOpen) std::setvbuf(file_handle_, nullptr, _IOFBF, kFileBufferBytes);
@@ -271,9 +275,12 @@ void TQXFileRec::StreamPrepare() {
     if (CsvMode) std::fputs("sep=;\n", file_handle_);
   }
   if (!FileOpen) {
-    ShowFileError(Tr("uqxfilerec.snotopen",
-                     "Nicht ge\xC3\xB6"
-                     "ffnet: "));
+    if (openStatus_ == TPlainFileStatus::NotRegular)
+      ShowFileError(Tr("uqxfilerec.snotregular", "Keine gew\xC3\xB6hnliche Datei: "));
+    else
+      ShowFileError(Tr("uqxfilerec.snotopen",
+                       "Nicht ge\xC3\xB6"
+                       "ffnet: "));
     return;
   }
   ShowFileName();

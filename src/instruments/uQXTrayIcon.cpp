@@ -14,6 +14,7 @@
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
+#include "widgets/uPictureFile.h"
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
@@ -173,16 +174,25 @@ void TQXTrayIcon::LoadPicture(int32_t index) {
   QPixmap& p = Icons[static_cast<size_t>(index)];
   p = QPixmap();
   const std::string& name = IconFiles[static_cast<size_t>(index)];
-  if (!name.empty())
-    p.load(QString::fromStdString(AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name)));
+  QString problem;
+  if (!name.empty()) {
+    const QImage picture = LoadPictureFile(
+        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name), problem);
+    if (!picture.isNull()) p = QPixmap::fromImage(picture);
+  }
+  SetFileProblem(index, problem);
   if (index == CurrentIndex) ShowTrayIcon(CurrentIndex);
 }
 
 void TQXTrayIcon::LoadOfflinePicture() {
   OfflineIcon = QPixmap();
-  if (!OfflineFile.empty())
-    OfflineIcon.load(QString::fromStdString(
-        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", OfflineFile)));
+  QString problem;
+  if (!OfflineFile.empty()) {
+    const QImage picture = LoadPictureFile(
+        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", OfflineFile), problem);
+    if (!picture.isNull()) OfflineIcon = QPixmap::fromImage(picture);
+  }
+  SetFileProblem(kMaxIcons, problem);
   ShowTrayIcon(CurrentIndex);
 }
 
