@@ -29,7 +29,7 @@ namespace {
 
 constexpr TColor kBoxColor = 0xC0C0C0;
 constexpr int32_t kRowsPerHalf = 100;  // a half holds 101 rows
-// Large enough that a buffered run reaches the disk only in big blocks.
+// Large enough that the rows of one display tick go out in few blocks.
 constexpr size_t kFileBufferBytes = 64 * 1024;
 
 TDateTime LocalDateTime(double epochSeconds) {
@@ -230,9 +230,10 @@ void TQXFileRec::WriteRows() {
     }
     out.back() = '\n';  // the last separator goes
   }
+  // The batch of one tick goes out as a block: nothing waits in the process
+  // for the next tick (a crash or a slow run would keep it from the disk).
   bool ok = std::fwrite(out.data(), 1, out.size(), file_handle_) == out.size();
-  // Unbuffered: every batch reaches the system at once.
-  if (!Buffered) ok = std::fflush(file_handle_) == 0 && ok;
+  ok = std::fflush(file_handle_) == 0 && ok;
   if (!ok) {
     // The run goes on; the lost lines are not written again.
     ShowFileError(Tr("uqxfilerec.swriteerror", "Schreibfehler: "));
@@ -286,7 +287,7 @@ void TQXFileRec::StreamPrepare() {
   ShowFileName();
   const std::string head = RecordHeaderLine() + "\n";
   std::fwrite(head.data(), 1, head.size(), file_handle_);
-  if (!Buffered) std::fflush(file_handle_);
+  std::fflush(file_handle_);
   recording_.store(true, std::memory_order_release);
 }
 
