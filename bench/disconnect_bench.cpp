@@ -82,8 +82,7 @@ void BM_DisconnectUnderFlood(benchmark::State& state) {
     std::string err;
     std::vector<TTcpSocket> peers(static_cast<size_t>(clients));
     for (auto& p : peers) {
-      (void)p.Connect("", "", "127.0.0.1", std::to_string(server.BoundPort()), 30000, nullptr,
-                      err);
+      (void)p.Connect("", "", "127.0.0.1", std::to_string(server.BoundPort()), 30000, nullptr, err);
     }
     std::atomic<bool> stop{false};
     std::vector<std::thread> floods;
@@ -99,8 +98,7 @@ void BM_DisconnectUnderFlood(benchmark::State& state) {
         std::string e;
         TSockAddr to;
         if (!peer.Bind("127.0.0.1", "0", e) ||
-            !ResolveAddress("127.0.0.1", std::to_string(udp.BoundPort()), SOCK_DGRAM, false, to,
-                            e))
+            !ResolveAddress("127.0.0.1", std::to_string(udp.BoundPort()), SOCK_DGRAM, false, to, e))
           return;
         const std::string chunk = Chunk("#2F5;", 1000);  // 200 frames
         const int64_t framesPerChunk = static_cast<int64_t>(chunk.size() / 5);

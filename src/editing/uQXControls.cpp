@@ -1,8 +1,8 @@
 #include "editing/uQXControls.h"
 
 #include <QCoreApplication>
-#include <QPainter>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <algorithm>
 #include <unordered_map>
@@ -10,11 +10,11 @@
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uSendAnim.h"
 #include "editing/uSheet.h"
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uStrSearch.h"
-#include "editing/uSendAnim.h"
 
 namespace qx {
 

@@ -13,9 +13,8 @@
 // FindBySerial), so a deleted element is simply not found.
 #pragma once
 
-#include <atomic>
-
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>

@@ -8,13 +8,13 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
-#include "widgets/uPictureFile.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 

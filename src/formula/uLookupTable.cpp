@@ -1,6 +1,5 @@
 #include "formula/uLookupTable.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <limits>

@@ -80,10 +80,11 @@ TPlainFileStatus OpenPlainFileForWrite(const std::string& path, bool append, std
   }
   // No O_TRUNC: a FIFO or device put in place meanwhile is not touched
   // before fstat has seen what was opened.
-  TFdGuard fd(::open(path.c_str(),
-                     O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (append ? O_APPEND : 0),
-                     0666));
-  if (fd.Get() < 0) return errno == ENXIO ? TPlainFileStatus::NotRegular : TPlainFileStatus::OpenError;
+  TFdGuard fd(::open(
+      path.c_str(),
+      O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (append ? O_APPEND : 0), 0666));
+  if (fd.Get() < 0)
+    return errno == ENXIO ? TPlainFileStatus::NotRegular : TPlainFileStatus::OpenError;
   if (::fstat(fd.Get(), &st) != 0) return TPlainFileStatus::OpenError;
   if (const auto s = Classify(st, -1); s != TPlainFileStatus::Ok) return s;
   if (!append && ::ftruncate(fd.Get(), 0) != 0) return TPlainFileStatus::OpenError;

@@ -7,8 +7,6 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
-#include "widgets/uPictureFile.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
@@ -17,6 +15,8 @@
 #include "instruments/uBuiltInPictures.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXButton.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 

@@ -9,7 +9,6 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uDateTimeText.h"
@@ -20,6 +19,7 @@
 #include "foundation/uStrSearch.h"
 #include "foundation/uTiming.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 

@@ -15,9 +15,9 @@
 #include <functional>
 #include <string>
 
+#include "editing/uQXControls.h"
 #include "foundation/uBuffer.h"
 #include "foundation/uPlainFile.h"
-#include "editing/uQXControls.h"
 
 namespace qx {
 

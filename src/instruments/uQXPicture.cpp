@@ -7,8 +7,6 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
-#include "widgets/uPictureFile.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "formula/uFunctions.h"
@@ -18,6 +16,8 @@
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 

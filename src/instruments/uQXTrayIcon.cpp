@@ -10,14 +10,14 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
-#include "widgets/uPictureFile.h"
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 #include "widgets/uTrayHost.h"
 
 namespace qx {
@@ -176,8 +176,8 @@ void TQXTrayIcon::LoadPicture(int32_t index) {
   const std::string& name = IconFiles[static_cast<size_t>(index)];
   QString problem;
   if (!name.empty()) {
-    const QImage picture = LoadPictureFile(
-        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name), problem);
+    const QImage picture =
+        LoadPictureFile(AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name), problem);
     if (!picture.isNull()) p = QPixmap::fromImage(picture);
   }
   SetFileProblem(index, problem);

@@ -5,16 +5,15 @@
 #include <QFontDialog>
 #include <QScrollBar>
 #include <QTextBlock>
-
-#include "foundation/uPlainFile.h"
 #include <QTextCursor>
 
 #include "channels/uLossNotify.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
+#include "foundation/uPlainFile.h"
 #include "foundation/uSettingLoader.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 

@@ -16,7 +16,9 @@ QImage LoadPictureFile(const std::string& path, QString& problem) {
                 QString::fromStdString(path);
       return {};
     case TPlainFileStatus::TooLarge:
-      problem = Tr("upicturefile.stoolarge", "Datei gr\xC3\xB6\xC3\x9F" "er als 64 MB: ") +
+      problem = Tr("upicturefile.stoolarge",
+                   "Datei gr\xC3\xB6\xC3\x9F"
+                   "er als 64 MB: ") +
                 QString::fromStdString(path);
       return {};
     default:

@@ -161,8 +161,7 @@ TEST_F(ConsoleSheetTest, AFifoAsRecordFileIsRefusedAtOnceAndNamed) {
   cons.SetRecording(true);
   EXPECT_TRUE(test::ReturnsPromptly([&] { cons.Connected(); }));
   EXPECT_FALSE(cons.FileOpen);
-  EXPECT_TRUE(rig.recFrame->toolTip().startsWith(
-      "Keine gew\xC3\xB6hnliche Datei: "))
+  EXPECT_TRUE(rig.recFrame->toolTip().startsWith("Keine gew\xC3\xB6hnliche Datei: "))
       << rig.recFrame->toolTip().toStdString();
   cons.Disconnected();
 }

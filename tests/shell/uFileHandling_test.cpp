@@ -24,7 +24,6 @@
 
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
-#include "widgets/uDialogs.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
@@ -32,9 +31,10 @@
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
 #include "shell/EmbeddedModalForm.h"
-#include "widgets/IconButton.h"
 #include "shell/uLoadSaveForm.h"
 #include "shell/uRunSheet.h"
+#include "widgets/IconButton.h"
+#include "widgets/uDialogs.h"
 
 namespace qx {
 namespace {
@@ -233,8 +233,8 @@ TEST_F(FileHandlingTest, SaveAsNewOpenSaveRoundTrip) {
   EXPECT_EQ(FileLoad->ProjectText(), changed);
 }
 
-const QString kChanged = QString::fromUtf8(
-    "Das Projekt wurde ge\xC3\xA4ndert. \xC3\x84nderungen speichern?");
+const QString kChanged =
+    QString::fromUtf8("Das Projekt wurde ge\xC3\xA4ndert. \xC3\x84nderungen speichern?");
 
 // New, Open and closing the window on an edited project: each answer does
 // what it says; a project just made, loaded or saved is not asked about.
