@@ -66,8 +66,9 @@ void TFileHandling::MarkUnchanged() {
 }
 
 bool TFileHandling::AskToKeep() {
-  if (Busy()) return false;
-  if (!Changed()) return true;
+  // While a project is read or written nothing is asked (New and Open are
+  // refused then anyway; a close ends the load).
+  if (Busy() || !Changed()) return true;
   switch (Dialogs().SaveQuestion(
       MainForm, Tr("ufilehandling.sfilechanged",
                    "Das Projekt wurde ge\xC3\xA4ndert. \xC3\x84nderungen speichern?"))) {
