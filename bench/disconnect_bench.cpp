@@ -46,7 +46,9 @@ void ProcessFor(int ms) {
 }
 
 // range(0): TCP clients; range(1): UDP frames per second (0: no UDP);
-// range(2): 1 with the terminal page switched on for the server port.
+// range(2): 1 with the terminal page switched on for the server port;
+// range(3): 1 when the run also sends big frames to the peers, which never
+// read, so a send waits for its time-out when Disconnect comes.
 void BM_DisconnectUnderFlood(benchmark::State& state) {
   const int clients = static_cast<int>(state.range(0));
   const int64_t udpRate = state.range(1);
@@ -116,6 +118,14 @@ void BM_DisconnectUnderFlood(benchmark::State& state) {
       });
     }
     ProcessFor(1500);  // the run's ticks go on as the user sees them
+    if (state.range(3)) {
+      const std::string big = "#3S" + std::string(65536, 'x') + ";";
+      const auto fillEnd = Clock::now() + std::chrono::milliseconds(300);
+      while (Clock::now() < fillEnd) {
+        (void)Terminal->SendFrame(3, big);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
     state.ResumeTiming();
 
     const auto begin = Clock::now();
@@ -140,10 +150,11 @@ void BM_DisconnectUnderFlood(benchmark::State& state) {
   delete display;
 }
 BENCHMARK(BM_DisconnectUnderFlood)
-    ->Args({4, 0, 0})
-    ->Args({4, 300000, 0})
-    ->Args({4, 0, 1})
-    ->Args({4, 300000, 1})
+    ->Args({4, 0, 0, 0})
+    ->Args({4, 300000, 0, 0})
+    ->Args({4, 0, 1, 0})
+    ->Args({4, 300000, 1, 0})
+    ->Args({4, 300000, 0, 1})
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
