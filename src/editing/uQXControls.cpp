@@ -168,17 +168,27 @@ void TQXElement::FollowEditFrame() {
 }
 
 void TQXElement::PostActivate(int32_t arg) {
-  // The same request still waiting covers this one; a different one queues
-  // behind it, so the order of different requests stays.
-  if (activatePending_.exchange(arg) == arg) return;
+  {
+    // Two equal requests still waiting cover this one; a different one
+    // queues behind them, so the order of different requests stays.
+    std::lock_guard g(activateLock_);
+    if (arg != activateLast_) {
+      activateLast_ = arg;
+      activateWaiting_ = 0;
+    }
+    if (activateWaiting_ >= 2) return;
+    ++activateWaiting_;
+  }
   const uint64_t serial = Serial();
   QMetaObject::invokeMethod(
       qApp,
       [serial, arg] {
         TQXElement* e = FindBySerial(serial);
         if (!e) return;
-        int64_t expected = arg;
-        e->activatePending_.compare_exchange_strong(expected, -1);
+        {
+          std::lock_guard g(e->activateLock_);
+          if (arg == e->activateLast_ && e->activateWaiting_ > 0) --e->activateWaiting_;
+        }
         e->Activate(arg);
       },
       Qt::QueuedConnection);

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -189,9 +190,13 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   friend class TAnim;
   TColor brushColor_ = 0xFFFFFF;
   TColor penColor_ = 0xC0C0C0;
-  // Port threads post to the GUI thread per value: under a flood one request
-  // of a kind waiting at a time keeps the GUI's queue short.
-  std::atomic<int64_t> activatePending_{-1};
+  // Port threads post to the GUI thread per value: under a flood at most two
+  // equal requests in a row wait (two, as the second of two queued starts
+  // means something to the beeper and the blink LED), so the GUI's queue
+  // stays short.
+  std::mutex activateLock_;  // a leaf
+  int64_t activateLast_ = -1;
+  int32_t activateWaiting_ = 0;
   mutable std::atomic<bool> animBusy_{false};
   std::map<int32_t, QString> fileProblems_;
   QLabel* problemLabel_ = nullptr;
