@@ -2,7 +2,7 @@
 # Builds everything and runs every test: first a short libFuzzer run of each
 # fuzz target (clang), then one ctest run over the plain build, the core under
 # AddressSanitizer+UBSan and under ThreadSanitizer, the GUI tests offscreen
-# and the fuzz seed replays.
+# (plain and under AddressSanitizer+UBSan) and the fuzz seed replays.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh

@@ -138,6 +138,9 @@ TQXPort& TPortList::Add(std::unique_ptr<TQXPort> port) {
 }
 
 void TPortList::DisconnectPort(TQXPort& port) {
+  // Before taking the lock: the transmit thread holds it while a send waits
+  // for a peer that does not read (up to its time-out per client).
+  port.CancelIo();
   std::lock_guard use(useLock_);
   port.Disconnect();
 }

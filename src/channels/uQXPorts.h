@@ -76,6 +76,10 @@ class TQXPort : public TFLObject {
   virtual bool IsLost();
   // Transmits one frame; called on the transmit thread only. Base: nothing.
   virtual void Send(std::string_view frame);
+  // Ends a send or receive that waits for the peer, as the first step of
+  // Disconnect: a send holds the port list while it waits. GUI thread.
+  // Base: nothing.
+  virtual void CancelIo() {}
   // One-line description for the port box and the terminal's port choice.
   virtual std::string GetInfo() const;
 

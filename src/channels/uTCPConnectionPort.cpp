@@ -44,9 +44,13 @@ void TTCPConnection::TTCPThread::Start() {
   if (!thread_.joinable()) thread_ = std::thread([this] { Execute(); });
 }
 
-void TTCPConnection::TTCPThread::Stop() {
+void TTCPConnection::TTCPThread::Cancel() {
   stopping_.store(true);
   stop_.Wake();
+}
+
+void TTCPConnection::TTCPThread::Stop() {
+  Cancel();
   {
     // Ends a receive or send in progress at once.
     std::lock_guard lock(socketLock_);
@@ -127,6 +131,10 @@ void TTCPConnection::Disconnect() {
   Thread->Stop();
   Thread->Close();
   Thread.reset();
+}
+
+void TTCPConnection::CancelIo() {
+  if (Thread) Thread->Cancel();
 }
 
 void TTCPConnection::StartReceive() {

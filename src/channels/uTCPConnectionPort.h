@@ -27,6 +27,8 @@ class TTCPConnection : public TQXPort {
     // Binds and connects (with a time-out, ended early by Stop); true when up.
     bool DoReconnect();
     void Start();
+    // Ends the current wait; the loop and further sends stop. Any thread.
+    void Cancel();
     void Stop();
     // Transmit thread. Frames sent while the connection is down are lost; a
     // peer that stops taking data breaks the connection after the time-out.
@@ -60,6 +62,7 @@ class TTCPConnection : public TQXPort {
   void StartReceive() override;
   bool IsLost() override;
   void Send(std::string_view frame) override;
+  void CancelIo() override;
   std::string GetInfo() const override;
 
   static TTCPConnection& CreateInstance(TPortList& list);

@@ -128,6 +128,12 @@ void TTCPServer::Disconnect() {
   boundPort_.store(0);
 }
 
+void TTCPServer::CancelIo() {
+  if (!Scanner) return;
+  stopping_.store(true);
+  stop_.Wake();
+}
+
 void TTCPServer::StartReceive() {
   if (Scanner) Scanner->Start();
 }

@@ -81,6 +81,7 @@ class TTCPServer : public TQXPort {
   void Disconnect() override;
   void StartReceive() override;
   void Send(std::string_view frame) override;
+  void CancelIo() override;
   std::string GetInfo() const override;
 
   static TTCPServer& CreateInstance(TPortList& list);

@@ -514,6 +514,7 @@ void TEditPanel::paintEvent(QPaintEvent*) {
     p.drawImage(QPoint(0, 0), bmp,
                 QRect(0, 0, std::min(bmp.width(), width()), std::min(bmp.height(), height())));
   }
+  if (Background) Background->PaintProblem(p);
   const QColor major = ColorToQColor(0x808080);
   const QColor minor = ColorToQColor(0xC0C0C0);
   for (int x = 20; x < width(); x += 20) {

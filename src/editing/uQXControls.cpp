@@ -1,6 +1,7 @@
 #include "editing/uQXControls.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
@@ -9,11 +10,11 @@
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uSendAnim.h"
 #include "editing/uSheet.h"
 #include "formula/UCalculate.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uStrSearch.h"
-#include "editing/uSendAnim.h"
 
 namespace qx {
 
@@ -167,11 +168,28 @@ void TQXElement::FollowEditFrame() {
 }
 
 void TQXElement::PostActivate(int32_t arg) {
+  {
+    // Two equal requests still waiting cover this one; a different one
+    // queues behind them, so the order of different requests stays.
+    std::lock_guard g(activateLock_);
+    if (arg != activateLast_) {
+      activateLast_ = arg;
+      activateWaiting_ = 0;
+    }
+    if (activateWaiting_ >= 2) return;
+    ++activateWaiting_;
+  }
   const uint64_t serial = Serial();
   QMetaObject::invokeMethod(
       qApp,
       [serial, arg] {
-        if (TQXElement* e = FindBySerial(serial)) e->Activate(arg);
+        TQXElement* e = FindBySerial(serial);
+        if (!e) return;
+        {
+          std::lock_guard g(e->activateLock_);
+          if (arg == e->activateLast_ && e->activateWaiting_ > 0) --e->activateWaiting_;
+        }
+        e->Activate(arg);
       },
       Qt::QueuedConnection);
 }
@@ -197,6 +215,49 @@ void TQXElement::paintEvent(QPaintEvent*) {
 void TQXElement::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   PanelResize();
+  PlaceProblemLabel();
+}
+
+void TQXElement::SetFileProblem(int32_t slot, const QString& text) {
+  if (text.isEmpty())
+    fileProblems_.erase(slot);
+  else
+    fileProblems_[slot] = text;
+  const QString shown = FileProblem();
+  if (shown.isEmpty()) {
+    delete problemLabel_;
+    problemLabel_ = nullptr;
+    return;
+  }
+  if (!problemLabel_) {
+    problemLabel_ = new QLabel(this);
+    problemLabel_->setObjectName("fileProblem");
+    problemLabel_->setTextFormat(Qt::PlainText);
+    problemLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    problemLabel_->setAutoFillBackground(true);
+    QPalette pal = problemLabel_->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, ColorToQColor(kFailedColor));
+    problemLabel_->setPalette(pal);
+    QFont f = problemLabel_->font();
+    f.setPointSize(7);
+    problemLabel_->setFont(f);
+  }
+  problemLabel_->setText(shown);
+  problemLabel_->setToolTip(shown);
+  PlaceProblemLabel();
+  problemLabel_->show();
+}
+
+QString TQXElement::FileProblem() const {
+  return fileProblems_.empty() ? QString() : fileProblems_.begin()->second;
+}
+
+void TQXElement::PlaceProblemLabel() {
+  if (!problemLabel_) return;
+  const int h = problemLabel_->sizeHint().height();
+  problemLabel_->setGeometry(0, std::max(0, height() - h), width(), h);
+  problemLabel_->raise();
 }
 
 // ---- class level -----------------------------------------------------------

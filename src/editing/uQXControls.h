@@ -14,14 +14,19 @@
 #pragma once
 
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "formula/uFormulaElement.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uGraphicsUtil.h"
+
+class QLabel;
 
 namespace qx {
 
@@ -109,6 +114,11 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   void FollowEditFrame();
   // Any thread: Activate(arg) later on the GUI thread, if the element lives.
   void PostActivate(int32_t arg);
+  // Why a file of the element (slot: which one) was refused, shown in red
+  // along the element's bottom edge; an empty text clears that slot.
+  void SetFileProblem(int32_t slot, const QString& text);
+  // The text shown (the first slot with a problem), empty when none.
+  QString FileProblem() const;
 
   // The element with this serial, or none (GUI thread).
   static TQXElement* FindBySerial(uint64_t serial);
@@ -177,8 +187,20 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  friend class TAnim;
   TColor brushColor_ = 0xFFFFFF;
   TColor penColor_ = 0xC0C0C0;
+  // Port threads post to the GUI thread per value: under a flood at most two
+  // equal requests in a row wait (two, as the second of two queued starts
+  // means something to the beeper and the blink LED), so the GUI's queue
+  // stays short.
+  std::mutex activateLock_;  // a leaf
+  int64_t activateLast_ = -1;
+  int32_t activateWaiting_ = 0;
+  mutable std::atomic<bool> animBusy_{false};
+  std::map<int32_t, QString> fileProblems_;
+  QLabel* problemLabel_ = nullptr;
+  void PlaceProblemLabel();
 };
 
 // Base of the operated elements that send frames: the send procedure and

@@ -45,12 +45,16 @@ void TAnim::TimerTick() {
   bar_->move(bar_->x() + delta_, bar_->y());
   if (++step_ >= 6) {
     timer_->stop();
+    if (owner_) owner_->animBusy_.store(false);
     delete bar_;
     deleteLater();
   }
 }
 
 void TAnim::PostAnim(const TQXElement& element, int32_t kind) {
+  // One animation per element at a time: a port thread forwarding a flood
+  // would otherwise queue a bar (and its timer) for every frame.
+  if (element.animBusy_.exchange(true)) return;
   const uint64_t serial = element.Serial();
   QMetaObject::invokeMethod(
       qApp,
@@ -58,8 +62,11 @@ void TAnim::PostAnim(const TQXElement& element, int32_t kind) {
         TQXElement* e = TQXElement::FindBySerial(serial);
         if (!e) return;
         const int sheet = TSheet::IndexOfElement(e);
-        if (sheet < 0 || SheetList[static_cast<size_t>(sheet)] != CurrentSheet) return;
-        Create(e, e->width(), 6, kind);
+        if (sheet < 0 || SheetList[static_cast<size_t>(sheet)] != CurrentSheet) {
+          e->animBusy_.store(false);
+          return;
+        }
+        Create(e, e->width(), 6, kind)->owner_ = e;
       },
       Qt::QueuedConnection);
 }

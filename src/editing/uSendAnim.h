@@ -41,6 +41,7 @@ class TAnim final : public QObject {
   void TimerTick();
   QWidget* bar_;
   QTimer* timer_;
+  TQXElement* owner_ = nullptr;  // a posted animation: frees the element's slot
   int step_ = 0;
   int delta_;
 };

@@ -37,6 +37,7 @@ class TSheetCanvas final : public QWidget {
       const int h = std::min(bmp.height(), height());
       p.drawImage(QPoint(0, 0), bmp, QRect(0, 0, w, h));
     }
+    background_.PaintProblem(p);
   }
 
  private:

@@ -9,12 +9,13 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 
@@ -116,6 +117,7 @@ void TSheetBckgnd::UpdateSizeRow() const {
 void TSheetBckgnd::Reset() {
   PicMode = PicFixWidth;
   PicFile.clear();
+  Problem.clear();
   Picture = QImage();
   Bitmap = QImage();
   ShownWidth = ShownHeight = 0;
@@ -130,11 +132,20 @@ void TSheetBckgnd::Reset() {
 void TSheetBckgnd::LoadPicture() {
   Picture = QImage();
   Bitmap = QImage();
+  Problem.clear();
   if (PicFile.empty()) return;
   const std::string path = FileLoad ? AbsoluteFileName(FileLoad->ProjectPath, PicFile) : PicFile;
-  QImage img;
   // A picture that cannot be read leaves the sheet with its colour only.
-  if (img.load(QString::fromStdString(path))) Picture = img.convertToFormat(QImage::Format_RGB32);
+  const QImage img = LoadPictureFile(path, Problem);
+  if (!img.isNull()) Picture = img.convertToFormat(QImage::Format_RGB32);
+}
+
+void TSheetBckgnd::PaintProblem(QPainter& p) const {
+  if (Problem.isEmpty()) return;
+  const QRect r = p.fontMetrics().boundingRect(Problem).translated(4, 4 + p.fontMetrics().ascent());
+  p.fillRect(r.adjusted(-2, -1, 2, 1), Qt::white);
+  p.setPen(QColor(0xBD, 0x22, 0x22));  // the red of a failed compile
+  p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, Problem);
 }
 
 void TSheetBckgnd::ResizePicture() {

@@ -6,11 +6,14 @@
 #include <QImage>
 #include <QPointer>
 #include <QSize>
+#include <QString>
 #include <cstdint>
 #include <string>
 
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uGraphicsUtil.h"
+
+class QPainter;
 
 namespace qx {
 
@@ -42,8 +45,12 @@ class TSheetBckgnd : public TFLObject {
   int32_t FixedWidth = 0;
   int32_t FixedHeight = 0;
   int32_t PicMode = PicFixWidth;
+  // Why the picture file was refused (no plain file); painted on the sheet.
+  QString Problem;
 
   void Reset();
+  // The problem text in the sheet's top left corner, when there is one.
+  void PaintProblem(QPainter& p) const;
   void LoadPicture();
   void ResizePicture();
 

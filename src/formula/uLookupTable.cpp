@@ -1,16 +1,12 @@
 #include "formula/uLookupTable.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 #include "foundation/uNumText.h"
+#include "foundation/uPlainFile.h"
 
 namespace qx {
 
@@ -18,60 +14,22 @@ namespace {
 constexpr double kGridTol = 1e-6;
 constexpr double kLookTol = 1e-8;
 
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : fd_(fd) {}
-  ~TFileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads a regular file of at most kMaxFileSize bytes. The name is looked at
-// before it is opened (a FIFO would block the open), opened without waiting
-// and looked at again, and the read stops one byte past the limit, so a file
-// swapped or grown meanwhile cannot block or fill the memory either. Answers
-// an empty status on success.
+// Only a regular file within the size limit is read, without waiting (see
+// ReadPlainFile). Answers an empty status on success.
 std::string_view ReadTableFile(const std::string& path, std::string& text) {
   using T = TLookupTable;
-  text.clear();
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return T::kStatusOpenError;
-  if (!S_ISREG(st.st_mode)) return T::kStatusNotRegular;
-  if (st.st_size > T::kMaxFileSize) return T::kStatusTooLarge;
-  const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.Get() < 0) return T::kStatusOpenError;
-  if (::fstat(fd.Get(), &st) != 0) return T::kStatusOpenError;
-  if (S_ISDIR(st.st_mode)) return T::kStatusOpenError;
-  if (!S_ISREG(st.st_mode)) return T::kStatusNotRegular;
-  if (st.st_size > T::kMaxFileSize) return T::kStatusTooLarge;
-  text.resize(static_cast<size_t>(st.st_size) + 1);
-  size_t got = 0;
-  for (;;) {
-    if (got == text.size()) {
-      if (got > static_cast<size_t>(T::kMaxFileSize)) {
-        text.clear();
-        return T::kStatusTooLarge;
-      }
-      // Grown since fstat: on in steps, at most one byte past the limit.
-      text.resize(std::min(text.size() * 2, static_cast<size_t>(T::kMaxFileSize) + 1));
-    }
-    const ssize_t n = ::read(fd.Get(), text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      text.clear();
+  switch (ReadPlainFile(path, T::kMaxFileSize, text)) {
+    case TPlainFileStatus::Ok:
+      return {};
+    case TPlainFileStatus::NotRegular:
+      return T::kStatusNotRegular;
+    case TPlainFileStatus::TooLarge:
+      return T::kStatusTooLarge;
+    case TPlainFileStatus::ReadError:
       return T::kStatusLoadError;
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
+    default:
+      return T::kStatusOpenError;
   }
-  text.resize(got);
-  return {};
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
@@ -17,6 +16,8 @@
 #include "instruments/uBuiltInPictures.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXButton.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 
@@ -90,12 +91,18 @@ void TBmpLabel::leaveEvent(QEvent*) {
 
 void LoadFace(TBmpImage& image, const std::string& fileName, const char* builtIn) {
   if (fileName.empty()) {
+    if (auto* owner = qobject_cast<TQXElement*>(image.parentWidget()))
+      owner->SetFileProblem(static_cast<int32_t>(owner->children().indexOf(&image)), {});
     image.SetPicture(BuiltInPicture(builtIn));
     return;
   }
-  QImage picture;
   const std::string path = AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", fileName);
-  if (picture.load(QString::fromStdString(path))) image.SetPicture(picture);
+  QString problem;
+  const QImage picture = LoadPictureFile(path, problem);
+  if (!picture.isNull()) image.SetPicture(picture);
+  // A refused file (no plain file) is named on the element, one slot a face.
+  if (auto* owner = qobject_cast<TQXElement*>(image.parentWidget()))
+    owner->SetFileProblem(static_cast<int32_t>(owner->children().indexOf(&image)), problem);
 }
 
 // ---- TQXBmpButton ---------------------------------------------------------------

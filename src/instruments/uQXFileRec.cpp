@@ -9,16 +9,17 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uDateTimeText.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
+#include "foundation/uPlainFile.h"
 #include "foundation/uSettingLoader.h"
 #include "foundation/uStrSearch.h"
 #include "foundation/uTiming.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -28,7 +29,7 @@ namespace {
 
 constexpr TColor kBoxColor = 0xC0C0C0;
 constexpr int32_t kRowsPerHalf = 100;  // a half holds 101 rows
-// Large enough that a buffered run reaches the disk only in big blocks.
+// Large enough that the rows of one display tick go out in few blocks.
 constexpr size_t kFileBufferBytes = 64 * 1024;
 
 TDateTime LocalDateTime(double epochSeconds) {
@@ -229,9 +230,10 @@ void TQXFileRec::WriteRows() {
     }
     out.back() = '\n';  // the last separator goes
   }
+  // The batch of one tick goes out as a block: nothing waits in the process
+  // for the next tick (a crash or a slow run would keep it from the disk).
   bool ok = std::fwrite(out.data(), 1, out.size(), file_handle_) == out.size();
-  // Unbuffered: every batch reaches the system at once.
-  if (!Buffered) ok = std::fflush(file_handle_) == 0 && ok;
+  ok = std::fflush(file_handle_) == 0 && ok;
   if (!ok) {
     // The run goes on; the lost lines are not written again.
     ShowFileError(Tr("uqxfilerec.swriteerror", "Schreibfehler: "));
@@ -239,8 +241,11 @@ void TQXFileRec::WriteRows() {
 }
 
 bool TQXFileRec::OpenFile(bool append) {
+  // Only a plain file: a FIFO would wait for a reader, a device never ends.
+  openStatus_ = TPlainFileStatus::OpenError;
   for (int attempt = 0; attempt < 2 && !file_handle_; ++attempt) {
-    file_handle_ = std::fopen(FullFileName.c_str(), append ? "ab" : "wb");
+    openStatus_ = OpenPlainFileForWrite(FullFileName, append, file_handle_);
+    if (openStatus_ == TPlainFileStatus::NotRegular) break;
   }
   FileOpen = file_handle_ != nullptr;
   if (FileOpen) std::setvbuf(file_handle_, nullptr, _IOFBF, kFileBufferBytes);
@@ -271,15 +276,18 @@ void TQXFileRec::StreamPrepare() {
     if (CsvMode) std::fputs("sep=;\n", file_handle_);
   }
   if (!FileOpen) {
-    ShowFileError(Tr("uqxfilerec.snotopen",
-                     "Nicht ge\xC3\xB6"
-                     "ffnet: "));
+    if (openStatus_ == TPlainFileStatus::NotRegular)
+      ShowFileError(Tr("uqxfilerec.snotregular", "Keine gew\xC3\xB6hnliche Datei: "));
+    else
+      ShowFileError(Tr("uqxfilerec.snotopen",
+                       "Nicht ge\xC3\xB6"
+                       "ffnet: "));
     return;
   }
   ShowFileName();
   const std::string head = RecordHeaderLine() + "\n";
   std::fwrite(head.data(), 1, head.size(), file_handle_);
-  if (!Buffered) std::fflush(file_handle_);
+  std::fflush(file_handle_);
   recording_.store(true, std::memory_order_release);
 }
 

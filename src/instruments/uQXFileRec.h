@@ -15,8 +15,9 @@
 #include <functional>
 #include <string>
 
-#include "foundation/uBuffer.h"
 #include "editing/uQXControls.h"
+#include "foundation/uBuffer.h"
+#include "foundation/uPlainFile.h"
 
 namespace qx {
 
@@ -136,6 +137,7 @@ class TQXFileRec : public TQXElement {
   QLabel* caption_;
   QLabel* file_;
   std::FILE* file_handle_ = nullptr;
+  TPlainFileStatus openStatus_ = TPlainFileStatus::Ok;
   std::atomic<int32_t> channelQty_{1};
   std::atomic<bool> timeStamp_{false};
   std::atomic<int32_t> timeMode_{TimeRelative};

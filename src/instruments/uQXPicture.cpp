@@ -7,7 +7,6 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "formula/uFunctions.h"
@@ -17,6 +16,8 @@
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 
 namespace qx {
 
@@ -173,11 +174,15 @@ void TQXPicture::LoadPicture(int32_t i) {
   im->Picture = QPixmap();
   // A name without directory lies in the project directory; a file that
   // cannot be read leaves the picture empty, silently.
+  // A file that is no plain file is refused and the element says why.
   const std::string& name = FileNames[static_cast<size_t>(i - 1)];
+  QString problem;
   if (!name.empty()) {
     const std::string path = AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name);
-    im->Picture.load(QString::fromStdString(path));
+    const QImage picture = LoadPictureFile(path, problem);
+    if (!picture.isNull()) im->Picture = QPixmap::fromImage(picture);
   }
+  SetFileProblem(i, problem);
   im->setVisible(i == CurrentIndex);
   im->update();
 }

@@ -10,13 +10,14 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
 #include "instruments/uQXled.h"
+#include "widgets/uLangStrings.h"
+#include "widgets/uPictureFile.h"
 #include "widgets/uTrayHost.h"
 
 namespace qx {
@@ -174,16 +175,25 @@ void TQXTrayIcon::LoadPicture(int32_t index) {
   QPixmap& p = Icons[static_cast<size_t>(index)];
   p = QPixmap();
   const std::string& name = IconFiles[static_cast<size_t>(index)];
-  if (!name.empty())
-    p.load(QString::fromStdString(AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name)));
+  QString problem;
+  if (!name.empty()) {
+    const QImage picture =
+        LoadPictureFile(AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name), problem);
+    if (!picture.isNull()) p = QPixmap::fromImage(picture);
+  }
+  SetFileProblem(index, problem);
   if (index == CurrentIndex) ShowTrayIcon(CurrentIndex);
 }
 
 void TQXTrayIcon::LoadOfflinePicture() {
   OfflineIcon = QPixmap();
-  if (!OfflineFile.empty())
-    OfflineIcon.load(QString::fromStdString(
-        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", OfflineFile)));
+  QString problem;
+  if (!OfflineFile.empty()) {
+    const QImage picture = LoadPictureFile(
+        AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", OfflineFile), problem);
+    if (!picture.isNull()) OfflineIcon = QPixmap::fromImage(picture);
+  }
+  SetFileProblem(kMaxIcons, problem);
   ShowTrayIcon(CurrentIndex);
 }
 

@@ -92,7 +92,7 @@ void TCmdArgs::Proceed(const std::vector<std::string>& args) {
   }
   if (plan.FirstIsOption) return;
   if (!plan.Project.empty() && FileLoad) {
-    if (FileHandling) FileHandling->New();
+    if (FileHandling) FileHandling->Reset();
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).string();
     ProjectPlace(plan.Project, cwd, FileLoad->ProjectFile, FileLoad->ProjectPath);

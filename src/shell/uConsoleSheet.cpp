@@ -8,11 +8,12 @@
 #include <QTextCursor>
 
 #include "channels/uLossNotify.h"
-#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
+#include "foundation/uPlainFile.h"
 #include "foundation/uSettingLoader.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -217,8 +218,16 @@ void TCons::RecStart() {
   if (FileOpen) return;
   const std::string name = RecordFileName();
   const bool append = RecordedBefore;
-  std::FILE* f = std::fopen(name.c_str(), append ? "ab" : "wb");
-  if (!f) return;  // silent; Recording stays set, the next connect tries again
+  std::FILE* f = nullptr;
+  // Only a plain file: a FIFO would wait for a reader, a device never ends.
+  const TPlainFileStatus st = OpenPlainFileForWrite(name, append, f);
+  if (StatusFrameConsRec)
+    StatusFrameConsRec->setToolTip(
+        st == TPlainFileStatus::NotRegular
+            ? Tr("uqxfilerec.snotregular", "Keine gew\xC3\xB6hnliche Datei: ") +
+                  QString::fromStdString(name)
+            : QString());
+  if (!f) return;  // Recording stays set, the next connect tries again
   std::string head;
   if (append) head += '\n';
   const TDateTime now = Now();

@@ -55,7 +55,39 @@ bool TFileHandling::Busy() const {
   return FileLoad && (FileLoad->Loading() || FileLoad->Saving());
 }
 
+bool TFileHandling::Changed() const {
+  return hasUnchanged_ && FileLoad && FileLoad->ProjectText() != unchangedText_;
+}
+
+void TFileHandling::MarkUnchanged() {
+  if (!FileLoad) return;
+  unchangedText_ = FileLoad->ProjectText();
+  hasUnchanged_ = true;
+}
+
+bool TFileHandling::AskToKeep() {
+  // While a project is read or written nothing is asked (New and Open are
+  // refused then anyway; a close ends the load).
+  if (Busy() || !Changed()) return true;
+  switch (Dialogs().SaveQuestion(
+      MainForm, Tr("ufilehandling.sfilechanged",
+                   "Das Projekt wurde ge\xC3\xA4ndert. \xC3\x84nderungen speichern?"))) {
+    case TSaveChoice::Save:
+      Save();
+      return !Changed();  // Save as cancelled or the save failed: keep it
+    case TSaveChoice::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TFileHandling::New() {
+  if (Busy() || !AskToKeep()) return;
+  Reset();
+}
+
+void TFileHandling::Reset() {
   if (Busy()) return;
   if (Terminal) Terminal->Disconnect();
   TEditPanel::ClearSelection();
@@ -67,16 +99,17 @@ void TFileHandling::New() {
   if (FileLoad) FileLoad->ProjectFile.clear();
   if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
   UpdateTitle(false);
+  MarkUnchanged();
 }
 
 void TFileHandling::Open() {
-  if (Busy() || !FileLoad) return;
+  if (Busy() || !FileLoad || !AskToKeep()) return;
   TFileDialogRequest request = OpenDialog;
   request.Directory =
       QString::fromStdString(FileLoad->ProjectPath.empty() ? startDir_ : FileLoad->ProjectPath);
   const std::optional<std::string> name = Dialogs().ChooseFile(MainForm, request);
   if (!name || name->empty()) return;
-  New();
+  Reset();
   FileLoad->ProjectFile = *name;
   FileLoad->ProjectPath = ExtractDir(*name);
   if (FileLoad->LoadProject() == TLoadSaveResult::Failed) {
@@ -95,6 +128,7 @@ void TFileHandling::Open() {
     CurrentSheet->EditPanel->lower();
     CurrentSheet->EditPanel->raise();
   }
+  MarkUnchanged();
 }
 
 void TFileHandling::SaveAs() {
@@ -126,6 +160,7 @@ void TFileHandling::Save() {
 }
 
 void TFileHandling::ReportSave(TLoadSaveResult result) {
+  if (result == TLoadSaveResult::Done) MarkUnchanged();
   if (result != TLoadSaveResult::Failed) return;
   Dialogs().Message(MainForm, Tr("ufilehandling.sfilemsgsaveerror",
                                  "Fehler beim Speichern: Datei kann nicht ge\xC3\xB6"

@@ -25,11 +25,23 @@ class TFileHandling {
   // Each command does nothing while a project is read or written: the
   // progress page lets events run, and nothing may free what the reader or
   // writer walks.
+  // New and Open ask first when the project was changed (see AskToKeep).
   void New();
   void Open();
   void Save();
   void SaveAs();
   void LangUpdate();
+  // A new empty project without asking (start-up, the command line).
+  void Reset();
+
+  // The project differs from what was last loaded, saved or made new: what
+  // would be written now is compared with what was then.
+  bool Changed() const;
+  // Now is "unchanged": after a load, a save or New.
+  void MarkUnchanged();
+  // Before the project would be lost: unchanged, or the user saves (and the
+  // save succeeds) or discards: true; cancelled: false.
+  bool AskToKeep();
 
   static void UpdateTitle(bool withFile);
   // Application title for a project file ("" without project): its name
@@ -46,6 +58,8 @@ class TFileHandling {
   bool Busy() const;
   void ReportSave(TLoadSaveResult result);
   std::string startDir_;  // the process's directory at creation
+  std::string unchangedText_;
+  bool hasUnchanged_ = false;
 };
 
 extern TFileHandling* FileHandling;

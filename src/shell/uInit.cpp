@@ -87,7 +87,7 @@ bool SecondInitDone() {
 }
 
 void NewProject() {
-  if (FileHandling) FileHandling->New();
+  if (FileHandling) FileHandling->Reset();
 }
 
 void GlobalInit(TMainForm& form) {
@@ -230,6 +230,8 @@ void GlobalInit(TMainForm& form) {
        [] { TQXElement::StreamStartAll(); }, [] { TQXElement::StreamStopAll(); },
        [] { TQXElement::StreamPrepareAll(); }});
   form.OnCloseQuery = [] { GlobalCloseQuery(); };
+  // An edited project is saved, discarded or the close is cancelled.
+  form.OnCanClose = [] { return !FileHandling || FileHandling->AskToKeep(); };
   G->fileHandling = std::make_unique<TFileHandling>();
   FileHandling = G->fileHandling.get();
   RunSheet->OnSave = [] { FileHandling->Save(); };
@@ -248,6 +250,7 @@ void GlobalInit(TMainForm& form) {
   WindowMode = G->windowMode.get();
   WindowMode->Init(&form);
   TrayHost = WindowMode;
+  FileHandling->MarkUnchanged();
   QTimer::singleShot(0, &form, [] { SecondInit(); });
 }
 
@@ -272,6 +275,8 @@ void SecondInit() {
       if (!e->IsSubElement) e->raise();
     }
   }
+  // What start-up made or loaded is the unchanged project.
+  if (FileHandling) FileHandling->MarkUnchanged();
 }
 
 void GlobalCloseQuery() {

@@ -767,6 +767,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (!closing_) {
+    if (OnCanClose && !OnCanClose()) {
+      event->ignore();
+      return;
+    }
     closing_ = true;
     if (OnCloseQuery) OnCloseQuery();
   }

@@ -91,6 +91,8 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
   void ButtonTestClick();
   // Close query: always allowed, after the run ended and settings written.
   std::function<void()> OnCloseQuery;
+  // Asked first; false keeps the window open.
+  std::function<bool()> OnCanClose;
 
   // ---- TRunView ----
   void ShowState(int32_t state) override;

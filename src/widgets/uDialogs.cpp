@@ -4,8 +4,10 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -18,6 +20,18 @@ class TToolkitDialogs final : public TDialogProvider {
   }
   bool Question(QWidget* parent, const QString& text) override {
     return QMessageBox::question(parent, QString(), text) == QMessageBox::Yes;
+  }
+  TSaveChoice SaveQuestion(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(Tr("udialogs.ssave", "Speichern"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(Tr("udialogs.sdiscard", "Verwerfen"), QMessageBox::DestructiveRole);
+    box.addButton(Tr("ulangstrings.sabbrechen", "Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.exec();
+    if (box.clickedButton() == save) return TSaveChoice::Save;
+    if (box.clickedButton() == discard) return TSaveChoice::Discard;
+    return TSaveChoice::Cancel;  // also Escape and the window's close box
   }
   std::optional<TColor> ChooseColor(QWidget* parent, TColor initial) override {
     const QColor c = QColorDialog::getColor(ColorToQColor(initial), parent);

@@ -24,12 +24,20 @@ struct TFileDialogRequest {
   bool MustExist = false;
 };
 
+// The answers to "save the changes?".
+enum class TSaveChoice { Save, Discard, Cancel };
+
 class TDialogProvider {
  public:
   virtual ~TDialogProvider() = default;
   virtual void Message(QWidget* parent, const QString& text) = 0;
   // True for "yes".
   virtual bool Question(QWidget* parent, const QString& text) = 0;
+  // Save, discard or cancel. A provider that does not ask discards, as the
+  // program did before it asked.
+  virtual TSaveChoice SaveQuestion(QWidget* /*parent*/, const QString& /*text*/) {
+    return TSaveChoice::Discard;
+  }
   // The chosen colour, or none when cancelled.
   virtual std::optional<TColor> ChooseColor(QWidget* parent, TColor initial) = 0;
   virtual std::optional<TFontDesc> ChooseFont(QWidget* parent, const TFontDesc& initial) = 0;

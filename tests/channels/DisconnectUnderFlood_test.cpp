@@ -195,6 +195,43 @@ TEST_P(DisconnectUnderFlood, ReturnsPromptlyAndEndsEveryThread) {
   EXPECT_EQ(term.frames.load(), frames);
 }
 
+// The peers flood and never read what the run sends them, so the transmit
+// thread waits in a send (holding the port list) for its time-out per client:
+// Disconnect must end that wait instead of queueing behind it.
+TEST_F(DisconnectUnderFlood, EndsASendThatWaitsForPeersThatDoNotRead) {
+  auto& p = TTCPServer::CreateInstance(h.ports);
+  p.ListenIp = "127.0.0.1";
+  p.ListenPort = "0";
+  port = &p;
+  Connect();
+  std::string err;
+  for (int i = 0; i < 4; ++i) {
+    tcpPeers.emplace_back();
+    ASSERT_EQ(tcpPeers.back().Connect("", "", "127.0.0.1", std::to_string(p.BoundPort()), 30000,
+                                      nullptr, err),
+              TIoStatus::Ok)
+        << err;
+  }
+  ASSERT_TRUE(WaitUntil([&] { return p.ClientCount() == 4; }));
+  FloodTcpPeers();
+  // Big frames fill the peers' receive buffers within milliseconds.
+  const std::string big = "#3S" + std::string(65536, 'x') + ";";
+  const auto fillEnd = Clock::now() + std::chrono::milliseconds(300);
+  while (Clock::now() < fillEnd) {
+    (void)h.hub.SendFrame(3, big);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+
+  const auto start = Clock::now();
+  h.hub.Disconnect();
+  const auto took = Clock::now() - start;
+  flood.Stop();
+  // Well below one send time-out per client.
+  EXPECT_LT(took, std::chrono::seconds(2))
+      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+  EXPECT_FALSE(p.Connected.load());
+}
+
 INSTANTIATE_TEST_SUITE_P(PortKinds, DisconnectUnderFlood,
                          ::testing::Values(TFloodCase{TKind::Udp, "Udp", 1},
                                            TFloodCase{TKind::TcpClient, "TcpClient", 1},

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <thread>
 
+#include "editing/uSendAnim.h"
 #include "editing/uSheetBckgnd.h"
 #include "formula/UInterpreter.h"
 #include "formula/uFunctions.h"
@@ -69,6 +70,36 @@ TEST_F(SheetTest, ClearRereadsTheListWhenAParentGoesBeforeItsParts) {
   CurrentSheet->Clear();
   EXPECT_TRUE(CurrentSheet->ElementList.empty());
   EXPECT_TRUE(CurrentSheet->Canvas()->findChildren<TQXElement*>().isEmpty());
+}
+
+// Counts what reaches the GUI thread.
+class TCountingElement final : public TQXElement {
+ public:
+  using TQXElement::TQXElement;
+  void Activate(int32_t arg) override { args.push_back(arg); }
+  std::vector<int32_t> args;
+};
+
+// A port thread under a flood posts per value: the GUI's queue must not
+// grow with it (it would hold up everything, Disconnect's status as well).
+TEST_F(SheetTest, FloodedRequestsAndSendAnimationsWaitOnlyAFewAtATime) {
+  auto* e = new TCountingElement(CurrentSheet->Canvas());
+  CurrentSheet->ElementList.push_back(e);
+  std::thread port([e] {
+    for (int i = 0; i < 10000; ++i) {
+      e->PostActivate(1);
+      TAnim::PostAnim(*e, AnimSent);
+    }
+    e->PostActivate(0);  // a different request still comes, after them
+  });
+  port.join();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(e->args, (std::vector<int32_t>{1, 1, 0}));
+  EXPECT_EQ(e->findChildren<TAnim*>().size(), 1);
+  // Once handled, the next ones go out again.
+  e->PostActivate(1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(e->args.back(), 1);
 }
 
 TEST_F(SheetTest, SheetFunctionFromAPortThread) {

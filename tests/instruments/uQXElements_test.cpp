@@ -291,6 +291,7 @@ TEST_F(ElementTest, KeySetsRoundTripThroughTheProjectFile) {
   f.Bold = true;
   f.Color = 0x0000FF;
   d->SetFont(f);
+  const std::string unit = d->Unit;  // d goes with the project
   auto* t = TQXRemoteLabel::ElemCreate();
   t->SetInitText("Warten");
   t->SetFrameWidth(3);
@@ -320,7 +321,7 @@ TEST_F(ElementTest, KeySetsRoundTripThroughTheProjectFile) {
   auto* d2 = dynamic_cast<TQXNumericDisp*>(SheetList[0]->ElementList[0]);
   ASSERT_NE(d2, nullptr);
   EXPECT_EQ(d2->Denom, "Temp \"innen\"");
-  EXPECT_EQ(d2->Unit, d->Unit);
+  EXPECT_EQ(d2->Unit, unit);
   EXPECT_EQ(d2->pos(), QPoint(10, -20));
   EXPECT_EQ(d2->GetFont(), f);
   EXPECT_EQ(d2->GetBckGndColor(), 0x00FF00u);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
 #include "shell/PageRig.h"
 
@@ -151,6 +152,18 @@ TEST_F(ConsoleSheetTest, FailedRecordFileRecordsNothingAndSaysSo) {
   EXPECT_EQ(Lines().front(), "Nur im Speicher");
   cons.Disconnected();
   EXPECT_FALSE(QDir(dir.path()).exists("missing"));
+}
+
+TEST_F(ConsoleSheetTest, AFifoAsRecordFileIsRefusedAtOnceAndNamed) {
+  test::TFifo fifo("log.txt");
+  ASSERT_TRUE(fifo.Ok());
+  cons.FileName = fifo.Path();
+  cons.SetRecording(true);
+  EXPECT_TRUE(test::ReturnsPromptly([&] { cons.Connected(); }));
+  EXPECT_FALSE(cons.FileOpen);
+  EXPECT_TRUE(rig.recFrame->toolTip().startsWith("Keine gew\xC3\xB6hnliche Datei: "))
+      << rig.recFrame->toolTip().toStdString();
+  cons.Disconnected();
 }
 
 TEST_F(ConsoleSheetTest, EmptyFileNameRecordsToRecordDatInTheProjectDirectory) {

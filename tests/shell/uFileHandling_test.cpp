@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -23,7 +24,6 @@
 
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
-#include "widgets/uDialogs.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
@@ -31,9 +31,10 @@
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
 #include "shell/EmbeddedModalForm.h"
-#include "widgets/IconButton.h"
 #include "shell/uLoadSaveForm.h"
 #include "shell/uRunSheet.h"
+#include "widgets/IconButton.h"
+#include "widgets/uDialogs.h"
 
 namespace qx {
 namespace {
@@ -55,9 +56,19 @@ class TFakeDialogs final : public TDialogProvider {
   std::vector<TFileDialogRequest> Requests;
   std::vector<QString> Messages;
   int AskedWhileBusy = 0;
+  // Answers to "save the changes?" (empty queue: discard, as if none asked).
+  std::deque<TSaveChoice> SaveChoices;
+  std::vector<QString> SaveQuestions;
 
   void Message(QWidget*, const QString& text) override { Messages.push_back(text); }
   bool Question(QWidget*, const QString&) override { return false; }
+  TSaveChoice SaveQuestion(QWidget*, const QString& text) override {
+    SaveQuestions.push_back(text);
+    if (SaveChoices.empty()) return TSaveChoice::Discard;
+    const TSaveChoice c = SaveChoices.front();
+    SaveChoices.pop_front();
+    return c;
+  }
   std::optional<TColor> ChooseColor(QWidget*, TColor) override { return std::nullopt; }
   std::optional<TFontDesc> ChooseFont(QWidget*, const TFontDesc&) override { return std::nullopt; }
   std::optional<std::string> ChooseFile(QWidget*, const TFileDialogRequest& request) override {
@@ -220,6 +231,108 @@ TEST_F(FileHandlingTest, SaveAsNewOpenSaveRoundTrip) {
   FileHandling->SaveAs();
   EXPECT_EQ(FileLoad->ProjectFile, file);
   EXPECT_EQ(FileLoad->ProjectText(), changed);
+}
+
+const QString kChanged =
+    QString::fromUtf8("Das Projekt wurde ge\xC3\xA4ndert. \xC3\x84nderungen speichern?");
+
+// New, Open and closing the window on an edited project: each answer does
+// what it says; a project just made, loaded or saved is not asked about.
+TEST_F(FileHandlingTest, ChangedProjectAsksToSaveDiscardOrCancel) {
+  const std::string other = Path("other.qxproj");
+  {
+    BuildProject();
+    dialogs.SaveAnswers.push_back(other);
+    FileHandling->SaveAs();
+    FileHandling->New();
+  }
+  EXPECT_TRUE(dialogs.SaveQuestions.empty()) << "saved: nothing to ask";
+  ASSERT_FALSE(FileHandling->Changed());
+
+  enum class TCommand { New, Open, Close };
+  struct Case {
+    const char* name;
+    TCommand command;
+    TSaveChoice answer;
+    bool projectGoes;  // the command went on
+  };
+  const Case cases[] = {
+      {"New, cancel", TCommand::New, TSaveChoice::Cancel, false},
+      {"New, discard", TCommand::New, TSaveChoice::Discard, true},
+      {"New, save", TCommand::New, TSaveChoice::Save, true},
+      {"Open, cancel", TCommand::Open, TSaveChoice::Cancel, false},
+      {"Open, discard", TCommand::Open, TSaveChoice::Discard, true},
+      {"Open, save", TCommand::Open, TSaveChoice::Save, true},
+      {"Close, cancel", TCommand::Close, TSaveChoice::Cancel, false},
+      {"Close, discard", TCommand::Close, TSaveChoice::Discard, true},
+      {"Close, save", TCommand::Close, TSaveChoice::Save, true},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.command == TCommand::Close) {
+      // A closed window stays closed: a fresh application for each.
+      TearDown();
+      SetUp();
+      ASSERT_FALSE(HasFatalFailure());
+      dialogs.OpenAnswers.clear();
+    }
+    FileHandling->Reset();
+    const std::string mine = Path("mine" + std::to_string(++n) + ".qxproj");
+    TQXNumericDisp::ElemCreate()->SetSource("#7");  // an edit
+    ASSERT_TRUE(FileHandling->Changed());
+    const std::string edited = FileLoad->ProjectText();
+    dialogs.SaveQuestions.clear();
+    dialogs.SaveChoices = {c.answer};
+    dialogs.SaveAnswers = {mine};  // Save asks for a name: no project file yet
+    dialogs.OpenAnswers = {other};
+    bool closed = false;
+    switch (c.command) {
+      case TCommand::New:
+        FileHandling->New();
+        break;
+      case TCommand::Open:
+        FileHandling->Open();
+        break;
+      case TCommand::Close:
+        closed = form->close();
+        break;
+    }
+    ASSERT_EQ(dialogs.SaveQuestions.size(), 1u);
+    EXPECT_EQ(dialogs.SaveQuestions[0], kChanged);
+    EXPECT_EQ(QFileInfo::exists(QString::fromStdString(mine)), c.answer == TSaveChoice::Save);
+    if (c.answer == TSaveChoice::Save) {
+      EXPECT_EQ(ReadAll(mine), edited);
+    }
+    if (c.command == TCommand::Close) {
+      EXPECT_EQ(closed, c.projectGoes);
+      if (!closed) {
+        EXPECT_EQ(FileLoad->ProjectText(), edited);
+      }
+      continue;
+    }
+    if (!c.projectGoes) {
+      EXPECT_EQ(FileLoad->ProjectText(), edited) << "cancel keeps the edited project";
+      EXPECT_TRUE(FileHandling->Changed());
+    } else {
+      EXPECT_EQ(FileLoad->ProjectFile, c.command == TCommand::Open ? other : "");
+      EXPECT_FALSE(FileHandling->Changed()) << "freshly made or loaded";
+    }
+  }
+}
+
+// "Save" whose name dialog is cancelled keeps the project and the command
+// does not go on.
+TEST_F(FileHandlingTest, SaveAnswerWithoutANameKeepsTheProject) {
+  TQXNumericDisp::ElemCreate()->SetSource("#7");
+  dialogs.SaveChoices = {TSaveChoice::Save};
+  FileHandling->New();
+  EXPECT_EQ(dialogs.SaveQuestions.size(), 1u);
+  EXPECT_EQ(TSheet::ElementCount(), 1);
+  EXPECT_TRUE(FileHandling->Changed());
+  dialogs.SaveChoices = {TSaveChoice::Discard};
+  FileHandling->New();
+  EXPECT_EQ(TSheet::ElementCount(), 0);
 }
 
 TEST_F(FileHandlingTest, FileButtonsAndShortcutsRunTheCommands) {

@@ -14,6 +14,7 @@
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXNumericDisp.h"
 #include "editing/uSendAnim.h"
+#include "shell/uFileHandling.h"
 #include "shell/uRunSheet.h"
 
 namespace qx {
@@ -196,6 +197,7 @@ TEST_F(MainTest, ClosingWhileConnectedDisconnectsAndWritesSettings) {
   ASSERT_FALSE(file.empty());
   QFile::remove(QString::fromStdString(file));
   PortList->FreeAll();
+  FileHandling->MarkUnchanged();  // no question about the ports taken away
   form->TabBar->SelectTab(0);
   form->ButtonConnectClick();
   ASSERT_TRUE(Terminal->Connected.load());
