@@ -266,6 +266,11 @@ void TEditPanel::RestackFrames() {
   RaiseMarks();
 }
 
+void TEditPanel::SettleAfterLoad() {
+  raise();
+  if (EditMode) SyncFrames();
+}
+
 void TEditPanel::UpdateFrames() {
   SyncFrames();
   for (TEditComp* f : Frames) f->FitToElement();
@@ -529,7 +534,9 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
       break;
     case QEvent::ChildAdded:
-      if (watched == parentWidget()) {
+      // A load settles frames and stacking once at its end: per element
+      // it would grow with the square of the element count.
+      if (watched == parentWidget() && !TSheet::InLoad()) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child != this && child->isWidgetType()) {
           raise();
@@ -548,7 +555,7 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     case QEvent::ZOrderChange:
-      if (watched != this && watched->parent() == parentWidget()) raise();
+      if (watched != this && watched->parent() == parentWidget() && !TSheet::InLoad()) raise();
       break;
     default:
       break;

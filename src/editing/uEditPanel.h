@@ -99,6 +99,8 @@ class TEditPanel : public QWidget {
   static void SetEditMode(bool on);
   // Gives every instrument of the sheet a frame and fits every frame.
   void UpdateFrames();
+  // After a load: the panel over the loaded elements, their frames made.
+  void SettleAfterLoad();
   static void ClearSelection();
   // Re-places and shows the mark of every selected frame.
   static void UpdateSelection();

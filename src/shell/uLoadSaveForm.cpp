@@ -131,7 +131,7 @@ void TFormLoadSave::ShowPercent(int32_t percent) {
 }
 
 void TFormLoadSave::Close() {
-  if (ClosePauseMs > 0) {
+  if (ClosePauseMs > 0 && !cancelled_) {
     QEventLoop pause;
     QTimer::singleShot(ClosePauseMs, &pause, &QEventLoop::quit);
     pause.exec();

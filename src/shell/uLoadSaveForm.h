@@ -48,7 +48,10 @@ class TFormLoadSave : public QWidget, public TLoadSaveProgress {
   void StepProgress() override;
   void SetProgress(int32_t percent) override;
   void Close() override;
+  bool Cancelled() override { return cancelled_; }
 
+  // The window was closed: a load in progress stops, the page closes at once.
+  void Cancel() { cancelled_ = true; }
   void ShowPercent(int32_t percent);
   bool InputBlocked() const { return blocking_; }
 
@@ -58,6 +61,7 @@ class TFormLoadSave : public QWidget, public TLoadSaveProgress {
  private:
   void BlockInput(bool on);
   bool blocking_ = false;
+  bool cancelled_ = false;
 };
 
 extern TFormLoadSave* FormLoadSave;
