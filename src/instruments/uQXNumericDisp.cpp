@@ -28,6 +28,8 @@ TQXNumericDisp::TQXNumericDisp(QWidget* owner) : TQXElement(owner) {
   ChannelRole = RoleNumberIn;
   KeySet = ClassSet;
   InUpdateList = true;
+  // The base paints the whole rectangle: nothing under it need be painted.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter);
   caption_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
   value_->setText("0");

@@ -18,6 +18,8 @@ TQXRemoteLabel::TQXRemoteLabel(QWidget* owner) : TQXElement(owner) {
   ChannelRole = RoleTextIn;
   KeySet = ClassSet;
   InUpdateList = true;
+  // The base paints the whole rectangle: nothing under it need be painted.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   label_ = MakeElementLabel(this, Qt::AlignCenter);
   label_->setWordWrap(true);
   label_->setTextFormat(Qt::PlainText);  // received text is never markup
