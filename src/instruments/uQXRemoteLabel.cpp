@@ -1,18 +1,21 @@
 #include "instruments/uQXRemoteLabel.h"
 
+#include <QPainter>
+
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
 const TFLSet* TQXRemoteLabel::ClassSet = nullptr;
 
-TQXRemoteLabel::TQXRemoteLabel(QWidget* owner) : TQXElement(owner) {
+TQXRemoteLabel::TQXRemoteLabel(QWidget* owner)
+    : TQXElement(owner), label_(*this, Qt::AlignCenter, true) {
   ClassId = 5;
   TypeName = "QXRemoteLabel";
   ChannelRole = RoleTextIn;
@@ -20,9 +23,6 @@ TQXRemoteLabel::TQXRemoteLabel(QWidget* owner) : TQXElement(owner) {
   InUpdateList = true;
   // The base paints the whole rectangle: nothing under it need be painted.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  label_ = MakeElementLabel(this, Qt::AlignCenter);
-  label_->setWordWrap(true);
-  label_->setTextFormat(Qt::PlainText);  // received text is never markup
   resize(200, 40);
   StoreStrValue(InitText);
   UpdateDisplay();
@@ -35,7 +35,8 @@ TQXRemoteLabel* TQXRemoteLabel::ElemCreate() {
 
 void TQXRemoteLabel::UpdateDisplay() {
   TQXElement::UpdateDisplay();
-  if (!ValueIsNumber.load()) label_->setText(QString::fromStdString(GetStrValue()));
+  if (!ValueIsNumber.load() && label_.SetText(QString::fromStdString(GetStrValue())))
+    update(label_.geometry());
 }
 
 void TQXRemoteLabel::ResetValue() {
@@ -46,22 +47,31 @@ void TQXRemoteLabel::ResetValue() {
 // Also on a frame-width change, so the label never covers the frame.
 void TQXRemoteLabel::PanelResize() {
   const int f = FrameWidth;
-  label_->setGeometry(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f));
+  const QRect old = label_.geometry();
+  if (label_.SetGeometry(QRect(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f))))
+    update(old | label_.geometry());
+}
+
+void TQXRemoteLabel::paintEvent(QPaintEvent* event) {
+  TQXElement::paintEvent(event);
+  QPainter p(this);
+  label_.Paint(p, *this);
 }
 
 void TQXRemoteLabel::SetInitText(const std::string& value) {
   InitText = value;
-  label_->setText(QString::fromStdString(value));
+  if (label_.SetText(QString::fromStdString(value))) update(label_.geometry());
   FollowEditFrame();
 }
 
 TFontDesc TQXRemoteLabel::GetFont() const {
-  return QFontToFontDesc(label_->font(), fontColor_);
+  return QFontToFontDesc(label_.font(), fontColor_);
 }
 
 void TQXRemoteLabel::SetFont(const TFontDesc& value) {
   fontColor_ = value.Color;
-  SetLabelFont(label_, value);
+  label_.SetFont(*this, value);
+  update(label_.geometry());
   FollowEditFrame();
 }
 
