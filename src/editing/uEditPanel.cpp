@@ -310,10 +310,9 @@ void TEditPanel::TakeSnapshots() {
     auto* w = qobject_cast<QWidget*>(o);
     if (!w || w == this || w->isHidden() || w->size().isEmpty()) continue;
     auto* e = qobject_cast<TQXElement*>(w);
-    TEditComp* f =
-        e && e->EditComp && e->EditComp->snapshotStale_ && w->testAttribute(Qt::WA_OpaquePaintEvent)
-            ? e->EditComp
-            : nullptr;
+    TEditComp* f = e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect
+                       ? e->EditComp
+                       : nullptr;
     items.push_back({w->geometry(), f});
   }
   std::sort(items.begin(), items.end(),

@@ -51,21 +51,31 @@ void TElementText::SetFont(const QWidget& element, const TFontDesc& font) {
   color_ = ColorToQColor(font.Color);
 }
 
-void TElementText::Paint(QPainter& p, const QWidget& element) const {
+QPalette TElementText::Palette(const QWidget& element) {
+  QStyleOption opt;
+  opt.initFrom(&element);
+  return opt.palette;
+}
+
+void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& palette) const {
   if (text_.isEmpty() || rect_.isEmpty()) return;
   // As a plain-text label draws: the element's palette and state, the
   // alignment mirrored for right-to-left text, tabs expanded, and nothing
   // outside its rectangle.
-  QStyleOption opt;
-  opt.initFrom(&element);
-  if (color_.isValid()) opt.palette.setColor(QPalette::WindowText, color_);
+  const QPalette* pal = &palette;
+  QPalette own;
+  if (color_.isValid()) {
+    own = palette;
+    own.setColor(QPalette::WindowText, color_);
+    pal = &own;
+  }
   const bool rtl = text_.isRightToLeft();
   int flags = QStyle::visualAlignment(rtl ? Qt::RightToLeft : Qt::LeftToRight, alignment_) |
               Qt::TextExpandTabs | (rtl ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
   if (wordWrap_) flags |= Qt::TextWordWrap;
   p.setFont(font_);
   p.setClipRect(rect_);
-  element.style()->drawItemText(&p, rect_, flags, opt.palette, element.isEnabled(), text_,
+  element.style()->drawItemText(&p, rect_, flags, *pal, element.isEnabled(), text_,
                                 QPalette::WindowText);
   p.setClipping(false);
 }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -40,8 +41,10 @@ class TElementText {
   const QFont& font() const { return font_; }
   // Name, size, style and colour of the font.
   void SetFont(const QWidget& element, const TFontDesc& font);
+  // The palette a label on the element would paint with (once per paint).
+  static QPalette Palette(const QWidget& element);
   // Within the element's paint event, after its background.
-  void Paint(QPainter& p, const QWidget& element) const;
+  void Paint(QPainter& p, const QWidget& element, const QPalette& palette) const;
 
  private:
   QString text_;

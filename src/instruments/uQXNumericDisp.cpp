@@ -33,8 +33,7 @@ TQXNumericDisp::TQXNumericDisp(QWidget* owner)
   ChannelRole = RoleNumberIn;
   KeySet = ClassSet;
   InUpdateList = true;
-  // The base paints the whole rectangle: nothing under it need be painted.
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  PaintsWholeRect = true;  // the base's background
   value_.SetText("0");
   resize(200, 40);
   SetValue(0.0);
@@ -51,7 +50,7 @@ void TQXNumericDisp::UpdateDisplay() {
   if (!ValueIsNumber.load()) return;
   if (value_.SetText(QString::fromStdString(
           NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit))))
-    update(value_.geometry());
+    RepaintPart(value_.geometry());
 }
 
 void TQXNumericDisp::ResetValue() {
@@ -77,11 +76,12 @@ void TQXNumericDisp::PanelResize() {
     update(oldValue | value_.geometry());
 }
 
-void TQXNumericDisp::paintEvent(QPaintEvent* event) {
-  TQXElement::paintEvent(event);
+void TQXNumericDisp::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  value_.Paint(p, *this);
-  caption_.Paint(p, *this);
+  PaintFrame(p);
+  const QPalette pal = TElementText::Palette(*this);
+  value_.Paint(p, *this, pal);
+  caption_.Paint(p, *this, pal);
 }
 
 void TQXNumericDisp::SetDecimals(int32_t value) {

@@ -21,8 +21,7 @@ TQXRemoteLabel::TQXRemoteLabel(QWidget* owner)
   ChannelRole = RoleTextIn;
   KeySet = ClassSet;
   InUpdateList = true;
-  // The base paints the whole rectangle: nothing under it need be painted.
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  PaintsWholeRect = true;  // the base's background
   resize(200, 40);
   StoreStrValue(InitText);
   UpdateDisplay();
@@ -36,7 +35,7 @@ TQXRemoteLabel* TQXRemoteLabel::ElemCreate() {
 void TQXRemoteLabel::UpdateDisplay() {
   TQXElement::UpdateDisplay();
   if (!ValueIsNumber.load() && label_.SetText(QString::fromStdString(GetStrValue())))
-    update(label_.geometry());
+    RepaintPart(label_.geometry());
 }
 
 void TQXRemoteLabel::ResetValue() {
@@ -52,10 +51,10 @@ void TQXRemoteLabel::PanelResize() {
     update(old | label_.geometry());
 }
 
-void TQXRemoteLabel::paintEvent(QPaintEvent* event) {
-  TQXElement::paintEvent(event);
+void TQXRemoteLabel::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  label_.Paint(p, *this);
+  PaintFrame(p);
+  label_.Paint(p, *this, TElementText::Palette(*this));
 }
 
 void TQXRemoteLabel::SetInitText(const std::string& value) {
