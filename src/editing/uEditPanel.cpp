@@ -9,10 +9,10 @@
 
 #include "editing/uCopyPaste.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uQXControls.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "editing/uQXControls.h"
 
 namespace qx {
 
@@ -179,11 +179,26 @@ TEditComp::~TEditComp() {
 
 void TEditComp::FitToElement() {
   setGeometry(Element->geometry());
-  snapshot_ = Element->size().isEmpty() ? QPixmap() : Element->grab();
+  // Taken when the frame is next painted: the element is shown by then, and
+  // grabbing a hidden one lays out the whole window first, which a load or
+  // the switch to the Edit page would repeat for every element.
+  snapshotStale_ = true;
   update();
 }
 
+const QPixmap& TEditComp::Snapshot() {
+  TakeSnapshot();
+  return snapshot_;
+}
+
+void TEditComp::TakeSnapshot() {
+  if (!snapshotStale_) return;
+  snapshotStale_ = false;
+  snapshot_ = Element->size().isEmpty() ? QPixmap() : Element->grab();
+}
+
 void TEditComp::paintEvent(QPaintEvent*) {
+  TakeSnapshot();
   if (!snapshot_.isNull()) QPainter(this).drawPixmap(0, 0, snapshot_);
 }
 
@@ -266,10 +281,72 @@ void TEditPanel::RestackFrames() {
   RaiseMarks();
 }
 
+void TEditPanel::SettleAfterLoad() {
+  raise();
+  if (EditMode) SyncFrames();
+}
+
 void TEditPanel::UpdateFrames() {
   SyncFrames();
   for (TEditComp* f : Frames) f->FitToElement();
+  TakeSnapshots();
   if (EditMode) raise();
+}
+
+// Each grab() first settles the geometry of the whole window, so a thousand
+// snapshots taken one by one cost a thousand walks of every widget. An
+// element that paints all of its rectangle and that nothing overlaps looks
+// in one picture of the sheet exactly as in its own grab: those are cut out
+// of one rendering; the rest are grabbed when their frame is painted.
+void TEditPanel::TakeSnapshots() {
+  QWidget* canvas = parentWidget();
+  if (!canvas || !canvas->isVisible()) return;
+  struct TItem {
+    QRect Rect;
+    TEditComp* Frame;  // null: a widget that only overlaps
+  };
+  std::vector<TItem> items;
+  for (QObject* o : canvas->children()) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w || w == this || w->isHidden() || w->size().isEmpty()) continue;
+    auto* e = qobject_cast<TQXElement*>(w);
+    TEditComp* f = e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect
+                       ? e->EditComp
+                       : nullptr;
+    items.push_back({w->geometry(), f});
+  }
+  std::sort(items.begin(), items.end(),
+            [](const TItem& a, const TItem& b) { return a.Rect.left() < b.Rect.left(); });
+  std::vector<bool> alone(items.size(), true);
+  for (size_t i = 0; i < items.size(); ++i) {
+    for (size_t j = i + 1; j < items.size() && items[j].Rect.left() <= items[i].Rect.right(); ++j) {
+      if (items[i].Rect.intersects(items[j].Rect)) alone[i] = alone[j] = false;
+    }
+  }
+  QRect bounds;
+  std::vector<const TItem*> cut;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!alone[i] || !items[i].Frame) continue;
+    cut.push_back(&items[i]);
+    bounds |= items[i].Rect;
+  }
+  if (cut.size() < 2) return;
+  // The panel and its frames lie over the sheet: out of the picture.
+  const bool shown = isVisible();
+  if (shown) hide();
+  const qreal dpr = devicePixelRatioF();
+  QPixmap sheet(bounds.size() * dpr);
+  sheet.setDevicePixelRatio(dpr);
+  sheet.fill(Qt::transparent);
+  canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
+  if (shown) show();
+  for (const TItem* it : cut) {
+    const QRect r = it->Rect.translated(-bounds.topLeft());
+    QPixmap p = sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr));
+    p.setDevicePixelRatio(dpr);
+    it->Frame->snapshot_ = p;
+    it->Frame->snapshotStale_ = false;
+  }
 }
 
 void TEditPanel::Follow(TQXElement& element) {
@@ -533,7 +610,9 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
       break;
     case QEvent::ChildAdded:
-      if (watched == parentWidget()) {
+      // A load settles frames and stacking once at its end: per element
+      // it would grow with the square of the element count.
+      if (watched == parentWidget() && !TSheet::InLoad()) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child != this && child->isWidgetType()) {
           raise();
@@ -552,7 +631,7 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     case QEvent::ZOrderChange:
-      if (watched != this && watched->parent() == parentWidget()) raise();
+      if (watched != this && watched->parent() == parentWidget() && !TSheet::InLoad()) raise();
       break;
     default:
       break;

@@ -66,7 +66,7 @@ class TEditComp : public QWidget {
   TEditPanel* Panel() const { return panel_; }
   // Bounds of the element, and a fresh snapshot of how it looks.
   void FitToElement();
-  const QPixmap& Snapshot() const { return snapshot_; }
+  const QPixmap& Snapshot();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -75,8 +75,11 @@ class TEditComp : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  friend class TEditPanel;
+  void TakeSnapshot();
   TEditPanel* panel_;
   QPixmap snapshot_;
+  bool snapshotStale_ = true;
 };
 
 // ---- the edit panel ---------------------------------------------------------------
@@ -99,6 +102,8 @@ class TEditPanel : public QWidget {
   static void SetEditMode(bool on);
   // Gives every instrument of the sheet a frame and fits every frame.
   void UpdateFrames();
+  // After a load: the panel over the loaded elements, their frames made.
+  void SettleAfterLoad();
   static void ClearSelection();
   // Re-places and shows the mark of every selected frame.
   static void UpdateSelection();
@@ -153,6 +158,7 @@ class TEditPanel : public QWidget {
   friend class TEditComp;
   void SyncFrames();
   void RestackFrames();
+  void TakeSnapshots();
   bool syncPending_ = false;
 };
 

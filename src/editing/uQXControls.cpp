@@ -201,6 +201,10 @@ TQXElement* TQXElement::FindBySerial(uint64_t serial) {
 
 void TQXElement::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  PaintFrame(p);
+}
+
+void TQXElement::PaintFrame(QPainter& p) {
   p.fillRect(rect(), ColorToQColor(brushColor_));
   const int w = std::min({FrameWidth, width() / 2 + 1, height() / 2 + 1});
   if (w <= 0) return;
@@ -293,10 +297,59 @@ void TQXElement::StreamPrepareAll() {
   });
 }
 
+namespace {
+
+struct TPart {
+  TQXElement* Element;
+  QRect Rect;
+};
+bool gGatherParts = false;
+std::vector<TPart> gParts;
+
+// Thousands of separate dirty areas cost the toolkit more in bookkeeping than
+// the painting: where the changed elements fill most of the area they span
+// on their parent, that area is repainted in one go.
+void RepaintGathered() {
+  std::stable_sort(gParts.begin(), gParts.end(), [](const TPart& a, const TPart& b) {
+    return a.Element->parentWidget() < b.Element->parentWidget();
+  });
+  for (size_t i = 0; i < gParts.size();) {
+    QWidget* parent = gParts[i].Element->parentWidget();
+    size_t j = i;
+    QRect span;
+    int64_t area = 0;
+    for (; j < gParts.size() && gParts[j].Element->parentWidget() == parent; ++j) {
+      const QRect r = gParts[j].Element->geometry();
+      span |= r;
+      area += int64_t{r.width()} * r.height();
+    }
+    constexpr size_t kFewParts = 16;
+    if (parent && j - i >= kFewParts && 2 * area >= int64_t{span.width()} * span.height()) {
+      parent->update(span);
+    } else {
+      for (size_t k = i; k < j; ++k) gParts[k].Element->update(gParts[k].Rect);
+    }
+    i = j;
+  }
+  gParts.clear();
+}
+
+}  // namespace
+
+void TQXElement::RepaintPart(const QRect& part) {
+  if (gGatherParts)
+    gParts.push_back({this, part});
+  else
+    update(part);
+}
+
 void TQXElement::UpdateDisplayAll() {
+  gGatherParts = true;
   for (TQXElement* e : UpdateList()) {
     if (e->Changed.load(std::memory_order_acquire)) e->UpdateDisplay();
   }
+  gGatherParts = false;
+  RepaintGathered();
 }
 
 void TQXElement::StreamStartAll() {

@@ -62,7 +62,11 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   int32_t FrameWidth = 6;
   TColor FrameColor = 0xC0C0C0;
   TEditComp* EditComp = nullptr;  // edit frame, made by edit mode
-  TSheet* Sheet = nullptr;        // the sheet whose list holds the element
+  // The element paints every pixel of its rectangle (the base's background
+  // and nothing drawn outside it): its edit snapshot can be cut out of a
+  // picture of the sheet.
+  bool PaintsWholeRect = false;
+  TSheet* Sheet = nullptr;  // the sheet whose list holds the element
 
   // ---- virtual operations ----
   void UpdateDisplay() override;
@@ -119,6 +123,10 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   void SetFileProblem(int32_t slot, const QString& text);
   // The text shown (the first slot with a problem), empty when none.
   QString FileProblem() const;
+  // Repaints a part of the element. During a display tick the parts are
+  // gathered: where most of an area changed, the area is repainted at once
+  // (which repaints an element only when it is not marked opaque).
+  void RepaintPart(const QRect& part);
 
   // The element with this serial, or none (GUI thread).
   static TQXElement* FindBySerial(uint64_t serial);
@@ -185,6 +193,8 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Background and frame band, as the base paints them.
+  void PaintFrame(QPainter& p);
 
  private:
   friend class TAnim;

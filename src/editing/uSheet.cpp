@@ -75,6 +75,7 @@ QWidget* TSheet::Canvas() const {
 }
 
 void TSheet::UpdateExtent() {
+  if (InLoad()) return;  // once at the end of the load
   QSize extent = viewport()->size();
   for (const QWidget* w : canvas_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (w == EditPanel) continue;
@@ -257,6 +258,26 @@ void TSheet::ResetAll() {
 
 void TSheet::PlaceAll() {
   for (TSheet* s : SheetList) s->setGeometry(SheetRect(RunPage));
+}
+
+namespace {
+int gLoadDepth = 0;
+}  // namespace
+
+void TSheet::BeginLoad() {
+  ++gLoadDepth;
+}
+
+void TSheet::EndLoad() {
+  if (gLoadDepth == 0 || --gLoadDepth > 0) return;
+  for (TSheet* s : SheetList) {
+    s->UpdateExtent();
+    if (s->EditPanel) s->EditPanel->SettleAfterLoad();
+  }
+}
+
+bool TSheet::InLoad() {
+  return gLoadDepth > 0;
 }
 
 void TSheet::FreeAll() {

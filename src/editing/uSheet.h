@@ -67,6 +67,11 @@ class TSheet : public QScrollArea, public TFLObject {
   static void ResetAll();
   // The run page changed size: every sheet takes its new area.
   static void PlaceAll();
+  // Around a project load: extents, edit frames and the panels' stacking are
+  // settled once at the end instead of after every element.
+  static void BeginLoad();
+  static void EndLoad();
+  static bool InLoad();
   // Program end: every sheet and its elements go.
   static void FreeAll();
 

@@ -9,11 +9,12 @@ int32_t AtLeastOne(int32_t n) {
   return n < 1 ? 1 : n;
 }
 
-// Exactly size places, so a shrunk half really gives its memory back.
+// At least size places. A half that shrinks back after a swap keeps its
+// memory (and its texts their buffers) for the next tick: MaxCount bounds it,
+// and giving it back only to take it again cost more than the rows.
 template <class V>
-void ResizeExact(V& v, size_t size) {
-  v.resize(size);
-  v.shrink_to_fit();
+void ReservePlaces(V& v, size_t size) {
+  if (v.size() < size) v.resize(size);
 }
 }  // namespace
 
@@ -272,12 +273,12 @@ TStringExtendBuffer::TStringExtendBuffer(int32_t capacity) : TExtendBufferBase(c
 }
 
 void TStringExtendBuffer::SetSizeA(int32_t size) {
-  ResizeExact(data_[0], static_cast<size_t>(size));
+  ReservePlaces(data_[0], static_cast<size_t>(size));
   TExtendBufferBase::SetSizeA(size);
 }
 
 void TStringExtendBuffer::SetSizeB(int32_t size) {
-  ResizeExact(data_[1], static_cast<size_t>(size));
+  ReservePlaces(data_[1], static_cast<size_t>(size));
   TExtendBufferBase::SetSizeB(size);
 }
 
@@ -301,8 +302,8 @@ TStringIntExtendBuffer::TStringIntExtendBuffer(int32_t capacity) : TExtendBuffer
 }
 
 void TStringIntExtendBuffer::ResizeHalf(int half, int32_t size) {
-  ResizeExact(text_[half], static_cast<size_t>(size));
-  ResizeExact(int_[half], static_cast<size_t>(size));
+  ReservePlaces(text_[half], static_cast<size_t>(size));
+  ReservePlaces(int_[half], static_cast<size_t>(size));
 }
 
 void TStringIntExtendBuffer::SetSizeA(int32_t size) {
@@ -342,9 +343,9 @@ TKombiArrayExtendBuffer::TKombiArrayExtendBuffer(int32_t capacity) : TExtendBuff
 
 void TKombiArrayExtendBuffer::ResizeHalf(int half, int32_t size) {
   const size_t cells = static_cast<size_t>(size) * static_cast<size_t>(width_);
-  ResizeExact(value_[half], cells);
-  ResizeExact(text_[half], cells);
-  ResizeExact(isNumber_[half], cells);
+  ReservePlaces(value_[half], cells);
+  ReservePlaces(text_[half], cells);
+  ReservePlaces(isNumber_[half], cells);
 }
 
 void TKombiArrayExtendBuffer::SetSizeA(int32_t size) {

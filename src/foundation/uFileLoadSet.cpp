@@ -489,13 +489,14 @@ TFLSet* TFLSetList::FindForLine(std::string_view line) const {
   return nullptr;
 }
 
-void LoadBlocks(const TFLSetList& sets, TLineReader& in, const std::function<void()>& onSetLine) {
+bool LoadBlocks(const TFLSetList& sets, TLineReader& in, const std::function<bool()>& onSetLine) {
   std::string_view line;
   while (in.ReadLine(line)) {
     if (line.empty() || line[0] != 'Q') continue;  // outside a block
-    if (onSetLine) onSetLine();
+    if (onSetLine && !onSetLine()) return false;
     if (const TFLSet* set = sets.FindForLine(line)) set->LoadSet(in);
   }
+  return true;
 }
 
 }  // namespace qx

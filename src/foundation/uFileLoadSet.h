@@ -482,9 +482,10 @@ class TFLSetList {
 // Reads every block of the reader: a line beginning with "Q" selects the
 // first set of the list whose name begins it, which reads its block; lines
 // outside a known block are skipped. onSetLine (optional) is called with the
-// reader's position before each set is looked up (progress display).
-void LoadBlocks(const TFLSetList& sets, TLineReader& in,
-                const std::function<void()>& onSetLine = {});
+// reader's position before each set is looked up (progress display); when it
+// answers false the reading stops there and the result is false.
+bool LoadBlocks(const TFLSetList& sets, TLineReader& in,
+                const std::function<bool()>& onSetLine = {});
 
 // Program-wide list of the project-file sets, filled by start-up (null until
 // InitFileLoader). Tests build their own lists.

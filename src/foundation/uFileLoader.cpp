@@ -237,10 +237,11 @@ TLoadSaveResult TFileLoad::SaveProject() {
   return TLoadSaveResult::Done;
 }
 
-void TFileLoad::ReadProject(TTextLines& lines) {
+bool TFileLoad::ReadProject(TTextLines& lines) {
   const int64_t count = lines.Count();
-  LoadBlocks(*sets_, lines, [&] {
+  return LoadBlocks(*sets_, lines, [&] {
     if (count > 0) progress_->SetProgress(static_cast<int32_t>(lines.Position() * 95 / count + 5));
+    return !progress_->Cancelled();
   });
 }
 
@@ -263,7 +264,7 @@ TLoadSaveResult TFileLoad::LoadProject() {
     content_->BeginUpdate();
     TScopeExit endUpdate([this] { content_->EndUpdate(); });
     TTextLines lines(std::move(text));
-    ReadProject(lines);
+    if (!ReadProject(lines)) return TLoadSaveResult::Cancelled;
   }
   content_->UpdateFrames();
   progress_->SetProgress(100);

@@ -67,10 +67,14 @@ class TLoadSaveProgress {
   // The page shows its last state briefly, then closes (the shell does the
   // short pause; the core never sleeps).
   virtual void Close() {}
+  // The program is ending (its window was closed): a load stops at the next
+  // block instead of reading the rest for nothing.
+  virtual bool Cancelled() { return false; }
 };
 
-// Outcome of a load or save; Busy: refused because one already runs.
-enum class TLoadSaveResult { Done, Failed, Busy };
+// Outcome of a load or save; Busy: refused because one already runs;
+// Cancelled: a load stopped part-way because the program is ending.
+enum class TLoadSaveResult { Done, Failed, Busy, Cancelled };
 
 // Page titles and message.
 inline constexpr std::string_view sflSaveFile = "Speichert Datei";
@@ -113,7 +117,8 @@ class TFileLoad {
 
  private:
   void WriteProject(TLineWriter& out, bool withProgress);
-  void ReadProject(TTextLines& lines);
+  // False when the load was cancelled part-way.
+  bool ReadProject(TTextLines& lines);
 
   const TFLSetList* sets_;
   TProjectContent* content_;

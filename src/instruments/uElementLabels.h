@@ -2,14 +2,57 @@
 // font size 12 unless a font is set.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QLabel>
+#include <QPalette>
+#include <QRect>
+#include <QString>
 
 #include "foundation/uFileLoadSet.h"
+
+class QPainter;
 
 namespace qx {
 
 QLabel* MakeElementLabel(QWidget* element, Qt::Alignment alignment);
 // Name, size, style and colour of the font onto the label.
 void SetLabelFont(QLabel* label, const TFontDesc& font);
+
+// A text that its instrument paints itself, in a rectangle of the instrument
+// and looking as such a label would. Displays that change on every display
+// tick use it: a child label per text made each tick lay out and repaint
+// three widgets per display.
+class TElementText {
+ public:
+  // Font: the element's, size 12.
+  TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false);
+
+  const QString& text() const { return text_; }
+  // False when the text is already shown.
+  bool SetText(const QString& text);
+  const QRect& geometry() const { return rect_; }
+  int x() const { return rect_.x(); }
+  int y() const { return rect_.y(); }
+  int width() const { return rect_.width(); }
+  int height() const { return rect_.height(); }
+  // Negative sizes count as 0, as for a widget. False when unchanged.
+  bool SetGeometry(const QRect& rect);
+  const QFont& font() const { return font_; }
+  // Name, size, style and colour of the font.
+  void SetFont(const QWidget& element, const TFontDesc& font);
+  // The palette a label on the element would paint with (once per paint).
+  static QPalette Palette(const QWidget& element);
+  // Within the element's paint event, after its background.
+  void Paint(QPainter& p, const QWidget& element, const QPalette& palette) const;
+
+ private:
+  QString text_;
+  QRect rect_;
+  QFont font_;
+  QColor color_;  // invalid: the element's text colour
+  Qt::Alignment alignment_;
+  bool wordWrap_;
+};
 
 }  // namespace qx

@@ -1,15 +1,17 @@
 #include "instruments/uQXNumericDisp.h"
 
+#include <QPainter>
+
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "foundation/uStrSearch.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
@@ -22,15 +24,17 @@ std::string NumericDisplayText(double value, int32_t decimals, bool fixed, bool 
   return t;
 }
 
-TQXNumericDisp::TQXNumericDisp(QWidget* owner) : TQXElement(owner) {
+TQXNumericDisp::TQXNumericDisp(QWidget* owner)
+    : TQXElement(owner),
+      value_(*this, Qt::AlignRight | Qt::AlignVCenter),
+      caption_(*this, Qt::AlignLeft | Qt::AlignVCenter) {
   ClassId = 2;
   TypeName = "QXNumericDisp";
   ChannelRole = RoleNumberIn;
   KeySet = ClassSet;
   InUpdateList = true;
-  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter);
-  caption_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
-  value_->setText("0");
+  PaintsWholeRect = true;  // the base's background
+  value_.SetText("0");
   resize(200, 40);
   SetValue(0.0);
   UpdateDisplay();
@@ -44,8 +48,9 @@ TQXNumericDisp* TQXNumericDisp::ElemCreate() {
 void TQXNumericDisp::UpdateDisplay() {
   TQXElement::UpdateDisplay();
   if (!ValueIsNumber.load()) return;
-  value_->setText(QString::fromStdString(
-      NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit)));
+  if (value_.SetText(QString::fromStdString(
+          NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit))))
+    RepaintPart(value_.geometry());
 }
 
 void TQXNumericDisp::ResetValue() {
@@ -57,15 +62,26 @@ void TQXNumericDisp::UpdateCaption() {
   std::string c;
   if (ShowName && !Denom.empty()) c += Denom + "=";
   if (ShowSource && !Source.empty()) c += Source + "=";
-  caption_->setText(QString::fromStdString(c));
+  if (caption_.SetText(QString::fromStdString(c))) update(caption_.geometry());
   PanelResize();
 }
 
 void TQXNumericDisp::PanelResize() {
   const int w = width(), h = height(), f = FrameWidth;
-  const int cw = caption_->text().isEmpty() ? 0 : TextWidthOf(caption_->text(), caption_->font());
-  caption_->setGeometry(f + 3, f, cw, h - 2 * f);
-  value_->setGeometry(f + cw - 3, f, std::max(0, w - 2 * f - cw), h - 2 * f);
+  const int cw = caption_.text().isEmpty() ? 0 : TextWidthOf(caption_.text(), caption_.font());
+  const QRect oldCaption = caption_.geometry(), oldValue = value_.geometry();
+  if (caption_.SetGeometry(QRect(f + 3, f, cw, h - 2 * f)))
+    update(oldCaption | caption_.geometry());
+  if (value_.SetGeometry(QRect(f + cw - 3, f, std::max(0, w - 2 * f - cw), h - 2 * f)))
+    update(oldValue | value_.geometry());
+}
+
+void TQXNumericDisp::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  PaintFrame(p);
+  const QPalette pal = TElementText::Palette(*this);
+  value_.Paint(p, *this, pal);
+  caption_.Paint(p, *this, pal);
 }
 
 void TQXNumericDisp::SetDecimals(int32_t value) {
@@ -107,12 +123,14 @@ void TQXNumericDisp::SetShowSource(bool value) {
 }
 
 TFontDesc TQXNumericDisp::GetFont() const {
-  return QFontToFontDesc(value_->font(), fontColor_);
+  return QFontToFontDesc(value_.font(), fontColor_);
 }
 
 void TQXNumericDisp::SetFont(const TFontDesc& value) {
   fontColor_ = value.Color;
-  for (QLabel* l : {value_, caption_}) SetLabelFont(l, value);
+  value_.SetFont(*this, value);
+  caption_.SetFont(*this, value);
+  update();
   PanelResize();
   FollowEditFrame();
 }

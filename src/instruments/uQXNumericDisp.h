@@ -3,10 +3,10 @@
 // of name and formula.
 #pragma once
 
-#include <QLabel>
 #include <QPointer>
 
 #include "editing/uQXControls.h"
+#include "instruments/uElementLabels.h"
 
 namespace qx {
 
@@ -46,8 +46,8 @@ class TQXNumericDisp : public TQXElement {
   TFontDesc GetFont() const;
   void SetFont(const TFontDesc& value);
 
-  QLabel* ValueLabel() const { return value_; }
-  QLabel* CaptionLabel() const { return caption_; }
+  const TElementText* ValueLabel() const { return &value_; }
+  const TElementText* CaptionLabel() const { return &caption_; }
 
   int32_t Decimals = 2;
   bool FixedDecimal = false;
@@ -56,9 +56,13 @@ class TQXNumericDisp : public TQXElement {
   bool ShowUnit = false;
   bool ShowSource = false;
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
-  QLabel* value_;
-  QLabel* caption_;
+  // Drawn by the display itself, the value first, the caption over it.
+  TElementText value_;
+  TElementText caption_;
   TColor fontColor_ = 0;
 };
 

@@ -1,26 +1,27 @@
 #include "instruments/uQXRemoteLabel.h"
 
+#include <QPainter>
+
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
 const TFLSet* TQXRemoteLabel::ClassSet = nullptr;
 
-TQXRemoteLabel::TQXRemoteLabel(QWidget* owner) : TQXElement(owner) {
+TQXRemoteLabel::TQXRemoteLabel(QWidget* owner)
+    : TQXElement(owner), label_(*this, Qt::AlignCenter, true) {
   ClassId = 5;
   TypeName = "QXRemoteLabel";
   ChannelRole = RoleTextIn;
   KeySet = ClassSet;
   InUpdateList = true;
-  label_ = MakeElementLabel(this, Qt::AlignCenter);
-  label_->setWordWrap(true);
-  label_->setTextFormat(Qt::PlainText);  // received text is never markup
+  PaintsWholeRect = true;  // the base's background
   resize(200, 40);
   StoreStrValue(InitText);
   UpdateDisplay();
@@ -33,7 +34,8 @@ TQXRemoteLabel* TQXRemoteLabel::ElemCreate() {
 
 void TQXRemoteLabel::UpdateDisplay() {
   TQXElement::UpdateDisplay();
-  if (!ValueIsNumber.load()) label_->setText(QString::fromStdString(GetStrValue()));
+  if (!ValueIsNumber.load() && label_.SetText(QString::fromStdString(GetStrValue())))
+    RepaintPart(label_.geometry());
 }
 
 void TQXRemoteLabel::ResetValue() {
@@ -44,22 +46,31 @@ void TQXRemoteLabel::ResetValue() {
 // Also on a frame-width change, so the label never covers the frame.
 void TQXRemoteLabel::PanelResize() {
   const int f = FrameWidth;
-  label_->setGeometry(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f));
+  const QRect old = label_.geometry();
+  if (label_.SetGeometry(QRect(f, f, std::max(0, width() - 2 * f), std::max(0, height() - 2 * f))))
+    update(old | label_.geometry());
+}
+
+void TQXRemoteLabel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  PaintFrame(p);
+  label_.Paint(p, *this, TElementText::Palette(*this));
 }
 
 void TQXRemoteLabel::SetInitText(const std::string& value) {
   InitText = value;
-  label_->setText(QString::fromStdString(value));
+  if (label_.SetText(QString::fromStdString(value))) update(label_.geometry());
   FollowEditFrame();
 }
 
 TFontDesc TQXRemoteLabel::GetFont() const {
-  return QFontToFontDesc(label_->font(), fontColor_);
+  return QFontToFontDesc(label_.font(), fontColor_);
 }
 
 void TQXRemoteLabel::SetFont(const TFontDesc& value) {
   fontColor_ = value.Color;
-  SetLabelFont(label_, value);
+  label_.SetFont(*this, value);
+  update(label_.geometry());
   FollowEditFrame();
 }
 

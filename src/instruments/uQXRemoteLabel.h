@@ -2,10 +2,10 @@
 // channel, centred and word-wrapped; an initial text before any arrives.
 #pragma once
 
-#include <QLabel>
 #include <QPointer>
 
 #include "editing/uQXControls.h"
+#include "instruments/uElementLabels.h"
 
 namespace qx {
 
@@ -32,12 +32,16 @@ class TQXRemoteLabel : public TQXElement {
   void SetInitText(const std::string& value);
   TFontDesc GetFont() const;
   void SetFont(const TFontDesc& value);
-  QLabel* Label() const { return label_; }
+  const TElementText* Label() const { return &label_; }
 
   std::string InitText = "leer";
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
-  QLabel* label_;
+  // Drawn by the display itself; received text is never markup.
+  TElementText label_;
   TColor fontColor_ = 0;
 };
 

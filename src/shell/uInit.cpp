@@ -280,6 +280,8 @@ void SecondInit() {
 }
 
 void GlobalCloseQuery() {
+  // A load in progress stops: the program ends once it has returned.
+  if (FormLoadSave) FormLoadSave->Cancel();
   if (Terminal) Terminal->Disconnect();
   TSettingLoad::SaveSettings();
 }

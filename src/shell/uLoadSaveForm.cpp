@@ -92,6 +92,7 @@ void TFormLoadSave::Init(QWidget* owner) {
 }
 
 void TFormLoadSave::Show(const std::string& title) {
+  sincePass_.invalidate();  // the first progress call paints the page
   if (!PageItem) {
     BlockInput(true);
     return;
@@ -120,8 +121,12 @@ void TFormLoadSave::StepProgress() {
 
 void TFormLoadSave::SetProgress(int32_t percent) {
   ShowPercent(std::min(percent, 100));
-  // The bar is painted during the work; input stays blocked meanwhile.
+  // The bar is painted during the work; input stays blocked meanwhile. Often
+  // enough for the eye: a pass of the event loop per element took longer
+  // than the work itself.
+  if (sincePass_.isValid() && !sincePass_.hasExpired(kProgressPassMs) && Percent < 100) return;
   QCoreApplication::processEvents();
+  sincePass_.start();
 }
 
 void TFormLoadSave::ShowPercent(int32_t percent) {
@@ -131,7 +136,7 @@ void TFormLoadSave::ShowPercent(int32_t percent) {
 }
 
 void TFormLoadSave::Close() {
-  if (ClosePauseMs > 0) {
+  if (ClosePauseMs > 0 && !cancelled_) {
     QEventLoop pause;
     QTimer::singleShot(ClosePauseMs, &pause, &QEventLoop::quit);
     pause.exec();

@@ -4,6 +4,7 @@
 // progress call cannot free what the reader or writer walks.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 
@@ -12,6 +13,9 @@
 namespace qx {
 
 class TEmbeddedModalFormItem;
+
+// The progress calls let the event loop run at most this often.
+inline constexpr int kProgressPassMs = 50;
 
 // The bar: an empty track and, over it, the filled part.
 class TProgressPanel : public QWidget {
@@ -48,7 +52,10 @@ class TFormLoadSave : public QWidget, public TLoadSaveProgress {
   void StepProgress() override;
   void SetProgress(int32_t percent) override;
   void Close() override;
+  bool Cancelled() override { return cancelled_; }
 
+  // The window was closed: a load in progress stops, the page closes at once.
+  void Cancel() { cancelled_ = true; }
   void ShowPercent(int32_t percent);
   bool InputBlocked() const { return blocking_; }
 
@@ -58,6 +65,8 @@ class TFormLoadSave : public QWidget, public TLoadSaveProgress {
  private:
   void BlockInput(bool on);
   bool blocking_ = false;
+  bool cancelled_ = false;
+  QElapsedTimer sincePass_;  // since the last pass of the event loop
 };
 
 extern TFormLoadSave* FormLoadSave;

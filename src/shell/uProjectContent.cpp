@@ -46,9 +46,11 @@ TPersistElement TProjectContentImpl::Element(int32_t sheet, int32_t index) {
 
 void TProjectContentImpl::BeginUpdate() {
   if (RunSheet) RunSheet->BeginUpdate();
+  TSheet::BeginLoad();
 }
 
 void TProjectContentImpl::EndUpdate() {
+  TSheet::EndLoad();
   if (RunSheet) RunSheet->EndUpdate();
 }
 

@@ -20,9 +20,10 @@
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
-#include "widgets/uRibbonButton.h"
+#include "instruments/uQXRemoteLabel.h"
 #include "shell/uRunSheet.h"
 #include "shell/uSheetSelect.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {
@@ -181,6 +182,37 @@ TEST_F(EditPanelTest, PanelCoversTheInstrumentsOnlyInEditMode) {
   EXPECT_TRUE(Panel().isHidden());
   EXPECT_EQ(TEditPanel::SelectionCount(), 0);
   EXPECT_EQ(CurrentSheet->Canvas()->childAt(button->geometry().center())->parentWidget(), button);
+}
+
+// Every frame shows its instrument pixel for pixel, whether it stands alone,
+// overlaps another or does not paint all of its rectangle.
+TEST_F(EditPanelTest, FramesShowTheirInstrumentsExactly) {
+  form->show();
+  form->TabBar->SelectTab(PageIndexRun);
+  std::vector<TQXElement*> all;
+  for (int i = 0; i < 4; ++i) {
+    TQXNumericDisp* d = Place(10 + i * 210, 10);
+    d->SetBckGndColor(0x203040 * i);
+    d->SetValue(i * 1.5);
+    d->UpdateDisplay();
+    all.push_back(d);
+  }
+  auto* text = TQXRemoteLabel::ElemCreate();
+  text->move(10, 80);
+  all.push_back(text);
+  all.push_back(Place(300, 80));  // these two overlap
+  all.push_back(Place(350, 100));
+  auto* button = TQXButton::ElemCreate();
+  button->move(10, 200);
+  all.push_back(button);
+  form->TabBar->SelectTab(PageIndexEdit);
+  for (TQXElement* e : all) {
+    ASSERT_NE(e->EditComp, nullptr);
+    const QImage shown =
+        e->EditComp->Snapshot().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage real = e->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(shown, real) << e->TypeName << " at " << e->x() << "," << e->y();
+  }
 }
 
 TEST_F(EditPanelTest, PanelPaintsTheEditColourAndTheGrid) {

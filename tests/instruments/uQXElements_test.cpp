@@ -24,7 +24,8 @@ using test::ElementPortFixture;
 class ElementTest : public ElementPortFixture {
  protected:
   // Waits for the display tick to show the text.
-  static bool Shows(QLabel* l, const QString& text) {
+  template <class Label>
+  static bool Shows(const Label* l, const QString& text) {
     return ProcessUntil([&] { return l->text() == text; });
   }
 };

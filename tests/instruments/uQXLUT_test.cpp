@@ -73,7 +73,7 @@ class LUTTest : public test::ElementPortFixture {
     d->SetDecimals(6);
     return d;
   }
-  static bool Shows(QLabel* l, const QString& text) {
+  static bool Shows(const TElementText* l, const QString& text) {
     return ProcessUntil([&] { return l->text() == text; });
   }
   std::filesystem::path dir_;

@@ -511,6 +511,43 @@ TEST_F(FileHandlingTest, NothingInterferesWithALoadInProgress) {
   EXPECT_FALSE(form->CheckBoxCompileState->isChecked());
 }
 
+// Closing the window while a large project loads: the load stops at its next
+// block and returns, and the program's event loop ends.
+TEST_F(FileHandlingTest, ClosingTheWindowEndsALoadAndTheProgram) {
+  constexpr int kMany = 3000;
+  for (int i = 0; i < kMany; ++i) TQXNumericDisp::ElemCreate()->move((i % 50) * 20, (i / 50) * 20);
+  dialogs.SaveAnswers.push_back(Path("many.qxproj"));
+  FileHandling->SaveAs();
+  FileHandling->New();
+  ASSERT_EQ(TSheet::ElementCount(), 0);
+
+  form->show();
+  dialogs.OpenAnswers.push_back(Path("many.qxproj"));
+  bool returned = false, gaveUp = false;
+  int loaded = -1;
+  QTimer::singleShot(0, form.get(), [&] {
+    // Runs at the load's first progress step, as a click on the close box.
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    FileHandling->Open();
+    returned = true;
+    loaded = TSheet::ElementCount();
+  });
+  QTimer giveUp;
+  giveUp.setSingleShot(true);
+  QObject::connect(&giveUp, &QTimer::timeout, [&] {
+    gaveUp = true;
+    QCoreApplication::quit();
+  });
+  giveUp.start(120000);
+  QCoreApplication::exec();  // the program's event loop, as in main
+  EXPECT_FALSE(gaveUp);
+  EXPECT_TRUE(returned);
+  EXPECT_GE(loaded, 0);
+  EXPECT_LT(loaded, kMany / 10) << "the load went on after the window closed";
+  EXPECT_FALSE(FileLoad->Loading());
+  EXPECT_TRUE(ModalManager->isHidden());
+}
+
 // The example project, opened from the window, shows what the feed script
 // sends (its frames, on a port of the test's choosing).
 TEST_F(FileHandlingTest, ExampleProjectOpensAndShowsLiveValues) {

@@ -17,7 +17,9 @@
 #include "editing/uQXControls.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
+#include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXNumericOut.h"
+#include "instruments/uQXRemoteLabel.h"
 #include "shell/EmbeddedModalForm.h"
 #include "shell/uInterfaceSheet.h"
 #include "shell/uPortBox.h"
@@ -79,7 +81,10 @@ class UserPaths : public XAppFixture {
     return nullptr;
   }
   static QPushButton* ButtonOf(TQXElement* e) { return e ? e->findChild<QPushButton*>() : nullptr; }
+  // The displays paint their texts themselves; other elements use labels.
   static bool ShowsText(QWidget* w, const QString& text) {
+    if (auto* n = dynamic_cast<TQXNumericDisp*>(w)) return n->ValueLabel()->text().contains(text);
+    if (auto* r = dynamic_cast<TQXRemoteLabel*>(w)) return r->Label()->text().contains(text);
     for (QLabel* l : w->findChildren<QLabel*>())
       if (l->isVisible() && l->text().contains(text)) return true;
     return false;
