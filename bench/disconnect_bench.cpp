@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "GuiBenchMain.h"
 #include "channels/uQXPorts.h"
 #include "channels/uSocketIO.h"
 #include "channels/uTCPServerPort.h"
@@ -165,15 +166,5 @@ BENCHMARK(BM_DisconnectUnderFlood)
 }  // namespace qx
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  qx::TMainForm form;
-  qx::GlobalInit(form);
-  form.resize(1400, 1000);
-  form.show();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  qx::GlobalFree();
-  return 0;
+  return qx::RunGuiBenchmarks(argc, argv, QSize(1400, 1000));
 }

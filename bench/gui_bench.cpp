@@ -18,6 +18,7 @@
 #include <memory>
 #include <new>
 
+#include "GuiBenchMain.h"
 #include "editing/uEditPanel.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
@@ -525,20 +526,6 @@ BENCHMARK(BM_ChartMemoryPlateau)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark:
 }  // namespace qx
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // No settings of the user's (language, last project) reach the figures.
-  QTemporaryDir config;
-  setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-  QApplication app(argc, argv);
-  qx::TMainForm form;
-  qx::GlobalInit(form);
   // Room for 1000 displays of 80 x 40 side by side on the sheet.
-  form.resize(2600, 1700);
-  form.show();
-  qx::Paint();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  qx::GlobalFree();
-  return 0;
+  return qx::RunGuiBenchmarks(argc, argv, QSize(2600, 1700), [] { qx::Paint(); });
 }

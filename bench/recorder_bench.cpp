@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "GuiBenchMain.h"
 #include "formula/UCalculate.h"
 #include "foundation/uFileLoader.h"
 #include "instruments/uQXFileRec.h"
@@ -59,13 +60,5 @@ BENCHMARK(BM_RecorderTick10Columns)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecon
 }  // namespace qx
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  qx::TMainForm form;
-  qx::GlobalInit(form);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  qx::GlobalFree();
-  return 0;
+  return qx::RunGuiBenchmarks(argc, argv, QSize());
 }
