@@ -26,7 +26,7 @@ class TLookupTable {
       "Fehler beim Öffnen der Datei: keine gewöhnliche Datei.";
   static constexpr std::string_view kStatusTooLarge =
       "Fehler beim Laden der Datei: größer als 10 MB.";
-  static constexpr int64_t kMaxFileSize = 10 * 1024 * 1024;
+  static constexpr uint32_t kMaxFileSize = 10 * 1024 * 1024;
 
   TLookupTable();
   TLookupTable(const TLookupTable&) = delete;

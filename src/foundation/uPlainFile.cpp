@@ -36,7 +36,7 @@ TPlainFileStatus Classify(const struct stat& st, int64_t maxBytes) {
 
 }  // namespace
 
-TPlainFileStatus ReadPlainFile(const std::string& path, int64_t maxBytes, std::string& text) {
+TPlainFileStatus ReadPlainFile(const std::string& path, uint32_t maxBytes, std::string& text) {
   text.clear();
   if (path.empty()) return TPlainFileStatus::OpenError;
   struct stat st {};
@@ -46,7 +46,7 @@ TPlainFileStatus ReadPlainFile(const std::string& path, int64_t maxBytes, std::s
   if (fd.Get() < 0) return TPlainFileStatus::OpenError;
   if (::fstat(fd.Get(), &st) != 0) return TPlainFileStatus::OpenError;
   if (const auto s = Classify(st, maxBytes); s != TPlainFileStatus::Ok) return s;
-  const auto limit = static_cast<size_t>(maxBytes);
+  const size_t limit = maxBytes;
   text.resize(static_cast<size_t>(st.st_size) + 1);
   size_t got = 0;
   for (;;) {

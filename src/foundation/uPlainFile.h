@@ -18,12 +18,13 @@ enum class TPlainFileStatus {
   ReadError,
 };
 
-// Reads the whole file when it is a regular file of at most maxBytes. The
+// Reads the whole file when it is a regular file of at most maxBytes (a
+// limit is always given: a read without one could fill the memory). The
 // name is looked at before the open (a FIFO would block it), opened without
 // waiting and looked at again, and the read stops one byte past the limit,
 // so a file swapped or grown meanwhile cannot block or fill the memory
 // either. On failure text is empty.
-[[nodiscard]] TPlainFileStatus ReadPlainFile(const std::string& path, int64_t maxBytes,
+[[nodiscard]] TPlainFileStatus ReadPlainFile(const std::string& path, uint32_t maxBytes,
                                              std::string& text);
 
 // Opens a regular file for writing, created when missing; emptied unless

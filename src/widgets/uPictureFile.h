@@ -11,7 +11,7 @@
 namespace qx {
 
 // Larger picture files are refused (a screen-filling photo is far below).
-inline constexpr int64_t kMaxPictureFileBytes = 64 * 1024 * 1024;
+inline constexpr uint32_t kMaxPictureFileBytes = 64 * 1024 * 1024;
 
 // The picture of the file, or a null image. problem tells why a file was
 // refused (not a regular file, too large), for the element to show; it
