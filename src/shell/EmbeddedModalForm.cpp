@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "widgets/uDialogs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -45,15 +46,18 @@ bool IsInside(QObject* object, const QWidget* ancestor) {
 }  // namespace
 
 QImage FadeToWhite(const QImage& image) {
+  // The 16-bit sum (6C + D + E) * 257 / 16 + 32767, high byte, in unsigned
+  // lanes the compiler vectorises: the whole window is faded on every page.
   QImage out = image.convertToFormat(QImage::Format_RGB32);
+  const auto fade = [](uint32_t s) { return (((s * 257u) >> 4) + 32767u) >> 8; };
   for (int y = 0; y < out.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < out.width(); ++x) {
-      const int r = qRed(line[x]) * 257, g = qGreen(line[x]) * 257, b = qBlue(line[x]) * 257;
-      const int nr = (6 * r + g + b) / 16 + 32767;
-      const int ng = (r + 6 * g + b) / 16 + 32767;
-      const int nb = (r + g + 6 * b) / 16 + 32767;
-      line[x] = qRgb(nr >> 8, ng >> 8, nb >> 8);
+    auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
+    for (int x = 0, n = out.width(); x < n; ++x) {
+      const uint32_t p = line[x];
+      const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
+      const uint32_t sum = r + g + b;
+      line[x] = 0xFF000000u | (fade(sum + 5 * r) << 16) | (fade(sum + 5 * g) << 8) |
+                fade(sum + 5 * b);
     }
   }
   return out;
@@ -128,10 +132,19 @@ void TEmbeddedModalFormItem::UnlockOwner() {
 // ---- TModalSnapshot --------------------------------------------------------
 
 TModalSnapshot::TModalSnapshot(TEmbeddedModalFormManager* manager)
-    : QWidget(manager), manager_(manager) {}
+    : QWidget(manager), manager_(manager) {
+  // It covers the window: what lies under it is not painted, so a load
+  // creating a thousand elements under the page does not draw them.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
-void TModalSnapshot::paintEvent(QPaintEvent*) {
-  QPainter(this).drawImage(0, 0, Picture);
+void TModalSnapshot::paintEvent(QPaintEvent* event) {
+  QPainter p(this);
+  p.setClipRegion(event->region());
+  p.drawImage(0, 0, Picture);
+  // Grown since the picture was taken: white beyond it.
+  const QRegion beyond = QRegion(rect()) - QRect(QPoint(0, 0), Picture.size());
+  for (const QRect& r : beyond) p.fillRect(r, Qt::white);
 }
 
 void TModalSnapshot::mousePressEvent(QMouseEvent* event) {

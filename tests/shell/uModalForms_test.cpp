@@ -190,6 +190,23 @@ TEST(ModalPageTest, SnapshotFadesTowardsWhite) {
   EXPECT_EQ(faded.pixel(1, 0), qRgb(255, 255, 255));
   // Red: (6 * 65535) / 16 + 32767 and 65535 / 16 + 32767, high bytes.
   EXPECT_EQ(faded.pixel(2, 0), qRgb(223, 143, 143));
+
+  // Every red and green against the 16-bit formula, with blue at its ends
+  // and in between.
+  for (int b : {0, 1, 128, 254, 255}) {
+    QImage all(256, 256, QImage::Format_RGB32);
+    for (int r = 0; r < 256; ++r)
+      for (int g = 0; g < 256; ++g) all.setPixel(r, g, qRgb(r, g, b));
+    const QImage out = FadeToWhite(all);
+    const auto want = [](int c, int d, int e) {
+      return ((6 * c * 257 + d * 257 + e * 257) / 16 + 32767) >> 8;
+    };
+    int wrong = 0;
+    for (int r = 0; r < 256; ++r)
+      for (int g = 0; g < 256; ++g)
+        wrong += out.pixel(r, g) != qRgb(want(r, g, b), want(g, r, b), want(b, r, g));
+    EXPECT_EQ(wrong, 0) << "blue " << b;
+  }
 }
 
 TEST(ModalPageTest, MissingFormIsReported) {
