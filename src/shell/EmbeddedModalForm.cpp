@@ -45,14 +45,14 @@ bool IsInside(QObject* object, const QWidget* ancestor) {
 
 }  // namespace
 
-QImage FadeToWhite(const QImage& image) {
+void FadeToWhiteInPlace(QImage& image) {
+  if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
   // The 16-bit sum (6C + D + E) * 257 / 16 + 32767, high byte, in unsigned
   // lanes the compiler vectorises: the whole window is faded on every page.
-  QImage out = image.convertToFormat(QImage::Format_RGB32);
   const auto fade = [](uint32_t s) { return (((s * 257u) >> 4) + 32767u) >> 8; };
-  for (int y = 0; y < out.height(); ++y) {
-    auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
-    for (int x = 0, n = out.width(); x < n; ++x) {
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    for (int x = 0, n = image.width(); x < n; ++x) {
       const uint32_t p = line[x];
       const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
       const uint32_t sum = r + g + b;
@@ -60,6 +60,11 @@ QImage FadeToWhite(const QImage& image) {
                 fade(sum + 5 * b);
     }
   }
+}
+
+QImage FadeToWhite(const QImage& image) {
+  QImage out = image.convertToFormat(QImage::Format_RGB32);
+  FadeToWhiteInPlace(out);
   return out;
 }
 
@@ -143,7 +148,7 @@ void TModalSnapshot::paintEvent(QPaintEvent* event) {
   p.setClipRegion(event->region());
   p.drawImage(0, 0, Picture);
   // Grown since the picture was taken: white beyond it.
-  const QRegion beyond = QRegion(rect()) - QRect(QPoint(0, 0), Picture.size());
+  const QRegion beyond = QRegion(rect()) - QRect(QPoint(0, 0), Picture.deviceIndependentSize().toSize());
   for (const QRect& r : beyond) p.fillRect(r, Qt::white);
 }
 
@@ -156,6 +161,8 @@ void TModalSnapshot::mousePressEvent(QMouseEvent* event) {
 
 TEmbeddedModalFormManager::TEmbeddedModalFormManager(QWidget* owner) : QWidget(owner) {
   hide();
+  // Shown, it is covered by the snapshot: nothing under it is painted.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   if (owner) setGeometry(owner->rect());
   // Creation order is stacking order: the snapshot lies at the bottom.
   Snapshot = new TModalSnapshot(this);
@@ -223,7 +230,16 @@ void TEmbeddedModalFormManager::TakeSnapshot() {
   hide();  // the picture is of the window without any page
   setGeometry(owner->rect());
   Snapshot->setGeometry(0, 0, owner->width(), owner->height());
-  Snapshot->Picture = FadeToWhite(owner->grab().toImage());
+  // Rendered into the picture's own memory: a fresh window-sized buffer per
+  // page costs more in page faults than the rendering itself.
+  const qreal dpr = owner->devicePixelRatioF();
+  QImage& picture = Snapshot->Picture;
+  const QSize size = owner->size() * dpr;
+  if (picture.size() != size || picture.format() != QImage::Format_RGB32)
+    picture = QImage(size, QImage::Format_RGB32);
+  picture.setDevicePixelRatio(dpr);
+  owner->render(&picture);
+  FadeToWhiteInPlace(picture);
   show();
   Snapshot->show();
   Snapshot->update();
@@ -313,7 +329,6 @@ void TEmbeddedModalFormManager::HideParts() {
                      static_cast<QWidget*>(Snapshot), FrameShape})
     w->hide();
   hide();
-  Snapshot->Picture = QImage();
   if (filtering_) {
     qApp->removeEventFilter(this);
     filtering_ = false;

@@ -77,7 +77,7 @@ class TModalSnapshot : public QWidget {
 
  public:
   explicit TModalSnapshot(TEmbeddedModalFormManager* manager);
-  QImage Picture;
+  QImage Picture;  // kept between pages: its memory is reused
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -90,6 +90,7 @@ class TModalSnapshot : public QWidget {
 // Every pixel towards white: with 16-bit channels, red := (6R + G + B) / 16 +
 // 32767, green and blue alike.
 QImage FadeToWhite(const QImage& image);
+void FadeToWhiteInPlace(QImage& image);
 
 class TEmbeddedModalFormManager : public QWidget {
   Q_OBJECT
