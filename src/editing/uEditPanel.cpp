@@ -225,6 +225,9 @@ TEditPanel::TEditPanel(QWidget* canvas, TSheetBckgnd* background)
   // A new element lands on top of the panel; the panel must stay above.
   if (canvas) canvas->installEventFilter(this);
   setGeometry(canvas ? canvas->rect() : QRect());
+  // It paints all of itself: the instruments under it (their frames show
+  // them) and the sheet are not painted while it is shown.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   setVisible(EditMode);
 }
 
