@@ -265,9 +265,11 @@ TLoadSaveResult TFileLoad::LoadProject() {
     TScopeExit endUpdate([this] { content_->EndUpdate(); });
     TTextLines lines(std::move(text));
     if (!ReadProject(lines)) return TLoadSaveResult::Cancelled;
+    // While the sheets still hold their updates: the pass paints the bar
+    // alone, not everything the page covers.
+    progress_->SetProgress(100);
   }
   content_->UpdateFrames();
-  progress_->SetProgress(100);
   return TLoadSaveResult::Done;
 }
 
