@@ -280,7 +280,13 @@ void TEditPanel::RestackFrames() {
     if (std::find(ordered.begin(), ordered.end(), f) == ordered.end()) ordered.push_back(f);
   }
   Frames = ordered;
-  for (TEditComp* f : Frames) f->raise();
+  // Frames made in list order already stack so: a thousand raises each
+  // search and repaint for nothing.
+  std::vector<TEditComp*> stacked;
+  for (QObject* o : children())
+    if (auto* f = qobject_cast<TEditComp*>(o)) stacked.push_back(f);
+  if (stacked != Frames)
+    for (TEditComp* f : Frames) f->raise();
   RaiseMarks();
 }
 
@@ -334,18 +340,24 @@ void TEditPanel::TakeSnapshots() {
     bounds |= items[i].Rect;
   }
   if (cut.size() < 2) return;
-  // The panel and its frames lie over the sheet: out of the picture.
-  const bool shown = isVisible();
-  if (shown) hide();
+  // The panel and its frames lie over the sheet: out of the picture. A
+  // widget without updates is left out of a rendering (hiding the panel
+  // instead would show its thousand frames anew), and while it counts as
+  // opaque nothing under it is drawn.
+  const bool updating = updatesEnabled();
+  setUpdatesEnabled(false);
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
   const qreal dpr = devicePixelRatioF();
-  QPixmap sheet(bounds.size() * dpr);
+  // Opaque, as every cut instrument paints all of its rectangle: the frames
+  // copy their pictures instead of blending them.
+  QImage sheet(bounds.size() * dpr, QImage::Format_RGB32);
   sheet.setDevicePixelRatio(dpr);
-  sheet.fill(Qt::transparent);
   canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
-  if (shown) show();
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setUpdatesEnabled(updating);
   for (const TItem* it : cut) {
     const QRect r = it->Rect.translated(-bounds.topLeft());
-    QPixmap p = sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr));
+    QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
     p.setDevicePixelRatio(dpr);
     it->Frame->snapshot_ = p;
     it->Frame->snapshotStale_ = false;
