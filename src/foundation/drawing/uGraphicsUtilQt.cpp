@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 #include <memory>
 
@@ -134,9 +135,31 @@ void InitMeasureBitmap() {
   MeasureBitmap->setDotsPerMeterY(3780);
 }
 
+namespace {
+
+struct TWidthKey {
+  QFont Font;
+  QString Text;
+  bool operator==(const TWidthKey& o) const { return Text == o.Text && Font == o.Font; }
+};
+
+size_t qHash(const TWidthKey& key, size_t seed) {
+  return qHashMulti(seed, key.Text, key.Font);
+}
+
+}  // namespace
+
 int TextWidthOf(const QString& text, const QFont& font) {
-  QFontMetrics fm(font, &Measure());
-  return fm.horizontalAdvance(text);
+  // Layouts measure the same few captions again for every property a load
+  // or a listing sets, and shaping the text is the dear part. Bounded, so a
+  // stream of changing texts cannot grow it.
+  static QHash<TWidthKey, int> known;
+  TWidthKey key{font, text};
+  if (const auto it = known.constFind(key); it != known.cend()) return it.value();
+  const int width = QFontMetrics(font, &Measure()).horizontalAdvance(text);
+  if (known.size() >= 4096) known.clear();
+  known.insert(std::move(key), width);
+  return width;
 }
 
 int TextWidthOf(std::string_view utf8, const QFont& font) {
