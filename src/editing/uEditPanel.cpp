@@ -341,11 +341,12 @@ void TEditPanel::TakeSnapshots() {
   }
   if (cut.size() < 2) return;
   // The panel and its frames lie over the sheet: out of the picture. A
-  // widget without updates is left out of a rendering (hiding the panel
-  // instead would show its thousand frames anew), and while it counts as
-  // opaque nothing under it is drawn.
+  // widget marked without updates is left out of a rendering, and while it
+  // counts as opaque nothing under it is drawn. Only the panel's own flag:
+  // hiding it would show its frames anew, and setUpdatesEnabled() would
+  // mark every frame dirty, one region each.
   const bool updating = updatesEnabled();
-  setUpdatesEnabled(false);
+  setAttribute(Qt::WA_UpdatesDisabled);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   const qreal dpr = devicePixelRatioF();
   // Opaque, as every cut instrument paints all of its rectangle: the frames
@@ -354,7 +355,7 @@ void TEditPanel::TakeSnapshots() {
   sheet.setDevicePixelRatio(dpr);
   canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setUpdatesEnabled(updating);
+  setAttribute(Qt::WA_UpdatesDisabled, !updating);
   for (const TItem* it : cut) {
     const QRect r = it->Rect.translated(-bounds.topLeft());
     QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
