@@ -304,65 +304,94 @@ void TEditPanel::UpdateFrames() {
 
 // Each grab() first settles the geometry of the whole window, so a thousand
 // snapshots taken one by one cost a thousand walks of every widget. An
-// element that paints all of its rectangle and that nothing overlaps looks
-// in one picture of the sheet exactly as in its own grab: those are cut out
-// of one rendering; the rest are grabbed when their frame is painted.
+// instrument that paints all of its rectangle looks in a rendering of the
+// sheet exactly as in its own grab as long as nothing else is drawn there:
+// such instruments are parted into layers in which none overlaps another,
+// and each layer is rendered once with every other widget left out (rarely
+// more than one or two layers). The rest are grabbed when their frame is
+// painted.
 void TEditPanel::TakeSnapshots() {
   QWidget* canvas = parentWidget();
   if (!canvas || !canvas->isVisible()) return;
   struct TItem {
     QRect Rect;
-    TEditComp* Frame;  // null: a widget that only overlaps
+    TEditComp* Frame;
   };
   std::vector<TItem> items;
+  std::vector<QWidget*> others;  // on the canvas, in no snapshot
+  int widest = 0;
   for (QObject* o : canvas->children()) {
     auto* w = qobject_cast<QWidget*>(o);
-    if (!w || w == this || w->isHidden() || w->size().isEmpty()) continue;
+    if (!w || w == this) continue;
     auto* e = qobject_cast<TQXElement*>(w);
-    TEditComp* f = e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect
-                       ? e->EditComp
-                       : nullptr;
-    items.push_back({w->geometry(), f});
-  }
-  std::sort(items.begin(), items.end(),
-            [](const TItem& a, const TItem& b) { return a.Rect.left() < b.Rect.left(); });
-  std::vector<bool> alone(items.size(), true);
-  for (size_t i = 0; i < items.size(); ++i) {
-    for (size_t j = i + 1; j < items.size() && items[j].Rect.left() <= items[i].Rect.right(); ++j) {
-      if (items[i].Rect.intersects(items[j].Rect)) alone[i] = alone[j] = false;
+    if (e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect &&
+        !e->isHidden() && e->updatesEnabled() && !e->size().isEmpty()) {
+      items.push_back({e->geometry(), e->EditComp});
+      widest = std::max(widest, e->width());
+    } else {
+      others.push_back(w);
     }
   }
-  QRect bounds;
-  std::vector<const TItem*> cut;
+  if (items.size() < 2) return;
+  std::sort(items.begin(), items.end(),
+            [](const TItem& a, const TItem& b) { return a.Rect.left() < b.Rect.left(); });
+  // Each item to the first layer where it overlaps nothing; a layer's items
+  // stand in order of their left edge, so only its last ones can reach it.
+  std::vector<std::vector<size_t>> layers;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (!alone[i] || !items[i].Frame) continue;
-    cut.push_back(&items[i]);
-    bounds |= items[i].Rect;
+    const QRect& r = items[i].Rect;
+    auto fits = [&](const std::vector<size_t>& layer) {
+      for (auto j = layer.rbegin(); j != layer.rend(); ++j) {
+        const QRect& q = items[*j].Rect;
+        if (q.left() + widest <= r.left()) break;
+        if (q.intersects(r)) return false;
+      }
+      return true;
+    };
+    auto layer = std::find_if(layers.begin(), layers.end(), fits);
+    if (layer == layers.end()) layer = layers.emplace(layers.end());
+    layer->push_back(i);
   }
-  if (cut.size() < 2) return;
-  // The panel and its frames lie over the sheet: out of the picture. A
-  // widget marked without updates is left out of a rendering, and while it
-  // counts as opaque nothing under it is drawn. Only the panel's own flag:
-  // hiding it would show its frames anew, and setUpdatesEnabled() would
-  // mark every frame dirty, one region each.
+  // Left out of a rendering: a widget marked without updates (the flag
+  // alone: hiding would show the panel's frames anew, setUpdatesEnabled()
+  // would mark each dirty) and what lies under the panel while it counts as
+  // opaque.
+  auto leaveOut = [](QWidget* w, bool out) { w->setAttribute(Qt::WA_UpdatesDisabled, out); };
   const bool updating = updatesEnabled();
-  setAttribute(Qt::WA_UpdatesDisabled);
+  leaveOut(this, true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
+  std::vector<QWidget*> outOthers;
+  for (QWidget* w : others)
+    if (w->updatesEnabled()) outOthers.push_back(w);
+  for (QWidget* w : outOthers) leaveOut(w, true);
   const qreal dpr = devicePixelRatioF();
-  // Opaque, as every cut instrument paints all of its rectangle: the frames
-  // copy their pictures instead of blending them.
-  QImage sheet(bounds.size() * dpr, QImage::Format_RGB32);
-  sheet.setDevicePixelRatio(dpr);
-  canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setAttribute(Qt::WA_UpdatesDisabled, !updating);
-  for (const TItem* it : cut) {
-    const QRect r = it->Rect.translated(-bounds.topLeft());
-    QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
-    p.setDevicePixelRatio(dpr);
-    it->Frame->snapshot_ = p;
-    it->Frame->snapshotStale_ = false;
+  for (const std::vector<size_t>& layer : layers) {
+    std::vector<bool> in(items.size(), layers.size() == 1);
+    QRect bounds;
+    for (size_t i : layer) {
+      in[i] = true;
+      bounds |= items[i].Rect;
+    }
+    for (size_t i = 0; i < items.size(); ++i)
+      if (!in[i]) leaveOut(items[i].Frame->Element, true);
+    // Opaque, as every instrument here paints all of its rectangle: the
+    // frames copy their pictures instead of blending them.
+    QImage sheet(bounds.size() * dpr, QImage::Format_RGB32);
+    sheet.setDevicePixelRatio(dpr);
+    canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
+    for (size_t i = 0; i < items.size(); ++i)
+      if (!in[i]) leaveOut(items[i].Frame->Element, false);
+    for (size_t i : layer) {
+      const QRect r = items[i].Rect.translated(-bounds.topLeft());
+      QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
+      p.setDevicePixelRatio(dpr);
+      items[i].Frame->snapshot_ = p;
+      items[i].Frame->snapshotStale_ = false;
+    }
   }
+  for (QWidget* w : outOthers) leaveOut(w, false);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  leaveOut(this, !updating);
 }
 
 void TEditPanel::Follow(TQXElement& element) {

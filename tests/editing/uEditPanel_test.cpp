@@ -200,11 +200,15 @@ TEST_F(EditPanelTest, FramesShowTheirInstrumentsExactly) {
   auto* text = TQXRemoteLabel::ElemCreate();
   text->move(10, 80);
   all.push_back(text);
-  all.push_back(Place(300, 80));  // these two overlap
+  all.push_back(Place(300, 80));  // these three overlap
   all.push_back(Place(350, 100));
+  all.push_back(Place(320, 90));
   auto* button = TQXButton::ElemCreate();
   button->move(10, 200);
   all.push_back(button);
+  auto* over = TQXButton::ElemCreate();  // over the three
+  over->move(330, 95);
+  all.push_back(over);
   form->TabBar->SelectTab(PageIndexEdit);
   for (TQXElement* e : all) {
     ASSERT_NE(e->EditComp, nullptr);
