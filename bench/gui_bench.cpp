@@ -66,8 +66,8 @@ constexpr int kCount = 1000;
 constexpr int kColumns = 30;
 constexpr int kW = 80, kH = 40;
 
-QRect Cell(int i) {
-  return QRect((i % kColumns) * kW, (i / kColumns) * kH, kW, kH);
+QRect Cell(int i, int columns = kColumns) {
+  return QRect((i % columns) * kW, (i / columns) * kH, kW, kH);
 }
 
 double Ms(Clock::duration d) {
@@ -105,11 +105,13 @@ void ShowPage(int32_t page) {
   Paint();
 }
 
+// More than 1000 go into 100 columns: the sheet takes no position beyond
+// 9000, and elements refused there would pile up at the top.
 std::vector<TQXNumericDisp*> MakeDisplays(int n) {
   std::vector<TQXNumericDisp*> v;
   for (int i = 0; i < n; ++i) {
     auto* d = TQXNumericDisp::ElemCreate();
-    d->setGeometry(Cell(i));
+    d->setGeometry(Cell(i, n > kCount ? 100 : kColumns));
     d->SetDenom("U");
     d->SetShowName(true);
     d->SetSource("#1");
