@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 #include "foundation/uFileLoadSet.h"
 
@@ -27,6 +28,9 @@ class TElementText {
  public:
   // Font: the element's, size 12.
   TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false);
+  ~TElementText();
+  TElementText(const TElementText&) = delete;
+  TElementText& operator=(const TElementText&) = delete;
 
   const QString& text() const { return text_; }
   // False when the text is already shown.
@@ -45,14 +49,25 @@ class TElementText {
   static QPalette Palette(const QWidget& element);
   // Within the element's paint event, after its background.
   void Paint(QPainter& p, const QWidget& element, const QPalette& palette) const;
+  // True when the last paint drew from a kept layout (for tests).
+  bool PaintedFromLayout() const { return fromKept_; }
 
  private:
+  struct TKept;
+  // A text painted twice unchanged is laid out once and kept: captions stay
+  // while the values beside them change on every tick.
+  const TKept* Kept(QPainter& p, int flags, bool enabled) const;
+  void Forget();
+
   QString text_;
   QRect rect_;
   QFont font_;
   QColor color_;  // invalid: the element's text colour
   Qt::Alignment alignment_;
   bool wordWrap_;
+  mutable std::unique_ptr<TKept> kept_;
+  mutable bool paintedOnce_ = false;
+  mutable bool fromKept_ = false;
 };
 
 }  // namespace qx
