@@ -5,7 +5,9 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
@@ -32,20 +34,19 @@ void SetLabelFont(QLabel* label, const TFontDesc& font) {
 
 // ---- TElementText -------------------------------------------------------------
 
-// The text laid out once for the painter's font and the flags it was laid out
-// with; Drawable is false for texts that are always drawn the plain way.
+// The text laid out as the plain way (the style's item text) lays it out,
+// kept until text, rectangle or font change. Drawable is false for texts
+// that are always drawn the plain way.
 struct TElementText::TKept {
-  TKept(const QString& text, const QFont& font, int flags)
-      : Font(font), Flags(flags), Layout(text, font) {}
-  QFont Font;
-  int Flags;
+  int Flags = 0;
   bool Drawable = false;
-  QTextLayout Layout;
-  QPointF At;  // where the line is drawn, relative to the rectangle
+  std::optional<QTextLayout> Layout;
+  std::vector<QPointF> At;  // where each line is drawn, relative to the rectangle
 };
 
-TElementText::TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap)
-    : font_(element.font()), alignment_(alignment), wordWrap_(wordWrap) {
+TElementText::TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap,
+                           bool keepLayout)
+    : font_(element.font()), alignment_(alignment), wordWrap_(wordWrap), keep_(keepLayout) {
   font_.setPointSize(12);
 }
 
@@ -69,91 +70,132 @@ bool TElementText::SetGeometry(const QRect& rect) {
 void TElementText::SetFont(const QWidget& element, const TFontDesc& font) {
   font_ = FontDescToQFont(font).resolve(element.font());
   color_ = ColorToQColor(font.Color);
+  paintDpi_ = 0;
   Forget();
 }
 
 void TElementText::Forget() {
   kept_.reset();
-  paintedOnce_ = false;
 }
 
 namespace {
 
-// Texts the kept layout draws exactly as the plain way does: one line, no
-// trailing blank (its width depends on the direction), no decoration lines
-// (the plain way draws them after all glyphs of the line), enabled.
-bool KeepsLayout(const QString& text, const QFont& font) {
+bool LineEnd(const QString& text, qsizetype i) {
+  return i + 1 == text.size() || text[i + 1] == u'\n';
+}
+
+// Texts laid out here exactly as the plain way lays them out. Not: wrapped
+// text, lines ending in blanks and blanks in right-aligned right-to-left
+// text (their width depends on options the plain way sets itself),
+// decoration lines (the plain way draws them after all glyphs of a line),
+// texts of several length variants.
+bool LaysOutHere(const QString& text, const QFont& font, int flags, bool rtl) {
   if (font.underline() || font.overline() || font.strikeOut()) return false;
-  if (text.isEmpty() || text.back().isSpace()) return false;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u == u'\n' || u == u'\r' || u == 0x2028 || u == 0x2029 || u == 0x9C) return false;
+  if (flags & Qt::TextWordWrap) return false;
+  const bool rightRtl = rtl && (flags & Qt::AlignRight);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.unicode() == 0x9C) return false;
+    if (c.isSpace() && c != u'\n' && (rightRtl || LineEnd(text, i))) return false;
   }
   return true;
 }
 
 }  // namespace
 
-const TElementText::TKept* TElementText::Kept(QPainter& p, int flags, bool enabled) const {
-  // A text painted once may change before the next paint: it is laid out
-  // only when painted again unchanged.
-  if (!paintedOnce_) {
-    paintedOnce_ = true;
-    return nullptr;
+void TElementText::MakePaintFont(QPainter& p, const QWidget& element) const {
+  // The painter's font for this text, made once: a font made anew for
+  // every paint looks its font engines up anew.
+  const int dpi = element.logicalDpiY();
+  if (dpi != paintDpi_ || !(paintFontOf_ == element.font())) {
+    p.setFont(font_);
+    paintFont_ = p.font();
+    paintFontOf_ = element.font();
+    paintDpi_ = dpi;
+    kept_.reset();
   }
-  const QFont& font = p.font();
-  if (!kept_ || kept_->Flags != flags || !(kept_->Font == font)) {
-    // One line laid out as the plain way lays it out: tabs to stops of
-    // eight 'x' where they expand, otherwise blanks; alignment applied per
-    // line by the offset it is drawn at.
-    const bool rtl = flags & Qt::TextForceRightToLeft;
-    QString text = text_;
-    const bool expandTabs =
-        (flags & Qt::TextExpandTabs) &&
-        (((flags & Qt::AlignLeft) && !rtl) || ((flags & Qt::AlignRight) && rtl));
-    const QFontMetricsF fm(font);
-    int tabStops = 0;
-    for (QChar& c : text) {
-      if (c != u'\t') continue;
+}
+
+int TElementText::Flags() const {
+  const bool rtl = text_.isRightToLeft();
+  int flags = QStyle::visualAlignment(rtl ? Qt::RightToLeft : Qt::LeftToRight, alignment_) |
+              Qt::TextExpandTabs | (rtl ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
+  if (wordWrap_) flags |= Qt::TextWordWrap;
+  return flags;
+}
+
+void TElementText::LayOut(TKept& k) const {
+  k.Flags = Flags();
+  const int flags = k.Flags;
+  const bool rtl = flags & Qt::TextForceRightToLeft;
+  if (!LaysOutHere(text_, paintFont_, flags, rtl)) return;
+
+  // Line breaks as line separators, carriage returns as blanks, tabs to
+  // stops of eight 'x' where they expand, otherwise blanks.
+  const QFontMetricsF fm(paintFont_);
+  const bool expandTabs = ((flags & Qt::AlignLeft) && !rtl) || ((flags & Qt::AlignRight) && rtl);
+  QString text = text_;
+  int tabStops = 0;
+  for (QChar& c : text) {
+    if (c == u'\r') {
+      c = u' ';
+    } else if (c == u'\n') {
+      c = QChar::LineSeparator;
+    } else if (c == u'\t') {
       if (!expandTabs)
         c = u' ';
       else if (!tabStops)
         tabStops = qRound(fm.horizontalAdvance(u'x') * 8);
     }
-    kept_ = std::make_unique<TKept>(text, font, flags);
-    if (wordWrap_ || !KeepsLayout(text_, font)) return nullptr;
-    QTextOption option;
-    if (tabStops > 0) option.setTabStopDistance(tabStops);
-    option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-    option.setAlignment(Qt::AlignLeft);
-    QTextLayout& layout = kept_->Layout;
-    layout.setTextOption(option);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
+  }
+  QTextOption option;
+  if (tabStops > 0) option.setTabStopDistance(tabStops);
+  option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+  option.setAlignment(Qt::AlignLeft);
+  QTextLayout& layout = k.Layout.emplace(text, paintFont_);
+  layout.setTextOption(option);
+  layout.setCacheEnabled(true);
+
+  // Lines on whole pixels, leading between them; lines below the rectangle
+  // are left out, so a text that reaches below it is drawn the plain way.
+  const qreal w = rect_.width(), h = rect_.height();
+  const qreal lineWidth = 0x01000000;
+  const qreal leading = fm.leading();
+  qreal height = -leading;
+  bool full = false, more = false;
+  layout.beginLayout();
+  for (;;) {
     QTextLine line = layout.createLine();
-    if (line.isValid()) {
-      line.setLineWidth(0x01000000);
-      line.setPosition(QPointF(0, 0));
+    if (!line.isValid()) break;
+    if (full) {
+      more = true;
+      break;
     }
-    const bool oneLine = line.isValid() && !layout.createLine().isValid();
-    layout.endLayout();
-    if (!oneLine) return nullptr;
-    const qreal w = rect_.width(), h = rect_.height();
-    const qreal height = line.ascent() + line.descent();
-    const qreal advance = line.horizontalAdvance();
-    qreal x = 0, y = 0;
-    if (flags & Qt::AlignBottom)
-      y = h - height;
-    else if (flags & Qt::AlignVCenter)
-      y = (h - height) / 2;
+    line.setLineWidth(lineWidth);
+    height += leading;
+    height = std::ceil(height);
+    line.setPosition(QPointF(0, height));
+    height += line.ascent() + line.descent();
+    full = height >= h;
+  }
+  layout.endLayout();
+  if (more) return;
+
+  qreal y = 0;
+  if (flags & Qt::AlignBottom)
+    y = h - height;
+  else if (flags & Qt::AlignVCenter)
+    y = (h - height) / 2;
+  for (int i = 0; i < layout.lineCount(); ++i) {
+    const qreal advance = layout.lineAt(i).horizontalAdvance();
+    qreal x = 0;
     if (flags & Qt::AlignRight)
       x = w - advance;
     else if (flags & Qt::AlignHCenter)
       x = (w - advance) / 2;
-    kept_->At = QPointF(x, y);
-    kept_->Drawable = true;
+    k.At.emplace_back(x, y);
   }
-  return kept_->Drawable && enabled ? kept_.get() : nullptr;
+  k.Drawable = true;
 }
 
 QPalette TElementText::Palette(const QWidget& element) {
@@ -163,27 +205,34 @@ QPalette TElementText::Palette(const QWidget& element) {
 }
 
 void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& palette) const {
-  fromKept_ = false;
+  fromLayout_ = false;
   if (text_.isEmpty() || rect_.isEmpty()) return;
   // As a plain-text label draws: the element's palette and state, the
   // alignment mirrored for right-to-left text, tabs expanded, and nothing
   // outside its rectangle.
-  const bool rtl = text_.isRightToLeft();
-  int flags = QStyle::visualAlignment(rtl ? Qt::RightToLeft : Qt::LeftToRight, alignment_) |
-              Qt::TextExpandTabs | (rtl ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
-  if (wordWrap_) flags |= Qt::TextWordWrap;
-  p.setFont(font_);
   p.setClipRect(rect_);
+  const TKept* kept = nullptr;
+  if (keep_) {
+    MakePaintFont(p, element);
+    if (!kept_) {
+      kept_ = std::make_unique<TKept>();
+      LayOut(*kept_);
+    }
+    kept = kept_.get();
+  }
   const bool enabled = element.isEnabled();
-  if (const TKept* kept = Kept(p, flags, enabled)) {
+  if (kept && kept->Drawable && enabled) {
     // The pen an enabled item text is drawn with: the text brush at the
     // painter's pen width.
     const QPen saved = p.pen();
     p.setPen(QPen(color_.isValid() ? QBrush(color_) : palette.brush(QPalette::WindowText),
                   saved.widthF()));
-    kept->Layout.lineAt(0).draw(&p, QPointF(rect_.topLeft()) + kept->At);
+    const QPointF origin(rect_.topLeft());
+    for (int i = 0; i < static_cast<int>(kept->At.size()); ++i)
+      kept->Layout->lineAt(i).draw(
+          &p, QPointF(origin.x() + kept->At[i].x(), origin.y() + kept->At[i].y()));
     p.setPen(saved);
-    fromKept_ = true;
+    fromLayout_ = true;
   } else {
     const QPalette* pal = &palette;
     QPalette own;
@@ -192,7 +241,9 @@ void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& pa
       own.setColor(QPalette::WindowText, color_);
       pal = &own;
     }
-    element.style()->drawItemText(&p, rect_, flags, *pal, enabled, text_, QPalette::WindowText);
+    p.setFont(font_);
+    element.style()->drawItemText(&p, rect_, kept ? kept->Flags : Flags(), *pal, enabled, text_,
+                                  QPalette::WindowText);
   }
   p.setClipping(false);
 }

@@ -26,8 +26,10 @@ void SetLabelFont(QLabel* label, const TFontDesc& font);
 // three widgets per display.
 class TElementText {
  public:
-  // Font: the element's, size 12.
-  TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false);
+  // Font: the element's, size 12. A text that seldom changes keeps its
+  // layout: laying a text out costs more than drawing it.
+  TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false,
+               bool keepLayout = false);
   ~TElementText();
   TElementText(const TElementText&) = delete;
   TElementText& operator=(const TElementText&) = delete;
@@ -49,14 +51,17 @@ class TElementText {
   static QPalette Palette(const QWidget& element);
   // Within the element's paint event, after its background.
   void Paint(QPainter& p, const QWidget& element, const QPalette& palette) const;
-  // True when the last paint drew from a kept layout (for tests).
-  bool PaintedFromLayout() const { return fromKept_; }
+  // True when the last paint drew the text through its own layout rather
+  // than the style's item text (for tests).
+  bool PaintedFromLayout() const { return fromLayout_; }
 
  private:
   struct TKept;
-  // A text painted twice unchanged is laid out once and kept: captions stay
-  // while the values beside them change on every tick.
-  const TKept* Kept(QPainter& p, int flags, bool enabled) const;
+  // The drawing flags of the text: as a plain-text label's.
+  int Flags() const;
+  void MakePaintFont(QPainter& p, const QWidget& element) const;
+  // The text laid out for the painter's font.
+  void LayOut(TKept& kept) const;
   void Forget();
 
   QString text_;
@@ -65,9 +70,11 @@ class TElementText {
   QColor color_;  // invalid: the element's text colour
   Qt::Alignment alignment_;
   bool wordWrap_;
+  bool keep_;
   mutable std::unique_ptr<TKept> kept_;
-  mutable bool paintedOnce_ = false;
-  mutable bool fromKept_ = false;
+  mutable QFont paintFont_, paintFontOf_;
+  mutable int paintDpi_ = 0;  // 0: no painter font made yet
+  mutable bool fromLayout_ = false;
 };
 
 }  // namespace qx

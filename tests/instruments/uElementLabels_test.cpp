@@ -57,9 +57,8 @@ class ElementTextTest : public AppFixture {
     form->show();
     form->TabBar->SelectTab(PageIndexRun);
   }
-  // The display drawn twice (a text painted again unchanged is drawn from
-  // its kept layout), after `change` twice more, beside labels placed for
-  // the final state.
+  // The display drawn twice (the second time from what the first kept),
+  // after `change` twice more, beside labels placed for the final state.
   template <class Display>
   static void ExpectSameLook(const std::function<void(Display&)>& setup, const TFontDesc* font,
                              const char* what,
@@ -176,6 +175,13 @@ TEST_F(ElementTextTest, NumericDisplayLooksAsWithLabels) {
          d.SetShowName(true);
          d.SetValue(2);
        }},
+      {"name with a line break", nullptr,
+       [](TQXNumericDisp& d) {
+         d.resize(200, 60);
+         d.SetDenom("Druck\nKessel");
+         d.SetShowName(true);
+         d.SetValue(3);
+       }},
       {"blanks and a tab in the caption", nullptr,
        [](TQXNumericDisp& d) {
          d.resize(260, 40);
@@ -218,13 +224,14 @@ TEST_F(ElementTextTest, NumericCaptionFollowsChanges) {
     d.SetShowName(true);
     d.SetValue(12);
   };
-  // The caption is drawn from its kept layout before the change.
+  // The caption is drawn from its kept layout, the value the plain way.
   {
     TQXNumericDisp d(CurrentCanvas());
     setup(d);
     d.grab();
     d.grab();
     EXPECT_TRUE(d.CaptionLabel()->PaintedFromLayout());
+    EXPECT_FALSE(d.ValueLabel()->PaintedFromLayout());
   }
   struct Case {
     const char* what;
