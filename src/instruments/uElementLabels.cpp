@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOption>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -199,9 +198,9 @@ void TElementText::LayOut(TKept& k) const {
 }
 
 QPalette TElementText::Palette(const QWidget& element) {
-  QStyleOption opt;
-  opt.initFrom(&element);
-  return opt.palette;
+  // What a style option made from the element holds, without the rest of
+  // the option's state.
+  return element.palette();
 }
 
 void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& palette) const {
