@@ -80,7 +80,9 @@ void TElementText::Forget() {
 namespace {
 
 bool LineEnd(const QString& text, qsizetype i) {
-  return i + 1 == text.size() || text[i + 1] == u'\n';
+  if (i + 1 == text.size()) return true;
+  const char16_t next = text[i + 1].unicode();
+  return next == u'\n' || next == QChar::LineSeparator || next == QChar::ParagraphSeparator;
 }
 
 // Texts laid out here exactly as the plain way lays them out. Not: wrapped
@@ -95,7 +97,9 @@ bool LaysOutHere(const QString& text, const QFont& font, int flags, bool rtl) {
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
     if (c.unicode() == 0x9C) return false;
-    if (c.isSpace() && c != u'\n' && (rightRtl || LineEnd(text, i))) return false;
+    if (c.isSpace() && c != u'\n' && c != QChar::LineSeparator && c != QChar::ParagraphSeparator &&
+        (rightRtl || LineEnd(text, i)))
+      return false;
   }
   return true;
 }
