@@ -1,8 +1,13 @@
 #include "instruments/uElementLabels.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOption>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
 
@@ -28,14 +33,28 @@ void SetLabelFont(QLabel* label, const TFontDesc& font) {
 
 // ---- TElementText -------------------------------------------------------------
 
-TElementText::TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap)
-    : font_(element.font()), alignment_(alignment), wordWrap_(wordWrap) {
+// The text laid out as the plain way (the style's item text) lays it out,
+// kept until text, rectangle or font change. Drawable is false for texts
+// that are always drawn the plain way.
+struct TElementText::TKept {
+  int Flags = 0;
+  bool Drawable = false;
+  std::optional<QTextLayout> Layout;
+  std::vector<QPointF> At;  // where each line is drawn, relative to the rectangle
+};
+
+TElementText::TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap,
+                           bool keepLayout)
+    : font_(element.font()), alignment_(alignment), wordWrap_(wordWrap), keep_(keepLayout) {
   font_.setPointSize(12);
 }
+
+TElementText::~TElementText() = default;
 
 bool TElementText::SetText(const QString& text) {
   if (text == text_) return false;
   text_ = text;
+  Forget();
   return true;
 }
 
@@ -43,40 +62,192 @@ bool TElementText::SetGeometry(const QRect& rect) {
   const QRect r(rect.topLeft(), rect.size().expandedTo(QSize(0, 0)));
   if (r == rect_) return false;
   rect_ = r;
+  Forget();
   return true;
 }
 
 void TElementText::SetFont(const QWidget& element, const TFontDesc& font) {
   font_ = FontDescToQFont(font).resolve(element.font());
   color_ = ColorToQColor(font.Color);
+  paintDpi_ = 0;
+  Forget();
 }
 
-QPalette TElementText::Palette(const QWidget& element) {
-  QStyleOption opt;
-  opt.initFrom(&element);
-  return opt.palette;
+void TElementText::Forget() {
+  kept_.reset();
 }
 
-void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& palette) const {
-  if (text_.isEmpty() || rect_.isEmpty()) return;
-  // As a plain-text label draws: the element's palette and state, the
-  // alignment mirrored for right-to-left text, tabs expanded, and nothing
-  // outside its rectangle.
-  const QPalette* pal = &palette;
-  QPalette own;
-  if (color_.isValid()) {
-    own = palette;
-    own.setColor(QPalette::WindowText, color_);
-    pal = &own;
+namespace {
+
+bool LineEnd(const QString& text, qsizetype i) {
+  if (i + 1 == text.size()) return true;
+  const char16_t next = text[i + 1].unicode();
+  return next == u'\n' || next == QChar::LineSeparator || next == QChar::ParagraphSeparator;
+}
+
+// Texts laid out here exactly as the plain way lays them out. Not: wrapped
+// text, lines ending in blanks and blanks in right-aligned right-to-left
+// text (their width depends on options the plain way sets itself),
+// decoration lines (the plain way draws them after all glyphs of a line),
+// texts of several length variants.
+bool LaysOutHere(const QString& text, const QFont& font, int flags, bool rtl) {
+  if (font.underline() || font.overline() || font.strikeOut()) return false;
+  if (flags & Qt::TextWordWrap) return false;
+  const bool rightRtl = rtl && (flags & Qt::AlignRight);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.unicode() == 0x9C) return false;
+    if (c.isSpace() && c != u'\n' && c != QChar::LineSeparator && c != QChar::ParagraphSeparator &&
+        (rightRtl || LineEnd(text, i)))
+      return false;
   }
+  return true;
+}
+
+}  // namespace
+
+void TElementText::MakePaintFont(QPainter& p, const QWidget& element) const {
+  // The painter's font for this text, made once: a font made anew for
+  // every paint looks its font engines up anew.
+  const int dpi = element.logicalDpiY();
+  if (dpi != paintDpi_ || !(paintFontOf_ == element.font())) {
+    p.setFont(font_);
+    paintFont_ = p.font();
+    paintFontOf_ = element.font();
+    paintDpi_ = dpi;
+    kept_.reset();
+  }
+}
+
+int TElementText::Flags() const {
   const bool rtl = text_.isRightToLeft();
   int flags = QStyle::visualAlignment(rtl ? Qt::RightToLeft : Qt::LeftToRight, alignment_) |
               Qt::TextExpandTabs | (rtl ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
   if (wordWrap_) flags |= Qt::TextWordWrap;
-  p.setFont(font_);
+  return flags;
+}
+
+void TElementText::LayOut(TKept& k) const {
+  k.Flags = Flags();
+  const int flags = k.Flags;
+  const bool rtl = flags & Qt::TextForceRightToLeft;
+  if (!LaysOutHere(text_, paintFont_, flags, rtl)) return;
+
+  // Line breaks as line separators, carriage returns as blanks, tabs to
+  // stops of eight 'x' where they expand, otherwise blanks.
+  const QFontMetricsF fm(paintFont_);
+  const bool expandTabs = ((flags & Qt::AlignLeft) && !rtl) || ((flags & Qt::AlignRight) && rtl);
+  QString text = text_;
+  int tabStops = 0;
+  for (QChar& c : text) {
+    if (c == u'\r') {
+      c = u' ';
+    } else if (c == u'\n') {
+      c = QChar::LineSeparator;
+    } else if (c == u'\t') {
+      if (!expandTabs)
+        c = u' ';
+      else if (!tabStops)
+        tabStops = qRound(fm.horizontalAdvance(u'x') * 8);
+    }
+  }
+  QTextOption option;
+  if (tabStops > 0) option.setTabStopDistance(tabStops);
+  option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+  option.setAlignment(Qt::AlignLeft);
+  QTextLayout& layout = k.Layout.emplace(text, paintFont_);
+  layout.setTextOption(option);
+  layout.setCacheEnabled(true);
+
+  // Lines on whole pixels, leading between them; lines below the rectangle
+  // are left out, so a text that reaches below it is drawn the plain way.
+  const qreal w = rect_.width(), h = rect_.height();
+  const qreal lineWidth = 0x01000000;
+  const qreal leading = fm.leading();
+  qreal height = -leading;
+  bool full = false, more = false;
+  layout.beginLayout();
+  for (;;) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    if (full) {
+      more = true;
+      break;
+    }
+    line.setLineWidth(lineWidth);
+    height += leading;
+    height = std::ceil(height);
+    line.setPosition(QPointF(0, height));
+    height += line.ascent() + line.descent();
+    full = height >= h;
+  }
+  layout.endLayout();
+  if (more) return;
+
+  qreal y = 0;
+  if (flags & Qt::AlignBottom)
+    y = h - height;
+  else if (flags & Qt::AlignVCenter)
+    y = (h - height) / 2;
+  for (int i = 0; i < layout.lineCount(); ++i) {
+    const qreal advance = layout.lineAt(i).horizontalAdvance();
+    qreal x = 0;
+    if (flags & Qt::AlignRight)
+      x = w - advance;
+    else if (flags & Qt::AlignHCenter)
+      x = (w - advance) / 2;
+    k.At.emplace_back(x, y);
+  }
+  k.Drawable = true;
+}
+
+QPalette TElementText::Palette(const QWidget& element) {
+  // What a style option made from the element holds, without the rest of
+  // the option's state.
+  return element.palette();
+}
+
+void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& palette) const {
+  fromLayout_ = false;
+  if (text_.isEmpty() || rect_.isEmpty()) return;
+  // As a plain-text label draws: the element's palette and state, the
+  // alignment mirrored for right-to-left text, tabs expanded, and nothing
+  // outside its rectangle.
   p.setClipRect(rect_);
-  element.style()->drawItemText(&p, rect_, flags, *pal, element.isEnabled(), text_,
-                                QPalette::WindowText);
+  const TKept* kept = nullptr;
+  if (keep_) {
+    MakePaintFont(p, element);
+    if (!kept_) {
+      kept_ = std::make_unique<TKept>();
+      LayOut(*kept_);
+    }
+    kept = kept_.get();
+  }
+  const bool enabled = element.isEnabled();
+  if (kept && kept->Drawable && enabled) {
+    // The pen an enabled item text is drawn with: the text brush at the
+    // painter's pen width.
+    const QPen saved = p.pen();
+    p.setPen(QPen(color_.isValid() ? QBrush(color_) : palette.brush(QPalette::WindowText),
+                  saved.widthF()));
+    const QPointF origin(rect_.topLeft());
+    for (int i = 0; i < static_cast<int>(kept->At.size()); ++i)
+      kept->Layout->lineAt(i).draw(
+          &p, QPointF(origin.x() + kept->At[i].x(), origin.y() + kept->At[i].y()));
+    p.setPen(saved);
+    fromLayout_ = true;
+  } else {
+    const QPalette* pal = &palette;
+    QPalette own;
+    if (color_.isValid()) {
+      own = palette;
+      own.setColor(QPalette::WindowText, color_);
+      pal = &own;
+    }
+    p.setFont(font_);
+    element.style()->drawItemText(&p, rect_, kept ? kept->Flags : Flags(), *pal, enabled, text_,
+                                  QPalette::WindowText);
+  }
   p.setClipping(false);
 }
 

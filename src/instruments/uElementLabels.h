@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 #include "foundation/uFileLoadSet.h"
 
@@ -25,8 +26,13 @@ void SetLabelFont(QLabel* label, const TFontDesc& font);
 // three widgets per display.
 class TElementText {
  public:
-  // Font: the element's, size 12.
-  TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false);
+  // Font: the element's, size 12. A text that seldom changes keeps its
+  // layout: laying a text out costs more than drawing it.
+  TElementText(const QWidget& element, Qt::Alignment alignment, bool wordWrap = false,
+               bool keepLayout = false);
+  ~TElementText();
+  TElementText(const TElementText&) = delete;
+  TElementText& operator=(const TElementText&) = delete;
 
   const QString& text() const { return text_; }
   // False when the text is already shown.
@@ -45,14 +51,30 @@ class TElementText {
   static QPalette Palette(const QWidget& element);
   // Within the element's paint event, after its background.
   void Paint(QPainter& p, const QWidget& element, const QPalette& palette) const;
+  // True when the last paint drew the text through its own layout rather
+  // than the style's item text (for tests).
+  bool PaintedFromLayout() const { return fromLayout_; }
 
  private:
+  struct TKept;
+  // The drawing flags of the text: as a plain-text label's.
+  int Flags() const;
+  void MakePaintFont(QPainter& p, const QWidget& element) const;
+  // The text laid out for the painter's font.
+  void LayOut(TKept& kept) const;
+  void Forget();
+
   QString text_;
   QRect rect_;
   QFont font_;
   QColor color_;  // invalid: the element's text colour
   Qt::Alignment alignment_;
   bool wordWrap_;
+  bool keep_;
+  mutable std::unique_ptr<TKept> kept_;
+  mutable QFont paintFont_, paintFontOf_;
+  mutable int paintDpi_ = 0;  // 0: no painter font made yet
+  mutable bool fromLayout_ = false;
 };
 
 }  // namespace qx

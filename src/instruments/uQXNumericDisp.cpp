@@ -27,7 +27,8 @@ std::string NumericDisplayText(double value, int32_t decimals, bool fixed, bool 
 TQXNumericDisp::TQXNumericDisp(QWidget* owner)
     : TQXElement(owner),
       value_(*this, Qt::AlignRight | Qt::AlignVCenter),
-      caption_(*this, Qt::AlignLeft | Qt::AlignVCenter) {
+      // The caption stays while the value changes on every tick.
+      caption_(*this, Qt::AlignLeft | Qt::AlignVCenter, false, true) {
   ClassId = 2;
   TypeName = "QXNumericDisp";
   ChannelRole = RoleNumberIn;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <type_traits>
+#include <vector>
 
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXNumericDisp.h"
@@ -56,9 +57,13 @@ class ElementTextTest : public AppFixture {
     form->show();
     form->TabBar->SelectTab(PageIndexRun);
   }
+  // The display drawn twice (the second time from what the first kept),
+  // after `change` twice more, beside labels placed for the final state.
   template <class Display>
   static void ExpectSameLook(const std::function<void(Display&)>& setup, const TFontDesc* font,
-                             const char* what) {
+                             const char* what,
+                             const std::function<void(Display&)>& change = nullptr,
+                             const TFontDesc* finalFont = nullptr) {
     auto* drawn = new Display(CurrentCanvas());
     auto* labelled = new TLabelled<Display>();
     for (Display* d : {drawn, static_cast<Display*>(labelled)}) {
@@ -66,12 +71,27 @@ class ElementTextTest : public AppFixture {
       setup(*d);
       d->UpdateDisplay();
     }
-    labelled->PlaceLabels(font);
+    std::vector<QImage> shots;
+    const auto shoot = [&] {
+      shots.push_back(drawn->grab().toImage().convertToFormat(QImage::Format_ARGB32));
+    };
+    shoot();
+    shoot();
+    if (change) {
+      change(*drawn);
+      change(*labelled);
+      drawn->UpdateDisplay();
+      labelled->UpdateDisplay();
+      shots.clear();
+      shoot();
+      shoot();
+    }
+    labelled->PlaceLabels(change ? finalFont : font);
     QCoreApplication::processEvents();
-    const QImage a = drawn->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QImage b = labelled->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    EXPECT_EQ(a, b) << what;
+    for (size_t i = 0; i < shots.size(); ++i) EXPECT_EQ(shots[i], b) << what << ", paint " << i;
     // Text was drawn: more than the background and the frame colour.
+    const QImage& a = shots.back();
     std::set<QRgb> colours;
     for (int y = 0; y < a.height(); ++y)
       for (int x = 0; x < a.width(); ++x) colours.insert(a.pixel(x, y));
@@ -149,8 +169,89 @@ TEST_F(ElementTextTest, NumericDisplayLooksAsWithLabels) {
          d.SetShowName(true);
          d.SetValue(1);
        }},
+      {"right-to-left name ending in a blank", nullptr,
+       [](TQXNumericDisp& d) {
+         d.SetDenom("a \xD7\xA9\xD7\x9C ");
+         d.SetShowName(true);
+         d.SetValue(2);
+       }},
+      {"name with a line break", nullptr,
+       [](TQXNumericDisp& d) {
+         d.resize(200, 60);
+         d.SetDenom("Druck\nKessel");
+         d.SetShowName(true);
+         d.SetValue(3);
+       }},
+      {"blanks and a tab in the caption", nullptr,
+       [](TQXNumericDisp& d) {
+         d.resize(260, 40);
+         d.SetDenom("  P\tx y");
+         d.SetShowName(true);
+         d.SetSource("#2*3");
+         d.SetShowSource(true);
+         d.SetValue(0.5);
+       }},
+      {"underlined caption", &small,
+       [](TQXNumericDisp& d) {
+         d.SetDenom("Fluss");
+         d.SetShowName(true);
+         d.SetValue(8);
+       }},
+      {"disabled, name cut off", &big,
+       [](TQXNumericDisp& d) {
+         d.resize(70, 24);
+         d.SetDenom("Temperatur");
+         d.SetShowName(true);
+         d.SetValue(99);
+         d.setEnabled(false);
+       }},
   };
   for (const Case& c : cases) ExpectSameLook<TQXNumericDisp>(c.setup, c.font, c.what);
+}
+
+// A caption drawn from its kept layout shows each change as a new label
+// would: text, font, colour, size, frame and state.
+TEST_F(ElementTextTest, NumericCaptionFollowsChanges) {
+  const TFontDesc big = BigRedBold(), small = SmallGreenItalic();
+  TFontDesc blue;
+  blue.Name = "DejaVu Sans";
+  blue.Size = 12;
+  blue.Color = 0xFF0000;
+  TFontDesc green = blue;
+  green.Color = 0x00AA00;
+  const auto setup = [](TQXNumericDisp& d) {
+    d.SetDenom("U");
+    d.SetShowName(true);
+    d.SetValue(12);
+  };
+  // The caption is drawn from its kept layout, the value the plain way.
+  {
+    TQXNumericDisp d(CurrentCanvas());
+    setup(d);
+    d.grab();
+    d.grab();
+    EXPECT_TRUE(d.CaptionLabel()->PaintedFromLayout());
+    EXPECT_FALSE(d.ValueLabel()->PaintedFromLayout());
+  }
+  struct Case {
+    const char* what;
+    const TFontDesc* before;
+    const TFontDesc* after;
+    std::function<void(TQXNumericDisp&)> change;
+  };
+  const Case cases[] = {
+      {"other name", nullptr, nullptr, [](TQXNumericDisp& d) { d.SetDenom("Druck"); }},
+      {"right-to-left name", nullptr, nullptr,
+       [](TQXNumericDisp& d) { d.SetDenom("\xD7\xA9\xD7\x9C"); }},
+      {"other font", nullptr, &big, [&](TQXNumericDisp& d) { d.SetFont(big); }},
+      {"underlined font", &blue, &small, [&](TQXNumericDisp& d) { d.SetFont(small); }},
+      {"other colour", &blue, &green, [&](TQXNumericDisp& d) { d.SetFont(green); }},
+      {"other height", nullptr, nullptr, [](TQXNumericDisp& d) { d.resize(200, 70); }},
+      {"other frame", nullptr, nullptr, [](TQXNumericDisp& d) { d.SetFrameWidth(5); }},
+      {"disabled", nullptr, nullptr, [](TQXNumericDisp& d) { d.setEnabled(false); }},
+  };
+  for (const Case& c : cases)
+    ExpectSameLook<TQXNumericDisp>(setup, c.before, c.what, c.change, c.after);
 }
 
 TEST_F(ElementTextTest, TextDisplayLooksAsWithALabel) {

@@ -2,11 +2,14 @@
 // driven through a real hub and a loopback UDP port.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <cmath>
 #include <limits>
 
 #include "channels/uSocketIO.h"
+#include "editing/uSendAnim.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uNumText.h"
@@ -14,7 +17,6 @@
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
-#include "editing/uSendAnim.h"
 
 namespace qx {
 namespace {
@@ -89,6 +91,41 @@ TEST_F(ElementTest, NumericDisplayTexts) {
   d->SetShowSource(true);
   EXPECT_EQ(d->CaptionLabel()->text(), "U=#3=");
   EXPECT_EQ(d->ValueLabel()->x(), d->FrameWidth + d->CaptionLabel()->width() - 3);
+}
+
+// Background and frame as the background filled first and the four frame
+// bands over it, for any size and frame width.
+TEST_F(ElementTest, FrameLooksAsBandsOverTheBackground) {
+  struct Case {
+    int w, h, frame;
+  };
+  const Case cases[] = {{80, 40, 6}, {80, 40, 0}, {80, 40, 1}, {10, 40, 6},
+                        {12, 40, 6}, {7, 5, 3},   {1, 1, 2},   {30, 3, 30}};
+  for (const Case& c : cases) {
+    auto* d = new TQXRemoteLabel(CurrentCanvas());
+    d->SetStrValue("");
+    d->SetBckGndColor(0x3366CC);
+    d->SetFrameColor(0x00FF80);
+    d->SetFrameWidth(c.frame);
+    d->resize(c.w, c.h);
+    d->UpdateDisplay();
+    const QImage shown = d->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage want(c.w, c.h, QImage::Format_RGB32);
+    {
+      QPainter p(&want);
+      p.fillRect(0, 0, c.w, c.h, QColor(0xCC, 0x66, 0x33));
+      const int f = std::min({c.frame, c.w / 2 + 1, c.h / 2 + 1});
+      const QColor pen(0x80, 0xFF, 0x00);
+      if (f > 0) {
+        p.fillRect(0, 0, c.w, f, pen);
+        p.fillRect(0, c.h - f, c.w, f, pen);
+        p.fillRect(0, 0, f, c.h, pen);
+        p.fillRect(c.w - f, 0, f, c.h, pen);
+      }
+    }
+    EXPECT_EQ(shown, want) << c.w << "x" << c.h << " frame " << c.frame;
+    delete d;
+  }
 }
 
 TEST_F(ElementTest, FramesFromAPortReachTheDisplaysOnTheTick) {
