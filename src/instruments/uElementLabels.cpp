@@ -244,7 +244,9 @@ void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& pa
       own.setColor(QPalette::WindowText, color_);
       pal = &own;
     }
-    p.setFont(font_);
+    // Where the element's own font is this text's, the painter has it
+    // already: setting it anew would look its font engines up again.
+    if (!(p.font() == font_)) p.setFont(font_);
     element.style()->drawItemText(&p, rect_, kept ? kept->Flags : Flags(), *pal, enabled, text_,
                                   QPalette::WindowText);
   }

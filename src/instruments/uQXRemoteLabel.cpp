@@ -22,6 +22,9 @@ TQXRemoteLabel::TQXRemoteLabel(QWidget* owner)
   KeySet = ClassSet;
   InUpdateList = true;
   PaintsWholeRect = true;  // the base's background
+  // The text's font as the element's own, so that no paint of a tick sets
+  // a font on its painter.
+  setFont(label_.font());
   resize(200, 40);
   StoreStrValue(InitText);
   UpdateDisplay();
@@ -70,6 +73,7 @@ TFontDesc TQXRemoteLabel::GetFont() const {
 void TQXRemoteLabel::SetFont(const TFontDesc& value) {
   fontColor_ = value.Color;
   label_.SetFont(*this, value);
+  setFont(label_.font());
   update(label_.geometry());
   FollowEditFrame();
 }
