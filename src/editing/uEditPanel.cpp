@@ -324,8 +324,8 @@ void TEditPanel::TakeSnapshots() {
     auto* w = qobject_cast<QWidget*>(o);
     if (!w || w == this) continue;
     auto* e = qobject_cast<TQXElement*>(w);
-    if (e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect &&
-        !e->isHidden() && e->updatesEnabled() && !e->size().isEmpty()) {
+    if (e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect && !e->isHidden() &&
+        e->updatesEnabled() && !e->size().isEmpty()) {
       items.push_back({e->geometry(), e->EditComp});
       widest = std::max(widest, e->width());
     } else {

@@ -59,8 +59,8 @@ __attribute__((target_clones("avx2", "default"))) void FadeToWhiteInPlace(QImage
       const uint32_t p = line[x];
       const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
       const uint32_t sum = r + g + b;
-      line[x] = 0xFF000000u | (fade(sum + 5 * r) << 16) | (fade(sum + 5 * g) << 8) |
-                fade(sum + 5 * b);
+      line[x] =
+          0xFF000000u | (fade(sum + 5 * r) << 16) | (fade(sum + 5 * g) << 8) | fade(sum + 5 * b);
     }
   }
 }
@@ -146,13 +146,12 @@ TModalSnapshot::TModalSnapshot(TEmbeddedModalFormManager* manager)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TModalSnapshot::paintEvent(QPaintEvent* event) {
+void TModalSnapshot::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.setClipRegion(event->region());
   p.drawImage(0, 0, Picture);
   // Grown since the picture was taken: white beyond it.
-  const QRegion beyond = QRegion(rect()) - QRect(QPoint(0, 0), Picture.deviceIndependentSize().toSize());
-  for (const QRect& r : beyond) p.fillRect(r, Qt::white);
+  const QRect taken(QPoint(0, 0), Picture.deviceIndependentSize().toSize());
+  for (const QRect& r : QRegion(rect()) - taken) p.fillRect(r, Qt::white);
 }
 
 void TModalSnapshot::mousePressEvent(QMouseEvent* event) {
