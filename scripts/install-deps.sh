@@ -22,8 +22,21 @@ if ((${#missing[@]})); then
   SUDO=""
   if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another package manager may hold the lock (an unattended upgrade, a
+  # second build): wait for it instead of failing. Installing waits by
+  # itself; updating the lists does not, so it is tried again while the
+  # lock is held, up to ten minutes.
+  APT=(apt-get -o DPkg::Lock::Timeout=600)
+  for try in $(seq 60); do
+    if err=$($SUDO "${APT[@]}" update -qq 2>&1); then break; fi
+    if ! grep -q "Could not get lock" <<<"$err" || [ "$try" = 60 ]; then
+      echo "$err" >&2
+      exit 1
+    fi
+    echo "Another package manager holds the lock; waiting."
+    sleep 10
+  done
+  $SUDO "${APT[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi
 # A German locale, so the tests can check that no number conversion follows
 # the C locale that Qt takes from the environment.
