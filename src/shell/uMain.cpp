@@ -194,6 +194,12 @@ void TMainForm::BuildRibbon() {
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
   });
+  // Language names stay in their own language.
+  QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
+  KeepTextKey(lang, "umain.menuitem_language");
+  lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
+  lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
+  lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
   MenuItem_Settings = Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
                                               [] { TFormGlobalSettings::ShowPage(); });
   MenuItem_About = Popup_Extras->addAction(Tr("umain.menuitem_about",
@@ -202,12 +208,6 @@ void TMainForm::BuildRibbon() {
                                            this, [] { TFormAbout::ShowPage(); });
   KeepTextKey(MenuItem_Settings, "umain.menuitem_settings");
   KeepTextKey(MenuItem_About, "umain.menuitem_about");
-  // Language names stay in their own language.
-  QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
-  KeepTextKey(lang, "umain.menuitem_language");
-  lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
-  lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
-  lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
   // The file commands; FileHandling exists once start-up has run.
   connect(IconButtonNeu, &TIconButton::clicked, this, [] {
     if (FileHandling) FileHandling->New();
@@ -267,14 +267,6 @@ void TMainForm::BuildRunRibbon() {
           [this] { CheckBoxCompileStateChange(); });
   x += 130;
 
-  g = RibbonGroup(PageRun, x, 180, "umain.grpmessages", "Meldungen");
-  LabelNotifySendLoss = SmallLabel(g, 6, 6, 170, "umain.labelsendloss", "Paketverlust (Senden)");
-  LabelNotifyRecvLoss = SmallLabel(g, 6, 26, 170, "umain.labelrecvloss", "Paketverlust (Empfang)");
-  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, "umain.labelconnlost", "Verbindungsabbruch");
-  for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
-    l->setEnabled(false);
-  x += 186;
-
   g = RibbonGroup(PageRun, x, 108, "umain.grpwindow", "Ansicht");
   ButtonFullWindow = RibbonButton(g, 4, 4, 100, 30, "umain.buttonfullwindow", "Vollfenster");
   ButtonFullScreen = RibbonButton(g, 4, 37, 100, 30, "umain.buttonfullscreen", "Vollbild");
@@ -284,6 +276,14 @@ void TMainForm::BuildRunRibbon() {
   connect(ButtonFullScreen, &TRibbonButton::clicked, this, [] {
     if (WindowMode) WindowMode->FullScreenOn();
   });
+  x += 114;
+
+  g = RibbonGroup(PageRun, x, 180, "umain.grpmessages", "Meldungen");
+  LabelNotifySendLoss = SmallLabel(g, 6, 6, 170, "umain.labelsendloss", "Paketverlust (Senden)");
+  LabelNotifyRecvLoss = SmallLabel(g, 6, 26, 170, "umain.labelrecvloss", "Paketverlust (Empfang)");
+  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, "umain.labelconnlost", "Verbindungsabbruch");
+  for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
+    l->setEnabled(false);
 }
 
 namespace {
@@ -468,9 +468,9 @@ void TMainForm::BuildEditRibbon() {
   const std::vector<Group> groups = {
       {"umain.buttoninstad",
        "Analog/Digital",
-       {{"QXANALOGDISP", "umain.menuitem_qxanalogdisp", "Analoganzeige/-schieber"},
-        {"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"},
+       {{"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"},
         {"QXNUMERICOUT", "umain.menuitem_qxnumericout", "Numerische Ausgabe"},
+        {"QXANALOGDISP", "umain.menuitem_qxanalogdisp", "Analoganzeige/-schieber"},
         {"QXBarGraph", "umain.menuitem_qxbargraph", "Balkenanzeige"}}},
       {"umain.buttoninstdiag",
        "Diagramme",
