@@ -46,6 +46,11 @@ namespace {
 constexpr TColor kRibbonColor = 0xF0E9E3;
 constexpr TColor kRibbonPageColor = 0xFCF5EF;
 constexpr int kMenueHeight = 121;
+// The tab strip lies between the file buttons and the connection state.
+constexpr int kTabStripLeft = 120;
+constexpr int kTabStripRightGap = 135;
+constexpr int kRibbonMargin = 4;
+constexpr int kMinimumHeight = 400;
 
 void FillColor(QWidget* w, TColor c) {
   w->setAutoFillBackground(true);
@@ -113,7 +118,6 @@ bool ReceiveTestFrame(std::string_view text, std::string& frame, bool& evaluate)
 TMainForm::TMainForm() {
   setWindowTitle("Quillex");
   resize(1200, 800);
-  setMinimumSize(640, 400);
   FillColor(this, kRibbonPageColor);
 
   Menue = new QWidget(this);
@@ -172,6 +176,7 @@ TMainForm::TMainForm() {
     if (Terminal) Terminal->PollTimerTick();
   });
   Arrange();
+  UpdateMinimumSize();
 }
 
 TMainForm::~TMainForm() {
@@ -740,7 +745,8 @@ void TMainForm::Arrange() {
     x += 30;
   }
   IconButtonExtras->setGeometry(w - 30, 0, 29, 29);
-  if (TabBar) TabBar->setGeometry(120, 0, std::max(0, w - 255), 30);
+  if (TabBar)
+    TabBar->setGeometry(kTabStripLeft, 0, std::max(0, w - kTabStripLeft - kTabStripRightGap), 30);
   MenueBar->setGeometry(0, 30, w, 90);
   ConnectStatus3->setGeometry(w - 134, 4, 100, 22);
   if (Alive->parentWidget() == Menue) Alive->setGeometry(w - 30, 35, 4, 4);
@@ -758,6 +764,19 @@ void TMainForm::Arrange() {
   for (QObject* o : Panel1->children()) {
     if (auto* page = qobject_cast<QWidget*>(o)) page->setGeometry(Panel1->rect());
   }
+}
+
+void TMainForm::UpdateMinimumSize() {
+  // The widest ribbon page, and the tab strip between the file buttons and
+  // the connection state (a selected tab is 2 pixels wider on each side).
+  int w = 0;
+  for (const QWidget* page : {PageRun, PageEdit, PageConsole, PageTerm, PageInterface})
+    w = std::max(w, page->childrenRect().right() + 1 + kRibbonMargin);
+  if (TabBar) {
+    for (const TTabElement* tab : TabBar->Tabs)
+      w = std::max(w, kTabStripLeft + tab->InactiveBounds.right() + 1 + 2 + kTabStripRightGap);
+  }
+  setMinimumSize(w, kMinimumHeight);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -367,6 +367,37 @@ TEST_F(MainTest, RibbonGroupsAndMenuEntriesInTheirOrder) {
   for (const auto& m : menus) EXPECT_EQ(MenuItems(m.menu), m.items) << m.name;
 }
 
+// Whether w shows whole: inside each of its parents up to the window.
+bool ShownWhole(const QWidget* w) {
+  QRect r = w->rect();
+  for (const QWidget* c = w; !c->isWindow(); c = c->parentWidget()) {
+    r.translate(c->pos());
+    if (!c->parentWidget()->rect().contains(r)) return false;
+  }
+  return true;
+}
+
+// At its smallest the window still shows every page tab and every ribbon
+// button whole, in every language.
+TEST_F(MainTest, SmallestWindowShowsEveryTabAndRibbonButton) {
+  form->show();
+  for (const char* lang : {"de", "en", "zh"}) {
+    TLanguage::SetLanguage(lang);
+    form->resize(form->minimumSize());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form->size(), form->minimumSize()) << lang;
+    for (TTabElement* tab : form->TabBar->Tabs)
+      EXPECT_TRUE(ShownWhole(tab)) << lang << " tab " << tab->Caption.toStdString();
+    for (int page = 0; page < form->MenueBar->count(); ++page) {
+      form->MenueBar->setCurrentIndex(page);
+      QCoreApplication::processEvents();
+      for (const TRibbonButton* b : form->MenueBar->widget(page)->findChildren<TRibbonButton*>())
+        EXPECT_TRUE(ShownWhole(b)) << lang << " page " << page << " " << b->Caption().toStdString();
+    }
+  }
+  TLanguage::SetLanguage("de");
+}
+
 }  // namespace
 // The page fills the window again once the property panel closes, also
 // when the window grew while the panel was open.
