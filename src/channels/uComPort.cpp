@@ -1,5 +1,6 @@
 #include "channels/uComPort.h"
 
+#include <cerrno>
 #include <chrono>
 #include <span>
 
@@ -133,6 +134,12 @@ void TComPort::StartReceive() {
 
 bool TComPort::IsLost() {
   return Thread && Thread->Lost.load();
+}
+
+std::string TComPort::LostReason() const {
+  // A line has no peer that could end it: some error always applies.
+  const std::string why = Thread ? Thread->Serial.LastErrorText() : std::string();
+  return why.empty() ? ErrnoText(EIO) : why;
 }
 
 void TComPort::Send(std::string_view frame) {

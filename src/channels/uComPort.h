@@ -66,6 +66,7 @@ class TComPort : public TQXPort {
   void Disconnect() override;
   void StartReceive() override;
   bool IsLost() override;
+  std::string LostReason() const override;
   void Send(std::string_view frame) override;
   std::string GetInfo() const override;
 

@@ -36,6 +36,10 @@ bool TQXPort::IsLost() {
   return false;
 }
 
+std::string TQXPort::LostReason() const {
+  return {};
+}
+
 void TQXPort::Send(std::string_view /*frame*/) {}
 
 std::string TQXPort::GetInfo() const {
@@ -236,7 +240,11 @@ bool TPortList::CheckLost() {
     TQXPort& port = *ports_[i];
     if (port.Connected.load() && port.IsLost()) {
       hub_.Loss().ConnLostEvent();
+      const std::string why = port.LostReason();  // the port's thread knows it
       DisconnectPort(port);
+      // The box names the port and why, as after a failed connect.
+      port.ShowStatusLight(false);
+      if (port.PortBox) port.PortBox->ShowLost(why);
       lost = true;
     }
   }

@@ -51,6 +51,9 @@ class TPortStatusBox {
   virtual void SetControlsEnabled(bool /*enabled*/) {}  // false while the port is disabled
   // Why the port did not open (after the red light); hidden with the light.
   virtual void ShowFailure(const std::string& /*why*/) {}
+  // The open port was lost during a run (after the red light): the system's
+  // reason, empty when the peer ended the connection; hidden with the light.
+  virtual void ShowLost(const std::string& /*why*/) {}
 };
 
 class TQXPort : public TFLObject {
@@ -74,6 +77,9 @@ class TQXPort : public TFLObject {
   virtual void StartReceive();
   // Whether the open port lost its device or connection. Base: false.
   virtual bool IsLost();
+  // Why it was lost: the system's error text, empty when the peer ended the
+  // connection. Asked before Disconnect. Base: empty.
+  virtual std::string LostReason() const;
   // Transmits one frame; called on the transmit thread only. Base: nothing.
   virtual void Send(std::string_view frame);
   // Ends a send or receive that waits for the peer, as the first step of

@@ -1,5 +1,6 @@
 #include "channels/uTCPConnectionPort.h"
 
+#include <cerrno>
 #include <span>
 #include <vector>
 
@@ -98,6 +99,9 @@ void TTCPConnection::TTCPThread::Execute() {
       continue;
     }
     // Closed or failed.
+    int err = socket_.LastError();
+    if (st != TIoStatus::Closed && err == 0) err = EIO;
+    LostError.store(err);
     ReconnectPending.store(true);
     if (!port_.AutoReconnect) break;
   }
@@ -143,6 +147,11 @@ void TTCPConnection::StartReceive() {
 
 bool TTCPConnection::IsLost() {
   return !AutoReconnect && Thread && Thread->ReconnectPending.load();
+}
+
+std::string TTCPConnection::LostReason() const {
+  const int err = Thread ? Thread->LostError.load() : 0;
+  return err ? ErrnoText(err) : std::string();
 }
 
 void TTCPConnection::Send(std::string_view frame) {

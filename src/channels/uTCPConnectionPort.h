@@ -38,6 +38,9 @@ class TTCPConnection : public TQXPort {
 
     // The connection must be made (again) before the next receive.
     std::atomic<bool> ReconnectPending{false};
+    // The error that ended the last connection, 0 when the peer closed it;
+    // stored before ReconnectPending.
+    std::atomic<int> LostError{0};
     // Why the last DoReconnect failed; read only while the thread is not running.
     const std::string& ErrorText() const { return errorText_; }
 
@@ -61,6 +64,7 @@ class TTCPConnection : public TQXPort {
   void Disconnect() override;
   void StartReceive() override;
   bool IsLost() override;
+  std::string LostReason() const override;
   void Send(std::string_view frame) override;
   void CancelIo() override;
   std::string GetInfo() const override;

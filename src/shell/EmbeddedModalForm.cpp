@@ -197,6 +197,9 @@ TEmbeddedModalFormManager::TEmbeddedModalFormManager(QWidget* owner) : QWidget(o
   ButtonPanel = new QWidget(this);
   OKButton = new QPushButton("OK", ButtonPanel);
   CloseButton = new QPushButton("Close", ButtonPanel);
+  // Return and keypad Enter click the focused button, as in a dialog.
+  OKButton->setAutoDefault(true);
+  CloseButton->setAutoDefault(true);
   connect(OKButton, &QPushButton::clicked, this, [this] { Answer(true); });
   connect(CloseButton, &QPushButton::clicked, this, [this] { Answer(false); });
   SetFrameColor(kBarColor);

@@ -131,6 +131,7 @@ void GlobalInit(TMainForm& form) {
   form.TabBar->SetTabColor(0xFCF5EF);
   form.Arrange();
   form.TabBar->Arrange();
+  form.UpdateMinimumSize();
   form.TabBar->OnChange = [](TTabBar* bar) {
     if (SheetSelect) SheetSelect->TabChange(*bar);
   };

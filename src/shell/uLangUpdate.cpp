@@ -38,6 +38,7 @@ void TLanguage::MenueLangUpdate() {
     form->TabBar->Arrange();
     form->TabBar->update();
   }
+  form->UpdateMinimumSize();
   if (SheetTabs) SheetTabs->LangUpdate();
   if (AboutItem) {
     AboutItem->OKCaption = Tr("ulangstrings.sschliessen",

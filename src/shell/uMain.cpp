@@ -46,6 +46,11 @@ namespace {
 constexpr TColor kRibbonColor = 0xF0E9E3;
 constexpr TColor kRibbonPageColor = 0xFCF5EF;
 constexpr int kMenueHeight = 121;
+// The tab strip lies between the file buttons and the connection state.
+constexpr int kTabStripLeft = 120;
+constexpr int kTabStripRightGap = 135;
+constexpr int kRibbonMargin = 4;
+constexpr int kMinimumHeight = 400;
 
 void FillColor(QWidget* w, TColor c) {
   w->setAutoFillBackground(true);
@@ -113,7 +118,6 @@ bool ReceiveTestFrame(std::string_view text, std::string& frame, bool& evaluate)
 TMainForm::TMainForm() {
   setWindowTitle("Quillex");
   resize(1200, 800);
-  setMinimumSize(640, 400);
   FillColor(this, kRibbonPageColor);
 
   Menue = new QWidget(this);
@@ -172,6 +176,7 @@ TMainForm::TMainForm() {
     if (Terminal) Terminal->PollTimerTick();
   });
   Arrange();
+  UpdateMinimumSize();
 }
 
 TMainForm::~TMainForm() {
@@ -194,6 +199,12 @@ void TMainForm::BuildRibbon() {
         QPoint(IconButtonExtras->width() - Popup_Extras->sizeHint().width(),
                IconButtonExtras->height() + 2)));
   });
+  // Language names stay in their own language.
+  QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
+  KeepTextKey(lang, "umain.menuitem_language");
+  lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
+  lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
+  lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
   MenuItem_Settings = Popup_Extras->addAction(Tr("umain.menuitem_settings", "Einstellungen"), this,
                                               [] { TFormGlobalSettings::ShowPage(); });
   MenuItem_About = Popup_Extras->addAction(Tr("umain.menuitem_about",
@@ -202,12 +213,6 @@ void TMainForm::BuildRibbon() {
                                            this, [] { TFormAbout::ShowPage(); });
   KeepTextKey(MenuItem_Settings, "umain.menuitem_settings");
   KeepTextKey(MenuItem_About, "umain.menuitem_about");
-  // Language names stay in their own language.
-  QMenu* lang = Popup_Extras->addMenu(Tr("umain.menuitem_language", "Sprache"));
-  KeepTextKey(lang, "umain.menuitem_language");
-  lang->addAction("Deutsch", this, [] { MenuItemLanguageClick("de"); });
-  lang->addAction("English", this, [] { MenuItemLanguageClick("en"); });
-  lang->addAction("\xE4\xB8\xAD\xE6\x96\x87", this, [] { MenuItemLanguageClick("zh"); });
   // The file commands; FileHandling exists once start-up has run.
   connect(IconButtonNeu, &TIconButton::clicked, this, [] {
     if (FileHandling) FileHandling->New();
@@ -267,14 +272,6 @@ void TMainForm::BuildRunRibbon() {
           [this] { CheckBoxCompileStateChange(); });
   x += 130;
 
-  g = RibbonGroup(PageRun, x, 180, "umain.grpmessages", "Meldungen");
-  LabelNotifySendLoss = SmallLabel(g, 6, 6, 170, "umain.labelsendloss", "Paketverlust (Senden)");
-  LabelNotifyRecvLoss = SmallLabel(g, 6, 26, 170, "umain.labelrecvloss", "Paketverlust (Empfang)");
-  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, "umain.labelconnlost", "Verbindungsabbruch");
-  for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
-    l->setEnabled(false);
-  x += 186;
-
   g = RibbonGroup(PageRun, x, 108, "umain.grpwindow", "Ansicht");
   ButtonFullWindow = RibbonButton(g, 4, 4, 100, 30, "umain.buttonfullwindow", "Vollfenster");
   ButtonFullScreen = RibbonButton(g, 4, 37, 100, 30, "umain.buttonfullscreen", "Vollbild");
@@ -284,6 +281,14 @@ void TMainForm::BuildRunRibbon() {
   connect(ButtonFullScreen, &TRibbonButton::clicked, this, [] {
     if (WindowMode) WindowMode->FullScreenOn();
   });
+  x += 114;
+
+  g = RibbonGroup(PageRun, x, 180, "umain.grpmessages", "Meldungen");
+  LabelNotifySendLoss = SmallLabel(g, 6, 6, 170, "umain.labelsendloss", "Paketverlust (Senden)");
+  LabelNotifyRecvLoss = SmallLabel(g, 6, 26, 170, "umain.labelrecvloss", "Paketverlust (Empfang)");
+  LabelNotifyConnLost = SmallLabel(g, 6, 46, 170, "umain.labelconnlost", "Verbindungsabbruch");
+  for (QLabel* l : {LabelNotifySendLoss, LabelNotifyRecvLoss, LabelNotifyConnLost})
+    l->setEnabled(false);
 }
 
 namespace {
@@ -468,9 +473,9 @@ void TMainForm::BuildEditRibbon() {
   const std::vector<Group> groups = {
       {"umain.buttoninstad",
        "Analog/Digital",
-       {{"QXANALOGDISP", "umain.menuitem_qxanalogdisp", "Analoganzeige/-schieber"},
-        {"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"},
+       {{"QXNUMERICDISP", "umain.menuitem_qxnumeric", "Numerische Anzeige"},
         {"QXNUMERICOUT", "umain.menuitem_qxnumericout", "Numerische Ausgabe"},
+        {"QXANALOGDISP", "umain.menuitem_qxanalogdisp", "Analoganzeige/-schieber"},
         {"QXBarGraph", "umain.menuitem_qxbargraph", "Balkenanzeige"}}},
       {"umain.buttoninstdiag",
        "Diagramme",
@@ -740,7 +745,8 @@ void TMainForm::Arrange() {
     x += 30;
   }
   IconButtonExtras->setGeometry(w - 30, 0, 29, 29);
-  if (TabBar) TabBar->setGeometry(120, 0, std::max(0, w - 255), 30);
+  if (TabBar)
+    TabBar->setGeometry(kTabStripLeft, 0, std::max(0, w - kTabStripLeft - kTabStripRightGap), 30);
   MenueBar->setGeometry(0, 30, w, 90);
   ConnectStatus3->setGeometry(w - 134, 4, 100, 22);
   if (Alive->parentWidget() == Menue) Alive->setGeometry(w - 30, 35, 4, 4);
@@ -758,6 +764,19 @@ void TMainForm::Arrange() {
   for (QObject* o : Panel1->children()) {
     if (auto* page = qobject_cast<QWidget*>(o)) page->setGeometry(Panel1->rect());
   }
+}
+
+void TMainForm::UpdateMinimumSize() {
+  // The widest ribbon page, and the tab strip between the file buttons and
+  // the connection state (a selected tab is 2 pixels wider on each side).
+  int w = 0;
+  for (const QWidget* page : {PageRun, PageEdit, PageConsole, PageTerm, PageInterface})
+    w = std::max(w, page->childrenRect().right() + 1 + kRibbonMargin);
+  if (TabBar) {
+    for (const TTabElement* tab : TabBar->Tabs)
+      w = std::max(w, kTabStripLeft + tab->InactiveBounds.right() + 1 + 2 + kTabStripRightGap);
+  }
+  setMinimumSize(w, kMinimumHeight);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -107,6 +107,9 @@ class TMainForm : public QWidget, public TRunView, public TLossLabels {
 
   // Lays out the menu strip and the page area (also the tab strip).
   void Arrange();
+  // The window cannot be made so small that a page tab or a ribbon control
+  // is cut off.
+  void UpdateMinimumSize();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -61,6 +61,13 @@ class TPortBoxLink final : public TPortStatusBox {
   void ShowFailure(const std::string& why) override {
     if (box_) box_->ShowFailure(QString::fromStdString(why));
   }
+  void ShowLost(const std::string& why) override {
+    if (!box_) return;
+    box_->ShowFailure(why.empty() ? Tr("uinterfacesheet.speerclosed",
+                                       "Verbindung von der Gegenstelle beendet")
+                                  : Tr("uinterfacesheet.sconnlost", "Verbindung verloren") +
+                                        ": " + QString::fromStdString(why));
+  }
   void SetControlsEnabled(bool enabled) override {
     if (box_) SetChildrenEnabled(box_, enabled);
   }

@@ -52,14 +52,15 @@ class TPortBox : public QWidget {
   TQXPort* Port = nullptr;
   TShapeFrame* StatusLight;
   QLabel* Icon;
-  // Why the port failed to open, under the info line; the box grows by it.
+  // Why the port failed to open or was lost, under the info line; the box
+  // grows by it.
   QLabel* ErrorLabel;
 
   virtual void UpdateText() {}
   virtual void LangUpdate() = 0;
 
-  // Shows why the port did not open (nothing for an empty text), or hides
-  // it again; the boxes below move.
+  // Shows why the port did not open or was lost (nothing for an empty
+  // text), or hides it again; the boxes below move.
   void ShowFailure(const QString& why);
   void HideFailure();
 

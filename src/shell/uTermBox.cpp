@@ -17,6 +17,23 @@ QFont MakeFont(const char* family, int points, QFont::StyleHint hint) {
   f.setStyleHint(hint);
   return f;
 }
+// The faces asked for are not on every machine, and a stand-in of the same
+// point size can be taller than its band: the hex digits then reach over the
+// grid line above them, the characters down into their own. Each font is made
+// smaller until it fits: the digits' ink at most 7 pixels high, with a free
+// line above and below in their 9-pixel band; the characters at most 18
+// pixels from their top (y + 11) to their lowest descender, above the line.
+constexpr int kHexBand = 9;
+constexpr int kHexInk = kHexBand - 2;
+constexpr int kCharHeight = 18;
+
+template <class Fits>
+QFont Shrunk(QFont font, Fits fits) {
+  for (int px = QFontInfo(font).pixelSize(); !fits(font) && px > 4; --px) font.setPixelSize(px - 1);
+  return font;
+}
+
+const QString kHexDigits = QStringLiteral("0123456789ABCDEF");
 }  // namespace
 
 // ---- TTermArea ------------------------------------------------------------------
@@ -45,6 +62,15 @@ TTermBox::TTermBox(QWidget* parent) : QWidget(parent) {
   ScrollBar->setPageStep(5);
   ScrollBar->setEnabled(false);
   connect(ScrollBar, &QScrollBar::valueChanged, Area, [this] { Area->update(); });
+  charFont_ = Shrunk(MakeFont("Lucida Console", 11, QFont::Monospace),
+                     [](const QFont& f) { return QFontMetrics(f).height() <= kCharHeight; });
+  symbolFont_ = MakeFont("Arial Unicode MS", 12, QFont::SansSerif);
+  hexFont_ = Shrunk(MakeFont("Segoe UI", 6, QFont::SansSerif), [](const QFont& f) {
+    return QFontMetrics(f).tightBoundingRect(kHexDigits).height() <= kHexInk;
+  });
+  // The ink's top relative to the baseline is negative.
+  const QRect ink = QFontMetrics(hexFont_).tightBoundingRect(kHexDigits);
+  hexBaseline_ = 1 + (kHexInk - ink.height()) / 2 - ink.top();
 }
 
 int32_t TTermBox::CellsPerRow() const {
@@ -160,7 +186,7 @@ void TTermBox::DrawCell(QPainter& p, const TTermChar& c, int x, int y) {
   const QColor band = ColorToQColor(0xF0F0F0);
   switch (c.Kind) {
     case TermCharPlain: {
-      p.setFont(MakeFont("Lucida Console", 11, QFont::Monospace));
+      p.setFont(charFont_);
       const QString s(QChar(static_cast<char16_t>(c.Code)));  // Latin-1
       const int w = p.fontMetrics().horizontalAdvance(s);
       p.setPen(Qt::black);
@@ -169,7 +195,7 @@ void TTermBox::DrawCell(QPainter& p, const TTermChar& c, int x, int y) {
     }
     case TermCharSymbol: {
       p.fillRect(x, y + 9, 14, 20, band);
-      p.setFont(MakeFont("Arial Unicode MS", 12, QFont::SansSerif));
+      p.setFont(symbolFont_);
       const QString s(QChar(c.Symbol));
       const QFontMetrics fm = p.fontMetrics();
       p.setPen(Qt::black);
@@ -186,11 +212,10 @@ void TTermBox::DrawCell(QPainter& p, const TTermChar& c, int x, int y) {
       }
       return;
   }
-  p.setFont(MakeFont("Segoe UI", 6, QFont::SansSerif));
+  p.setFont(hexFont_);
   const QString hex = QString("%1").arg(c.Code, 2, 16, QChar('0')).toUpper();
-  const QFontMetrics fm = p.fontMetrics();
   p.setPen(ColorToQColor(0x404040));
-  p.drawText(x + (14 - fm.horizontalAdvance(hex)) / 2, y - 2 + fm.ascent(), hex);
+  p.drawText(x + (14 - p.fontMetrics().horizontalAdvance(hex)) / 2, y + hexBaseline_, hex);
 }
 
 void TTermBox::DrawAll() {

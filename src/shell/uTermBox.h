@@ -5,6 +5,7 @@
 // off-screen bitmap and scrolls by whole rows. GUI thread only.
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWidget>
@@ -81,6 +82,9 @@ class TTermBox : public QWidget {
   void DrawRowBack(QPainter& p, int y, int width);
   void DrawCell(QPainter& p, const TTermChar& c, int x, int y);
 
+  // Fitted to their bands once (see the constructor).
+  QFont charFont_, symbolFont_, hexFont_;
+  int hexBaseline_ = 0;  // below the row's top
   std::deque<TTermChar> cells_;
   int32_t rows_ = 1;
   int32_t offset_ = 0;

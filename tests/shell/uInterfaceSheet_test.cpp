@@ -369,6 +369,61 @@ TEST_F(InterfaceSheetTest, ConnectionTestShowsLightsAndEditsHideThem) {
   EXPECT_TRUE(BoxOf(good).StatusLight->isVisible());
 }
 
+// A TCP client whose server goes away during a run: its box shows the red
+// light and why, as after a failed connect; the run goes on with the other
+// port, whose box stays unmarked.
+TEST_F(InterfaceSheetTest, LostConnectionMarksItsBoxWithTheReason) {
+  struct Case {
+    const char* name;
+    bool reset;  // the server aborts (RST) instead of closing
+    QString why;
+  };
+  const Case cases[] = {
+      {"closed", false, "Verbindung von der Gegenstelle beendet"},
+      {"reset", true, "Verbindung verloren: " + QString::fromStdString(ErrnoText(ECONNRESET))},
+  };
+  for (const Case& c : cases) {
+    rig.ports->FreeAll();
+    TUdpSocket peer;
+    TTcpListener server;
+    std::string err;
+    ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
+    ASSERT_TRUE(server.Listen("127.0.0.1", "0", err)) << err;
+    auto& udp = TUDPPort::CreateInstance(*rig.ports);
+    udp.LocalIp = "127.0.0.1";
+    udp.LocalPort = "0";
+    udp.ClientIp = "127.0.0.1";
+    udp.ClientPort = std::to_string(peer.LocalPort());
+    auto& tcp = TTCPConnection::CreateInstance(*rig.ports);
+    tcp.LocalIp = "127.0.0.1";
+    tcp.LocalPort = "0";
+    tcp.ClientIp = "127.0.0.1";
+    tcp.ClientPort = std::to_string(server.LocalPort());
+    rig.hub.Connect();
+    ASSERT_TRUE(rig.hub.Connected.load()) << tcp.LastErrorText;
+    TTcpSocket accepted;
+    ASSERT_EQ(server.Accept(accepted, 20000, nullptr), TIoStatus::Ok);
+    if (c.reset)
+      accepted.Abort();
+    else
+      accepted.Close();
+    ASSERT_TRUE(TPageRig::ProcessUntil([&] {
+      rig.hub.PollTimerTick();
+      return !tcp.Connected.load();
+    })) << c.name;
+    EXPECT_TRUE(rig.hub.Connected.load()) << c.name;
+    TPortBox& box = BoxOf(tcp);
+    EXPECT_TRUE(box.StatusLight->isVisible()) << c.name;
+    EXPECT_EQ(box.StatusLight->BrushColor(), kLightRed) << c.name;
+    EXPECT_TRUE(box.ErrorLabel->isVisible()) << c.name;
+    EXPECT_EQ(box.ErrorLabel->text().toStdString(), c.why.toStdString()) << c.name;
+    EXPECT_GT(box.height(), kPortBoxHeight) << c.name;
+    EXPECT_FALSE(BoxOf(udp).ErrorLabel->isVisible()) << c.name;
+    EXPECT_FALSE(BoxOf(udp).StatusLight->isVisible()) << c.name;
+    rig.hub.Disconnect();
+  }
+}
+
 TEST_F(InterfaceSheetTest, WhileConnectedBoxesOnlyHighlightAndStay) {
   TUdpSocket peer;
   std::string err;

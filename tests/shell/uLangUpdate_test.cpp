@@ -90,7 +90,7 @@ TEST_F(LanguageTest, SwitchRebuildsListingsAndRetranslates) {
   EXPECT_EQ(form->ButtonConnect->Caption(), "Connect");
   EXPECT_EQ(form->ButtonFullScreen->Caption(), "Full screen");
   EXPECT_EQ(form->StatusLabel->text(), "Disconnected");
-  EXPECT_EQ(form->Popup_Extras->actions().front()->text(), "Settings");
+  EXPECT_EQ(form->MenuItem_Settings->text(), "Settings");
   // New elements take the new language's name.
   EXPECT_EQ(TQXTrayIcon::ElemCreate()->Denom, "Tray icon");
   EXPECT_EQ(button->Denom, "Taster");  // the user's data stays

@@ -15,7 +15,9 @@
 #include "instruments/uQXNumericDisp.h"
 #include "editing/uSendAnim.h"
 #include "shell/uFileHandling.h"
+#include "shell/uLangUpdate.h"
 #include "shell/uRunSheet.h"
+#include "widgets/uRibbonButton.h"
 
 namespace qx {
 namespace {
@@ -238,6 +240,162 @@ TEST_F(MainTest, RunPageKeysAndUpdateNesting) {
   EXPECT_TRUE(RunSheet->updatesEnabled());
   RunSheet->EndUpdate();  // unbalanced: ignored
   EXPECT_EQ(RunSheet->UpdateCount(), 0);
+}
+
+// The texts of a group's controls in reading order: rows of 30 pixels, then
+// left to right.
+std::vector<std::string> GroupItems(QWidget* group, const QLabel* caption) {
+  std::vector<std::pair<QPoint, std::string>> items;
+  for (QWidget* w : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    std::string text;
+    if (auto* b = qobject_cast<TRibbonButton*>(w))
+      text = b->Caption().toStdString();
+    else if (auto* c = qobject_cast<QCheckBox*>(w))
+      text = c->text().toStdString();
+    else if (auto* l = qobject_cast<QLabel*>(w); l && l != caption)
+      text = l->text().toStdString();
+    else
+      continue;
+    items.push_back({QPoint(w->x(), (w->y() + 14) / 30), text});
+  }
+  std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+    return a.first.y() != b.first.y() ? a.first.y() < b.first.y() : a.first.x() < b.first.x();
+  });
+  std::vector<std::string> out;
+  for (const auto& i : items) out.push_back(i.second);
+  return out;
+}
+
+// "Group: item, item" for every group of a ribbon page, left to right.
+std::vector<std::string> RibbonGroups(QWidget* page) {
+  std::vector<std::pair<int, std::string>> groups;
+  for (QWidget* g : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    QLabel* caption = nullptr;
+    for (QLabel* l : g->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+      if (l->y() == 70) caption = l;
+    if (!caption) continue;
+    std::string row = caption->text().toStdString() + ":";
+    for (const std::string& item : GroupItems(g, caption)) row += " " + item + ",";
+    if (row.back() == ',') row.pop_back();
+    groups.push_back({g->x(), row});
+  }
+  std::sort(groups.begin(), groups.end());
+  std::vector<std::string> out;
+  for (const auto& g : groups) out.push_back(g.second);
+  return out;
+}
+
+std::vector<std::string> MenuItems(const QMenu* menu) {
+  std::vector<std::string> out;
+  for (const QAction* a : menu->actions())
+    out.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  return out;
+}
+
+using Texts = std::vector<std::string>;
+
+// Every ribbon page and every menu of the main window and the run page, in
+// the order the user meets them.
+TEST_F(MainTest, RibbonGroupsAndMenuEntriesInTheirOrder) {
+  const struct {
+    const char* name;
+    QWidget* page;
+    Texts groups;
+  } ribbons[] = {
+      {"run",
+       form->PageRun,
+       {"Schnittstelle: Verbinden, Trennen", "Instrumente: Werte l\xC3\xB6schen",
+        "Manuelle Befehle: Eingang, >, Ausgang, >", "Anzeige: Kompilierstatus",
+        "Ansicht: Vollfenster, Vollbild",
+        "Meldungen: Paketverlust (Senden), Paketverlust (Empfang), Verbindungsabbruch"}},
+      {"edit",
+       form->PageEdit,
+       {"Bearbeiten: Entfernen",
+        "Instrumente Hinzuf\xC3\xBCgen: Analog/Digital, Diagramme, Textinstrumente, "
+        "Schaltinstrumente, Optisch/Akustisch, Erweiterte Instr., Bitmap-Instr.",
+        "Hilfsmittel: Kanalliste, Hintergrund"}},
+      {"console",
+       form->PageConsole,
+       {"Aktion: Konsole aktiv, Anzeige L\xC3\xB6schen", "Schnittstelle: Verbinden, Trennen",
+        "Optionen: Schriftart, ..., Dateiaufzeichnung, ...", "Hilfe: Hilfe"}},
+      {"terminal",
+       form->PageTerm,
+       {"Aktion: Terminal aktiv, Anzeige L\xC3\xB6schen", "Schnittstelle: Verbinden, Trennen",
+        "Auswahl: Terminalschnittstelle:", "Hilfe: Hilfe"}},
+      {"interface",
+       form->PageInterface,
+       {"Bearbeiten: Entfernen",
+        "Schnittstelle Hinzuf\xC3\xBCgen: Serielle, UDP-Verbindung, Server, Client, URL-Anfrage",
+        "Hilfsmittel: Verbindungstest", "Hilfe: Hilfe"}},
+  };
+  for (const auto& r : ribbons) EXPECT_EQ(RibbonGroups(r.page), r.groups) << r.name;
+
+  QMenu* language = nullptr;
+  for (QAction* a : form->Popup_Extras->actions())
+    if (a->menu()) language = a->menu();
+  ASSERT_NE(language, nullptr);
+  ASSERT_EQ(form->InstrumentMenus.size(), 7u);
+  const struct {
+    const char* name;
+    const QMenu* menu;
+    Texts items;
+  } menus[] = {
+      {"extras", form->Popup_Extras, {"Sprache", "Einstellungen", "\xC3\x9C" "ber Quillex"}},
+      {"language", language, {"Deutsch", "English", "\xE4\xB8\xAD\xE6\x96\x87"}},
+      {"analog/digital",
+       form->InstrumentMenus[0],
+       {"Numerische Anzeige", "Numerische Ausgabe", "Analoganzeige/-schieber", "Balkenanzeige"}},
+      {"charts", form->InstrumentMenus[1], {"Zeitdiagramm", "XY-Diagramm"}},
+      {"text", form->InstrumentMenus[2], {"Fernanzeige", "Zeichenausgabe", "Konsole"}},
+      {"switching", form->InstrumentMenus[3], {"Taster", "Schaltleiste"}},
+      {"optical",
+       form->InstrumentMenus[4],
+       {"LED-Anzeige", "Blink-LED", "LED-Leiste", "Bildanzeige", "Tongeber"}},
+      {"extended",
+       form->InstrumentMenus[5],
+       {"E/A-Kanal", "Dateirekorder", "Getaktete Ausgabe", "Lookup-Tabelle", "Taskleistensymbol"}},
+      {"bitmap", form->InstrumentMenus[6], {"Taster", "Schalter", "Schieberegler"}},
+      {"element",
+       RunSheet->PopupMenu1,
+       {"Nach Vorne", "Nach Hinten", "-", "Kopieren", "Einf\xC3\xBCgen", "-", "L\xC3\xB6schen"}},
+      {"sheet", RunSheet->PopupMenu2, {"Einf\xC3\xBCgen"}},
+      {"sheet tab",
+       SheetTabs->PopupMenu(),
+       {"Neues Blatt", "Blatt L\xC3\xB6schen", "-", "Nach Links", "Nach Rechts", "-",
+        "Umbenennen"}},
+  };
+  for (const auto& m : menus) EXPECT_EQ(MenuItems(m.menu), m.items) << m.name;
+}
+
+// Whether w shows whole: inside each of its parents up to the window.
+bool ShownWhole(const QWidget* w) {
+  QRect r = w->rect();
+  for (const QWidget* c = w; !c->isWindow(); c = c->parentWidget()) {
+    r.translate(c->pos());
+    if (!c->parentWidget()->rect().contains(r)) return false;
+  }
+  return true;
+}
+
+// At its smallest the window still shows every page tab and every ribbon
+// button whole, in every language.
+TEST_F(MainTest, SmallestWindowShowsEveryTabAndRibbonButton) {
+  form->show();
+  for (const char* lang : {"de", "en", "zh"}) {
+    TLanguage::SetLanguage(lang);
+    form->resize(form->minimumSize());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form->size(), form->minimumSize()) << lang;
+    for (TTabElement* tab : form->TabBar->Tabs)
+      EXPECT_TRUE(ShownWhole(tab)) << lang << " tab " << tab->Caption.toStdString();
+    for (int page = 0; page < form->MenueBar->count(); ++page) {
+      form->MenueBar->setCurrentIndex(page);
+      QCoreApplication::processEvents();
+      for (const TRibbonButton* b : form->MenueBar->widget(page)->findChildren<TRibbonButton*>())
+        EXPECT_TRUE(ShownWhole(b)) << lang << " page " << page << " " << b->Caption().toStdString();
+    }
+  }
+  TLanguage::SetLanguage("de");
 }
 
 }  // namespace

@@ -131,5 +131,38 @@ TEST_F(TermBoxTest, CellsAreDrawnByKind) {
   EXPECT_GT(ink, 5);
 }
 
+// The hex digits lie inside the 9-pixel band above their character: none
+// cut at the top of the view, none down in the character band. Nothing
+// reaches over a grid line: neither the next row's digits nor a character's
+// descender (the bytes include y, [ and }).
+TEST_F(TermBoxTest, DigitsAndCharactersStayInTheirBands) {
+  Size(140, 4);
+  const uint8_t bytes[] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39,
+                           0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0xA5, 0xB7, 0xC8, 0xD9,
+                           0x4A, 0x5B, 0x6C, 0x7D, 0x4E, 0x5F, 0xE4, 0xF6, 0xB0, 0xC9};
+  for (uint8_t b : bytes) box.AddChar(b);
+  ASSERT_EQ(box.Rows(), 3);
+  box.DrawAll();
+  const QImage img = box.Bitmap.toImage();
+  auto at = [&](int x, int y) { return QColorToColor(img.pixelColor(x, y)); };
+  const int width = 10 * TTermBox::kCellWidth;
+  for (int row = 0; row < 3; ++row) {
+    const int top = row * TTermBox::kRowHeight;
+    for (int x = 0; x < width; ++x) {
+      EXPECT_EQ(at(x, top), 0xE0E0E0u) << "ink on the band's top line, row " << row << " x " << x;
+      EXPECT_EQ(at(x, top + 9), 0xFFFFFFu) << "digit ink below the band, row " << row << " x " << x;
+      EXPECT_EQ(at(x, top + 29), 0x808080u) << "ink on the grid line, row " << row << " x " << x;
+    }
+    // Every cell's two digits are there.
+    for (int cell = 0; cell < 10; ++cell) {
+      int ink = 0;
+      for (int y = top; y < top + 9; ++y)
+        for (int x = cell * TTermBox::kCellWidth; x < (cell + 1) * TTermBox::kCellWidth; ++x)
+          ink += at(x, y) != 0xE0E0E0u;
+      EXPECT_GE(ink, 8) << "row " << row << " cell " << cell;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qx

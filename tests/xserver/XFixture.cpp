@@ -123,7 +123,7 @@ bool XAppFixture::WhileModal(const std::function<void()>& open, const std::funct
     ran = true;
     poll.stop();
     body();
-    if (ModalManager && ModalManager->Waiting()) ModalManager->Answer(false);
+    if (ModalManager && ModalManager->Waiting() && !ModalManager->Done) ModalManager->Answer(false);
   });
   poll.start();
   open();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 
 #include "channels/uQXPorts.h"
 #include "channels/uTerminal.h"
@@ -95,6 +96,56 @@ INSTANTIATE_TEST_SUITE_P(Pages, ModalPage,
                                                      "ber Quillex"},
                                            TPageCase{"help", 4, nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct TEnterCase {
+  const char* name;
+  const char* item;     // Extras menu item
+  unsigned long key;    // XK_Return or XK_KP_Enter
+  int tabs;             // Tab presses from the first button before the key
+  bool confirmed;       // the answer the key gives
+};
+
+void PrintTo(const TEnterCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class EnterOnPage : public XAppFixture, public ::testing::WithParamInterface<TEnterCase> {};
+
+// Return or keypad Enter clicks the focused button; the first button has the
+// focus when the page opens and answers OK.
+TEST_P(EnterOnPage, ClicksTheFocusedButton) {
+  const TEnterCase c = GetParam();
+  Click(form->TabBar->Tabs[0]);
+  bool answered = false;
+  const bool shown = WhileModal(
+      [&] {
+        Click(form->IconButtonExtras);
+        ClickMenuItem(form->Popup_Extras, QString::fromUtf8(c.item));
+      },
+      [&] {
+        EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(ModalManager->OKButton));
+        for (int i = 0; i < c.tabs; ++i) Key(XK_Tab);
+        if (c.tabs > 0) {
+          EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(ModalManager->CloseButton));
+        }
+        Key(c.key);
+        answered = ModalManager->Done;
+      });
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(answered) << "the key left the page open";
+  EXPECT_EQ(ModalManager->Confirmed, c.confirmed);
+  EXPECT_TRUE(ModalManager->isHidden());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, EnterOnPage,
+    ::testing::Values(TEnterCase{"settings_return", "Einstellungen", XK_Return, 0, true},
+                      TEnterCase{"settings_kp_enter", "Einstellungen", XK_KP_Enter, 0, true},
+                      TEnterCase{"settings_cancel", "Einstellungen", XK_Return, 1, false},
+                      TEnterCase{"about_return", "\xC3\x9C" "ber Quillex", XK_Return, 0, true},
+                      TEnterCase{"about_kp_enter", "\xC3\x9C" "ber Quillex", XK_KP_Enter, 0,
+                                 true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qx::test
