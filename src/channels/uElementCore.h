@@ -53,6 +53,9 @@ class TElementCore {
   bool Active = true;
   bool HideInRun = false;
   bool IsStreamElement = false;
+  // Evaluated after every other reader of a channel: a recorder's row then
+  // holds what its columns took from the same frame.
+  bool ReadsLast = false;
   double InitValue = 0.0;
 
   // Compile results written by the compiler (GUI thread, never while the hub

@@ -148,7 +148,13 @@ void TTerminal::CalculateLocked(TElementCore& element) {
 
 void TTerminal::AddReader(int32_t channel, TElementCore* element) {
   auto& r = kanal_[static_cast<size_t>(channel)].Readers;
-  if (std::find(r.begin(), r.end(), element) == r.end()) r.push_back(element);
+  if (std::find(r.begin(), r.end(), element) != r.end()) return;
+  // Registration order, except that the elements reading last stay behind.
+  const auto at =
+      element->ReadsLast
+          ? r.end()
+          : std::find_if(r.begin(), r.end(), [](const TElementCore* e) { return e->ReadsLast; });
+  r.insert(at, element);
 }
 
 void TTerminal::AddWriter(int32_t channel, TElementCore* element) {

@@ -161,7 +161,8 @@ class TTerminal {
   // Calculate(element) under the receive lock (chart sampling, clock).
   void CalculateLocked(TElementCore& element);
 
-  // Channel arguments lie in 0..999 (the compiler makes no others).
+  // Channel arguments lie in 0..999 (the compiler makes no others). Readers
+  // run in registration order, those marked ReadsLast after all others.
   void AddReader(int32_t channel, TElementCore* element);
   void AddWriter(int32_t channel, TElementCore* element);
   void ClearReaders();

@@ -115,6 +115,8 @@ TQXFileRec::TQXFileRec(QWidget* owner) : TQXElement(owner) {
   KeySet = ClassSet;
   InUpdateList = true;
   IsStreamElement = true;
+  // Its row takes the new values of columns that share column 1's channel.
+  ReadsLast = true;
   FrameWidth = 4;
   SetFrameColor(kBoxColor);
   SetBckGndColor(kBoxColor);
@@ -126,6 +128,8 @@ TQXFileRec::TQXFileRec(QWidget* owner) : TQXElement(owner) {
     c->InUpdateList = false;
     c->ChannelRole = RoleNumberOrTextIn;
     c->TypeName = "QXFileRecCH" + std::to_string(n);
+    // A column that never received anything records its value, the number 0.
+    c->ValueIsNumber.store(true);
     c->Active = n <= GetChannelQty();
     c->hide();
     Channels[static_cast<size_t>(n - 1)] = c;
@@ -174,9 +178,9 @@ void TQXFileRec::SetStrValue(std::string_view value) {
 }
 
 void TQXFileRec::CaptureRow() {
-  // Nothing outside a recording run: no rows pile up for a file that never
-  // opened.
-  if (!recording_.load(std::memory_order_acquire) || !captureValid_.load()) return;
+  // Also while the file failed to open: the rows pile up to the buffer's
+  // limit and light the loss indicator, the next run discards them.
+  if (!capturing_.load(std::memory_order_acquire) || !captureValid_.load()) return;
   const int32_t qty = GetChannelQty();
   const double t = CaptureTimeValue(GetTimeStamp(), GetTimeMode(), Tick(),
                                     startTick_.load(std::memory_order_acquire));
@@ -253,6 +257,7 @@ bool TQXFileRec::OpenFile(bool append) {
 }
 
 void TQXFileRec::CloseFile() {
+  capturing_.store(false);
   recording_.store(false);
   if (file_handle_) std::fclose(file_handle_);  // a failure to close is ignored
   file_handle_ = nullptr;
@@ -276,6 +281,7 @@ void TQXFileRec::StreamPrepare() {
     if (CsvMode) std::fputs("sep=;\n", file_handle_);
   }
   if (!FileOpen) {
+    capturing_.store(true, std::memory_order_release);
     if (openStatus_ == TPlainFileStatus::NotRegular)
       ShowFileError(Tr("uqxfilerec.snotregular", "Keine gew\xC3\xB6hnliche Datei: "));
     else
@@ -288,7 +294,8 @@ void TQXFileRec::StreamPrepare() {
   const std::string head = RecordHeaderLine() + "\n";
   std::fwrite(head.data(), 1, head.size(), file_handle_);
   std::fflush(file_handle_);
-  recording_.store(true, std::memory_order_release);
+  recording_.store(true);
+  capturing_.store(true, std::memory_order_release);
 }
 
 void TQXFileRec::StreamStop() {
@@ -355,10 +362,14 @@ void TQXFileRec::PanelResize() {
   const int w = std::max(0, width() - 3);
   caption_->resize(w, 20);
   file_->resize(w, 20);
-  ShowFileName();
+  if (fileError_.isEmpty())
+    ShowFileName();
+  else
+    ShowFileError(fileError_);
 }
 
 void TQXFileRec::ShowFileName() {
+  fileError_.clear();
   const QString text = QString::fromStdString(FileName);
   file_->setText(text);
   file_->setPalette(QPalette());
@@ -368,11 +379,14 @@ void TQXFileRec::ShowFileName() {
 }
 
 void TQXFileRec::ShowFileError(const QString& text) {
-  file_->setText(text + QString::fromStdString(FullFileName));
+  fileError_ = text;
+  // The message stays whole; the path gives way at its start.
+  file_->setText(PrefixedElidedText(text, QString::fromStdString(FullFileName), file_->font(),
+                                    file_->contentsRect().width()));
   QPalette pal = file_->palette();
   pal.setColor(QPalette::WindowText, ColorToQColor(kFailedColor));
   file_->setPalette(pal);
-  file_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  file_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void TQXFileRec::SetChannelQty(int32_t value) {

@@ -144,6 +144,10 @@ class TQXFileRec : public TQXElement {
   std::atomic<uint64_t> startTick_{0};
   std::atomic<bool> captureValid_{false};
   std::atomic<bool> recording_{false};
+  // Rows are captured: from run start to run stop, file open or not.
+  std::atomic<bool> capturing_{false};
+  // The failure the file label shows (its first part), empty when none.
+  QString fileError_;
 };
 
 // The built-in picture "filerec", 20 x 24.

@@ -24,6 +24,7 @@ namespace {
 constexpr uint32_t kStatusOn = 0x00FF00;
 constexpr uint32_t kStatusArmed = 0x00FFFF;
 constexpr uint32_t kStatusOff = 0xB4B4B4;
+constexpr uint32_t kStatusFailed = 0x2222BD;
 
 bool HubConnected() {
   return Terminal && Terminal->Connected.load();
@@ -59,12 +60,42 @@ TConsoleSheet::TConsoleSheet(QWidget* parent) : QWidget(parent) {
   mp.setColor(QPalette::Text, ColorToQColor(0xECFFFF));
   Memo1->setPalette(mp);
   Memo1->setPlainText(Tr("uconsolesheet.memo1", "Konsole"));
+  RecordError = new QLabel(this);
+  RecordError->setTextFormat(Qt::PlainText);
+  QPalette ep = RecordError->palette();
+  ep.setColor(QPalette::WindowText, ColorToQColor(kStatusFailed));
+  RecordError->setPalette(ep);
+  RecordError->hide();
+}
+
+void TConsoleSheet::ShowRecordError(const QString& message, const QString& fileName) {
+  errorMessage_ = message;
+  errorFile_ = fileName;
+  RecordError->show();
+  Arrange();
+}
+
+void TConsoleSheet::HideRecordError() {
+  if (RecordError->isHidden()) return;
+  RecordError->hide();
+  Arrange();
 }
 
 void TConsoleSheet::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Shape->setGeometry(rect().adjusted(16, 16, -16, -16));
-  Memo1->setGeometry(rect().adjusted(24, 24, -24, -24));
+  Arrange();
+}
+
+void TConsoleSheet::Arrange() {
+  // The message takes a strip below the memo, so no console text hides it.
+  const int h = RecordError->isHidden() ? 0 : RecordError->sizeHint().height();
+  const int strip = h ? h + 8 : 0;
+  Shape->setGeometry(rect().adjusted(16, 16, -16, -16 - strip));
+  Memo1->setGeometry(rect().adjusted(24, 24, -24, -24 - strip));
+  if (!h) return;
+  RecordError->setGeometry(24, height() - 16 - h, std::max(0, width() - 48), h);
+  RecordError->setText(PrefixedElidedText(errorMessage_, errorFile_, RecordError->font(),
+                                          RecordError->contentsRect().width()));
 }
 
 // ---- TCons ----------------------------------------------------------------------
@@ -107,6 +138,20 @@ void TCons::Flush() {
   if (!Buffer.Swap()) return;
   std::string text;
   while (Buffer.Get(text)) ShowText(text);
+  if (!FileOpen || !recordFile_) return;
+  // Every batch reaches the file at once: a crash loses at most one tick.
+  if (std::fflush(recordFile_) != 0) batchFailed_ = true;
+  if (batchFailed_) ShowWriteError();
+  batchFailed_ = false;
+}
+
+void TCons::ShowWriteError() {
+  // The recording goes on; what was lost is not written again.
+  if (writeError_) return;
+  writeError_ = true;
+  sheet_.ShowRecordError(Tr("uqxfilerec.swriteerror", "Schreibfehler: "),
+                         QString::fromStdString(recordName_));
+  ShowStatus();
 }
 
 void TCons::ShowText(std::string_view s) {
@@ -135,7 +180,9 @@ void TCons::ShowText(std::string_view s) {
 void TCons::AppendToLine(std::string_view piece) {
   if (piece.empty()) return;
   // Only an open file records: a failed open writes nothing anywhere.
-  if (FileOpen && recordFile_) std::fwrite(piece.data(), 1, piece.size(), recordFile_);
+  if (FileOpen && recordFile_ &&
+      std::fwrite(piece.data(), 1, piece.size(), recordFile_) != piece.size())
+    batchFailed_ = true;
   if (Active.load()) {
     QTextCursor c(sheet_.Memo1->document());
     c.movePosition(QTextCursor::End);
@@ -144,7 +191,7 @@ void TCons::AppendToLine(std::string_view piece) {
 }
 
 void TCons::NewLine() {
-  if (FileOpen && recordFile_) std::fputc('\n', recordFile_);
+  if (FileOpen && recordFile_ && std::fputc('\n', recordFile_) == EOF) batchFailed_ = true;
   if (!Active.load()) return;
   QTextDocument* doc = sheet_.Memo1->document();
   const int n = doc->blockCount() - 1;
@@ -203,9 +250,11 @@ void TCons::ShowStatus() {
   const bool connected = HubConnected();
   if (StatusFrame1)
     StatusFrame1->SetPenColor(!Active.load() ? kStatusOff : connected ? kStatusOn : kStatusArmed);
-  // Green only while a file really records.
+  // Green only while a file really records; a failed write shows until the
+  // next recording.
   if (StatusFrameConsRec)
     StatusFrameConsRec->SetPenColor(!Recording.load() ? kStatusOff
+                                    : writeError_     ? kStatusFailed
                                     : FileOpen        ? kStatusOn
                                                       : kStatusArmed);
 }
@@ -218,6 +267,10 @@ void TCons::RecStart() {
   if (FileOpen) return;
   const std::string name = RecordFileName();
   const bool append = RecordedBefore;
+  recordName_ = name;
+  writeError_ = false;
+  batchFailed_ = false;
+  sheet_.HideRecordError();
   std::FILE* f = nullptr;
   // Only a plain file: a FIFO would wait for a reader, a device never ends.
   const TPlainFileStatus st = OpenPlainFileForWrite(name, append, f);
@@ -234,6 +287,7 @@ void TCons::RecStart() {
   head += "--- " + ShortDateText(now) + " " + LongTimeText(now) + " ---\n";
   if (std::fwrite(head.data(), 1, head.size(), f) != head.size() || std::fflush(f) != 0) {
     std::fclose(f);
+    ShowWriteError();
     return;
   }
   recordFile_ = f;

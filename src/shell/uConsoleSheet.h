@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <atomic>
@@ -33,9 +34,18 @@ class TConsoleSheet : public QWidget {
 
   TShapeFrame* Shape;
   QPlainTextEdit* Memo1;
+  // Below the memo while the record file failed: the message and the file.
+  QLabel* RecordError;
+
+  void ShowRecordError(const QString& message, const QString& fileName);
+  void HideRecordError();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Arrange();
+  QString errorMessage_, errorFile_;
 };
 
 // The memo keeps at most this many lines.
@@ -100,9 +110,13 @@ class TCons final : public TConsSink {
   void AppendToLine(std::string_view piece);
   void NewLine();
   void SetMemoColor(QPalette::ColorRole role, const QColor& color);
+  void ShowWriteError();
 
   TConsoleSheet& sheet_;
   std::FILE* recordFile_ = nullptr;
+  std::string recordName_;    // the file the recording opened
+  bool batchFailed_ = false;  // a write of the current batch failed
+  bool writeError_ = false;   // shown until the next recording starts
 };
 
 // The program's console page and controller; set by start-up.

@@ -115,6 +115,20 @@ TEST_F(ReceiveFrameTest, ReadersRunInOrderAndGetTheValue) {
   EXPECT_FALSE(elements[2]->ValueIsNumber.load());
 }
 
+// A recorder reads last: the readers registered after it (its columns) have
+// the frame's value before it captures its row.
+TEST_F(ReceiveFrameTest, ReadersMarkedLastRunAfterAllOthers) {
+  FakeElement last(1), later(1), alsoLast(1);
+  last.ReadsLast = alsoLast.ReadsLast = true;
+  rig.hub.AddReader(1, &last);
+  rig.hub.AddReader(1, &later);
+  rig.hub.AddReader(1, &alsoLast);
+  rig.hub.AddReader(1, &last);  // no second place
+  EXPECT_TRUE(rig.hub.ReceiveFrame("#1F2;", nullptr, true));
+  EXPECT_EQ(rig.formula.order, (std::vector<uint64_t>{elements[0]->Serial(), later.Serial(),
+                                                      last.Serial(), alsoLast.Serial()}));
+}
+
 TEST_F(ReceiveFrameTest, SilentFrameStoresButEvaluatesNobody) {
   EXPECT_FALSE(rig.hub.ReceiveFrame("#1F5;", nullptr, false));
   EXPECT_FALSE(rig.hub.ReceiveFrame("#2Sx;", nullptr, false));

@@ -87,6 +87,8 @@ TEST_F(FilesThatBlock, EachReaderAndWriterRefusesAFifoAtOnceAndSaysWhy) {
       {"recorder at connect",
        [](const std::string& f) {
          auto* r = TQXFileRec::ElemCreate();
+         r->resize(1500, 40);  // room for the whole path
+         r->PanelResize();     // hidden: no resize event
          r->SetFileName(f);
          r->StreamPrepare();
          EXPECT_FALSE(r->Recording());

@@ -208,7 +208,7 @@ TEST_F(RecorderTest, FirstFramesOfARunAreRecorded) {
   EXPECT_EQ(lines[1], "11");
 }
 
-TEST_F(RecorderTest, FileThatCannotBeOpenedRecordsNothing) {
+TEST_F(RecorderTest, FileThatCannotBeOpenedRecordsNothingAndLightsTheLossIndicator) {
   auto* r = NewRecorder();
   r->SetFileName("  no-such-folder/x.dat ");
   EXPECT_EQ(r->FileName, "no-such-folder/x.dat");
@@ -216,16 +216,59 @@ TEST_F(RecorderTest, FileThatCannotBeOpenedRecordsNothing) {
   ConnectLoopback();
   EXPECT_FALSE(r->Recording());
   EXPECT_FALSE(r->FileOpen);
-  EXPECT_TRUE(r->FileLabel()->text().contains("no-such-folder"));
-  EXPECT_NE(r->FileLabel()->text(), QString::fromStdString(r->FileName));  // says so
-  for (int i = 0; i < 150; ++i) Feed("#1F1;");  // more than a buffer half
-  Feed("#1F2;");
-  ASSERT_TRUE(ProcessUntil([r] { return r->GetValue() == 2; }));
+  // The label names the failure in full and keeps the file name's end; only
+  // the middle of the path may give way.
+  const QString prefix = QString::fromUtf8(
+      "Nicht ge\xC3\xB6"
+      "ffnet: ");
+  const QString shown = r->FileLabel()->text();
+  EXPECT_TRUE(shown.startsWith(prefix)) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("/x.dat")) << shown.toStdString();
+  EXPECT_LE(TextWidthOf(shown, r->FileLabel()->font()), r->FileLabel()->contentsRect().width())
+      << shown.toStdString();
+  // The rows pile up to the buffer's limit and then light the indicator.
+  for (int i = 0; i < 50; ++i) Feed("#1F1;");
+  FeedAndWait(*r, {"#1F2;"}, 2);
   Terminal->DisplayTimerTick();
-  EXPECT_EQ(r->RowBuffer.LostCount(), 0u);  // no loss indicator either
+  EXPECT_FALSE(form->LabelNotifyRecvLoss->isEnabled()) << "51 rows fit";
+  for (int i = 0; i < 60; ++i) Feed("#1F1;");
+  FeedAndWait(*r, {"#1F3;"}, 3);
+  Terminal->DisplayTimerTick();
+  EXPECT_GT(r->RowBuffer.LostCount(), 0u);
+  EXPECT_TRUE(form->LabelNotifyRecvLoss->isEnabled());
   Disconnect();
   EXPECT_FALSE(QDir(dir.path()).exists("no-such-folder"));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+
+  // The next run starts from an empty buffer: the stale rows never reach a file.
+  r->SetFileName("x.dat");
+  ConnectLoopback();
+  FeedAndWait(*r, {"#1F4;"}, 4);
+  Disconnect();
+  const auto lines = Lines(FileText("x.dat"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "1 4");
+}
+
+// A column reads its channel's new value in the row that channel's frame
+// writes, also when it shares the channel with column 1; a column that never
+// received anything holds the number 0.
+TEST_F(RecorderTest, ColumnsOnTheFirstColumnsChannelAreCurrent) {
+  auto* r = NewRecorder();
+  r->SetChannelQty(4);
+  r->SetColumnSource(2, "#1*10");  // a formula takes numbers only
+  r->SetColumnSource(3, "#1");
+  r->SetColumnSource(4, "#2");  // never sent
+  ConnectLoopback();
+  FeedAndWait(*r, {"#1F1;", "#1F2;"}, 2);
+  Feed("#1Sab;");
+  ASSERT_TRUE(ProcessUntil([r] { return r->GetStrValue() == "ab"; }));
+  Disconnect();  // the receive thread ends before the last rows are written
+  const auto lines = Lines(FileText());
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "1 1 10 1 0");
+  EXPECT_EQ(lines[2], "2 2 20 2 0");
+  EXPECT_EQ(lines[3], "3 ab 20 ab 0");
 }
 
 TEST_F(RecorderTest, ValidityIsDecidedWhenTheCompileRunEnds) {

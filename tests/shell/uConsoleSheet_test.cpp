@@ -3,12 +3,15 @@
 #include "shell/uConsoleSheet.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
+#include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
 #include "shell/PageRig.h"
@@ -152,6 +155,76 @@ TEST_F(ConsoleSheetTest, FailedRecordFileRecordsNothingAndSaysSo) {
   EXPECT_EQ(Lines().front(), "Nur im Speicher");
   cons.Disconnected();
   EXPECT_FALSE(QDir(dir.path()).exists("missing"));
+}
+
+// Each poll tick's text is on the disk when the tick ends, not only at the
+// disconnect: a crash loses at most one tick.
+TEST_F(ConsoleSheetTest, RecordedTextReachesTheFileEveryTick) {
+  cons.FileName = In("log.txt");
+  cons.SetRecording(true);
+  cons.Connected();
+  cons.Receive("SEins\\n");
+  cons.Receive("SZw");
+  rig.hub.PollTimerTick();
+  EXPECT_EQ(ReadFile(cons.FileName), "--- 08.12.2026 18:20.33 ---\nEins\nZw");
+  cons.Disconnected();
+}
+
+// A file-size limit makes writes fail as a full disk does.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lim = old_;
+    lim.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &lim) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, handler_);
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*handler_)(int) = nullptr;
+  bool ok_ = false;
+};
+
+TEST_F(ConsoleSheetTest, WriteErrorIsShownOnThePageUntilTheNextRecording) {
+  rig.consSheet->resize(300, 400);  // a path wider than the page
+  cons.FileName = In("log.txt");
+  cons.SetRecording(true);
+  cons.Connected();
+  ASSERT_EQ(rig.recFrame->PenColor(), 0x00FF00u);
+  QLabel* error = rig.consSheet->RecordError;
+  EXPECT_FALSE(error->isVisibleTo(rig.consSheet));
+  {
+    const std::string header = "--- 08.12.2026 18:20.33 ---\n";
+    FileSizeLimit full(header.size() + 4);
+    ASSERT_TRUE(full.Ok());
+    cons.Receive("S" + std::string(100, 'x') + "\\n");
+    rig.hub.PollTimerTick();
+    cons.Receive("Sy");  // the run goes on
+    rig.hub.PollTimerTick();
+  }
+  EXPECT_EQ(Lines().back(), "y");
+  EXPECT_TRUE(error->isVisibleTo(rig.consSheet));
+  const QString shown = error->text();
+  EXPECT_TRUE(shown.startsWith("Schreibfehler: ")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("/log.txt")) << shown.toStdString();
+  EXPECT_LE(TextWidthOf(shown, error->font()), error->contentsRect().width());
+  // The memo gives the message room.
+  EXPECT_LE(rig.consSheet->Memo1->geometry().bottom(), error->geometry().top());
+  EXPECT_EQ(rig.recFrame->PenColor(), 0x2222BDu) << "not green: the text is not kept";
+  cons.Disconnected();
+  EXPECT_TRUE(error->isVisibleTo(rig.consSheet));
+
+  cons.Connected();  // the next recording starts clean
+  EXPECT_FALSE(error->isVisibleTo(rig.consSheet));
+  EXPECT_EQ(rig.recFrame->PenColor(), 0x00FF00u);
+  cons.Disconnected();
 }
 
 TEST_F(ConsoleSheetTest, AFifoAsRecordFileIsRefusedAtOnceAndNamed) {

@@ -166,6 +166,19 @@ int TextWidthOf(std::string_view utf8, const QFont& font) {
   return TextWidthOf(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), font);
 }
 
+QString PrefixedElidedText(const QString& prefix, const QString& name, const QFont& font,
+                           int width) {
+  const QFontMetrics fm(font, &Measure());
+  const QString whole = prefix + name;
+  if (fm.horizontalAdvance(whole) <= width) return whole;
+  // The two parts measured apart may differ from the joined text by a pixel.
+  for (int room = width - fm.horizontalAdvance(prefix); room > 0; room -= 2) {
+    const QString text = prefix + fm.elidedText(name, Qt::ElideLeft, room);
+    if (fm.horizontalAdvance(text) <= width) return text;
+  }
+  return prefix;
+}
+
 int TextHeightOf(const QFont& font) {
   QFontMetrics fm(font, &Measure());
   return fm.size(Qt::TextSingleLine, QStringLiteral("Qg")).height();

@@ -49,6 +49,10 @@ int TextWidthOf(const QString& text, const QFont& font);
 int TextWidthOf(std::string_view utf8, const QFont& font);
 // Height in pixels of "Qg" in font; depends only on the font.
 int TextHeightOf(const QFont& font);
+// prefix followed by name, fitted into width: the name gives way at its
+// start ("…" and its end), the prefix (a message) is never cut.
+QString PrefixedElidedText(const QString& prefix, const QString& name, const QFont& font,
+                           int width);
 
 // ---- fonts of the entry sets ----
 // The toolkit-free font of the project file as a QFont (and back). The
