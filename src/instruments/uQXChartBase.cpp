@@ -353,9 +353,13 @@ void TQXChartBase::ApplyValueRanges() {
   const QCPRange g = Chart->ViewG;
   for (int32_t n = 1; n <= kChartAxes; ++n) {
     const auto i = static_cast<size_t>(n);
-    const TAxisTransform t = AxisTransforms[i];
-    if (t.Scale == 0) continue;
-    const QCPRange r((g.lower - t.Offset) / t.Scale, (g.upper - t.Offset) / t.Scale);
+    if (AxisTransforms[i].Scale == 0) continue;
+    // The inverse of the axis transform, taken so that graph units 0 and 1
+    // give the bounds exactly: a range ending a hair short of the upper
+    // bound would lose its mark.
+    const auto& y = Y[i];
+    const auto at = [&y](double u) { return y.Min * (1 - u) + y.Max * u; };
+    const QCPRange r(at(g.lower), at(g.upper));
     left_[i]->setRange(r);
     right_[i]->setRange(r);
   }

@@ -62,6 +62,30 @@ TEST(FixedIntervalMarks, ExamplesOfTheGrid) {
   }
 }
 
+// Bounds on the grid, any interval count: the marks run from bound to bound
+// and each is the nearest 1e-12 multiple of its exact value.
+TEST(FixedIntervalMarks, MarksRunFromBoundToBound) {
+  const double bounds[] = {-500, -25, -10, -1, 0, 0.1, 0.3, 0.5, 1, 7, 100, 110, 120, 150, 2000};
+  for (double lo : bounds) {
+    for (double hi : bounds) {
+      if (!(lo < hi)) continue;
+      for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(testing::Message() << lo << ".." << hi << " / " << n);
+        std::vector<TChartMark> marks;
+        ASSERT_TRUE(FixedIntervalMarks({TIntervalMode::imDecimal, n, lo, hi}, lo, hi, {}, marks));
+        ASSERT_EQ(marks.size(), static_cast<size_t>(n + 1));
+        EXPECT_EQ(marks.front().Value, lo);
+        EXPECT_EQ(marks.back().Value, hi);
+        const long double step = (static_cast<long double>(hi) - lo) / n;
+        for (int i = 0; i <= n; ++i)
+          EXPECT_LE(std::fabs(static_cast<long double>(marks[static_cast<size_t>(i)].Value) -
+                              (lo + i * step)),
+                    1e-12L);
+      }
+    }
+  }
+}
+
 TEST(FixedIntervalMarks, StepAdaptation) {
   EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 0.5, TIntervalMode::imDecimal), 1);
   EXPECT_DOUBLE_EQ(AdaptMarkStep(2, 0.1, TIntervalMode::imDecimal), 0.2);
@@ -260,6 +284,77 @@ TEST_F(ChartTest, MarkTextsFollowDecimalsAndOnlyAxesInUse) {
   EXPECT_EQ(c->FormatMark(c->YSources[3], 2, 1), "");  // axis 3 not in use
   c->SetDecimals(0, 99);
   EXPECT_EQ(c->GetDecimals(0), 20);
+}
+
+// Every axis whose bounds lie on its grid shows a mark on both bounds, as
+// drawn: summed steps that land a hair beyond the upper bound, and a value
+// range computed back from graph units that ends a hair short of it, lose
+// no mark.
+TEST_F(ChartTest, AxesShowTheMarkOnTheUpperBound) {
+  enum class TAxis { Time, X, Y, YByCommands };
+  struct Case {
+    bool xy;
+    TAxis axis;
+    double lo, hi;
+    int intervals;
+    int marks;
+    const char* last;
+  };
+  const Case cases[] = {
+      {false, TAxis::Time, 120, 150, 5, 6, "150"},
+      {false, TAxis::Time, 120, 150, 7, 8, "150"},
+      {false, TAxis::Time, 110, 120, 3, 4, "120"},
+      {false, TAxis::Time, 110, 120, 6, 7, "120"},
+      {false, TAxis::Y, -500, 100, 7, 8, "100"},
+      {false, TAxis::Y, 0, 100, 5, 6, "100"},
+      {false, TAxis::Y, 0, 100, 3, 4, "100"},
+      {false, TAxis::Y, 0, 2000, 5, 6, "2000"},
+      {false, TAxis::Y, 0, 2000, 6, 7, "2000"},
+      {false, TAxis::Y, 0, 0.5, 5, 6, "0,5"},
+      {false, TAxis::Y, 0, 0.5, 3, 4, "0,5"},
+      {false, TAxis::YByCommands, -25, -10, 3, 4, "-10"},
+      {true, TAxis::X, 0, 100, 7, 8, "100"},
+      {true, TAxis::X, -500, 100, 7, 8, "100"},
+      {true, TAxis::Y, 0, 2000, 5, 6, "2000"},  // marks on the grid of 0..10
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.xy ? "XY " : "time ") << static_cast<int>(k.axis) << " "
+                                    << k.lo << ".." << k.hi << " / " << k.intervals);
+    TQXChartBase* c = k.xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                           : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    QCPAxis* a = c->ValueAxis(1);
+    switch (k.axis) {
+      case TAxis::Time:
+      case TAxis::X:
+        a = c->BottomAxis();
+        c->RunCommand(TChartCommand::XMax, 1e6);
+        c->RunCommand(TChartCommand::XMin, k.lo);
+        c->RunCommand(TChartCommand::XMax, k.hi);
+        c->SetSpacingX(k.intervals);
+        break;
+      case TAxis::Y:
+        c->SetYMax(1, 1e6);
+        c->SetYMin(1, k.lo);
+        c->SetYMax(1, k.hi);
+        c->SetYSpacing(1, k.intervals);
+        break;
+      case TAxis::YByCommands:
+        c->RunCommand(TChartCommand::YMin, k.lo);
+        c->RunCommand(TChartCommand::YMax, k.hi);
+        c->RunCommand(TChartCommand::YSpacing, k.intervals);
+        break;
+    }
+    c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    QVector<double> ticks;
+    QVector<QString> labels;
+    a->ticker()->generate(a->range(), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+    EXPECT_EQ(ticks.size(), k.marks) << labels.join(" ").toStdString();
+    if (ticks.isEmpty()) continue;
+    EXPECT_EQ(ticks.front(), k.lo);
+    EXPECT_EQ(ticks.back(), k.hi);
+    EXPECT_EQ(labels.back().toStdString(), k.last);
+    delete c;
+  }
 }
 
 TEST_F(ChartTest, TimeWindowPagesAndWaitsWhileZoomed) {
