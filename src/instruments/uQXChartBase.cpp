@@ -257,6 +257,7 @@ TQXChartBase::TQXChartBase(QWidget* owner, bool pauseAfterCommand)
   for (int32_t n = 0; n <= kChartAxes; ++n) ApplyAxisLook(n);
 
   NameLabel = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
+  SetLabelFont(NameLabel, font_);  // the font the listing shows, not the label's own
   NameLabel->setText("name");
   NameLabel->move(8, 8);
   NameLabel->hide();

@@ -9,6 +9,7 @@
 
 #include "channels/uLossNotify.h"
 #include "editing/uEditPanel.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uNumText.h"
 #include "gui_support/ElementPortFixture.h"
@@ -471,6 +472,28 @@ TEST_F(ChartTest, ElementFontIsTheStoredMarkFontOfBottomAndLeftAxis) {
     EXPECT_EQ(copy->GetAxisScaleFont(1), f);
     EXPECT_EQ(copy->ValueAxis(1)->tickLabelFont().pointSize(), 14);
     EXPECT_EQ(copy->Chart->xAxis->tickLabelFont().pointSize(), 14);
+  }
+}
+
+// A new chart's caption is drawn in the element font it lists, so saving and
+// reopening changes neither the caption nor the plot area.
+TEST_F(ChartTest, CaptionIsInTheElementFontFromTheStart) {
+  for (bool xy : {false, true}) {
+    SCOPED_TRACE(xy ? "XY chart" : "time chart");
+    TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                         : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    c->SetDenom("Druck");
+    c->SetShowName(true);
+    const QFont font = FontDescToQFont(c->GetFont());
+    EXPECT_EQ(c->NameLabel->font().family(), font.family());
+    EXPECT_EQ(c->NameLabel->font().pointSize(), c->GetFont().Size);
+    EXPECT_EQ(c->LabelHeight, TextHeightOf(font));
+    auto* copy = static_cast<TQXChartBase*>(c->Clone());
+    EXPECT_EQ(copy->NameLabel->font().pointSize(), c->NameLabel->font().pointSize());
+    EXPECT_EQ(copy->LabelHeight, c->LabelHeight);
+    EXPECT_EQ(copy->Chart->geometry(), c->Chart->geometry());
+    delete copy;
+    delete c;
   }
 }
 
