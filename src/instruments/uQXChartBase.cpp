@@ -162,9 +162,10 @@ void TQXChartPlot::updateLayout() {
   QCPAxisRect* r = axisRect();
   r->setAutoMargins(QCP::msAll);
   QCustomPlot::updateLayout();
-  // Many value axes in a narrow chart: the plotting area keeps a third of the
-  // width; the side margins shrink in proportion and the outer axes are cut.
-  const int minPlot = width() / 3;
+  // Many value axes in a narrow chart: the plotting area gives way first,
+  // down to kMinPlotWidth; only a chart too narrow even then shrinks the side
+  // margins in proportion and cuts the outer axes.
+  const int minPlot = std::min(kMinPlotWidth, width());
   if (r->width() >= minPlot) return;
   const QMargins m = r->margins();
   const int sides = m.left() + m.right();

@@ -433,12 +433,66 @@ TEST_F(ChartTest, SixAxesInANarrowChartLeaveRoomToPlot) {
     for (int w : {150, 300}) {
       c->SetWidth(w);
       c->Chart->replot(QCustomPlot::rpImmediateRefresh);
-      EXPECT_GE(c->Chart->axisRect()->width(), c->Chart->width() / 3) << w << " xy " << xy;
+      EXPECT_GE(c->Chart->axisRect()->width(), TQXChartPlot::kMinPlotWidth) << w << " xy " << xy;
     }
     // One axis in a wide chart keeps the component's own margins.
     c->SetAxisQty(1);
     c->Chart->replot(QCustomPlot::rpImmediateRefresh);
     EXPECT_GT(c->Chart->axisRect()->width(), c->Chart->width() * 3 / 4);
+  }
+}
+
+// Up to six value axes share the plotting area: while the plot can give way
+// every axis in use shows whole, its mark texts and title inside the chart.
+TEST_F(ChartTest, EveryValueAxisShowsWholeWhileThePlotCanGiveWay) {
+  form->show();
+  struct Case {
+    int width;
+    bool allLeft;
+    bool titles;
+  };
+  const Case cases[] = {{400, true, false}, {400, false, false}, {600, true, true}};
+  for (bool xy : {false, true}) {
+    for (const Case& k : cases) {
+      SCOPED_TRACE(testing::Message() << (xy ? "XY " : "time ") << k.width << " px"
+                                      << (k.allLeft ? ", all left" : ", both sides")
+                                      << (k.titles ? ", titles" : ""));
+      TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                           : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+      c->SetAxisQty(6);
+      for (int n = 1; n <= 6; ++n) {
+        c->SetYMin(n, -100.0 * n);
+        c->SetYMax(n, 1000.0 * n);
+        if (!k.allLeft) c->SetAxisLeft(n, n % 2 == 1);
+        if (k.titles) c->SetAxisTitle(n, "Achse " + std::to_string(n));
+      }
+      c->SetWidth(k.width);
+      c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+      const QRect plot = c->Chart->axisRect()->rect();
+      EXPECT_GE(plot.width(), TQXChartPlot::kMinPlotWidth);
+      for (int n = 1; n <= 6; ++n) {
+        SCOPED_TRACE(n);
+        QCPAxis* a = c->ValueAxis(n);
+        ASSERT_TRUE(a->visible());
+        ASSERT_FALSE(a->tickVectorLabels().isEmpty());
+        // Outward from the axis line: tick marks, mark texts, title.
+        const QFontMetrics marks(a->tickLabelFont());
+        int reach = a->tickLengthOut() + a->tickLabelPadding();
+        int widest = 0;
+        for (const QString& t : a->tickVectorLabels())
+          widest = std::max(widest, marks.boundingRect(t).width());
+        reach += widest;
+        if (!a->label().isEmpty())
+          reach += a->labelPadding() + QFontMetrics(a->labelFont()).height();
+        const bool left = a->axisType() == QCPAxis::atLeft;
+        const int line = left ? plot.left() - a->offset() : plot.right() + a->offset();
+        if (left)
+          EXPECT_GE(line - reach, 0);
+        else
+          EXPECT_LE(line + reach, c->Chart->width());
+      }
+      delete c;
+    }
   }
 }
 
