@@ -12,6 +12,8 @@ namespace {
 constexpr int32_t kMaxRounds = 1000;
 constexpr int32_t kMaxMarks = 1000;
 constexpr double kZeroSnap = 1e-12;
+// Part of a step by which a mark may lie beyond the upper bound.
+constexpr double kStepSlack = 1e-9;
 
 double SnapZero(double x) {
   return std::fabs(x) < kZeroSnap ? 0.0 : x;
@@ -73,18 +75,20 @@ bool FixedIntervalMarks(const TMarkGrid& grid, double lo, double hi, const TMark
   if (!(step > 0) || !std::isfinite(step)) return false;
   const double zoom = baseStep / step;
 
-  double x = std::trunc((lo - grid.ExtentMin) / step) * step + grid.ExtentMin;
-  x = SnapZero(x);
-  const double count = std::trunc((hi - x) / step) + 1;
+  const double first = SnapZero(std::trunc((lo - grid.ExtentMin) / step) * step + grid.ExtentMin);
+  // A mark on the upper bound stays even when the sum of steps, or a range
+  // computed back from graph units, lands a hair beside it.
+  const double slack = step * kStepSlack;
+  const double count = std::trunc((hi - first + slack) / step) + 1;
   int64_t n = count > kMaxMarks || !std::isfinite(count) ? 1 : static_cast<int64_t>(count);
   if (n < 0) n = 0;
 
   marks.clear();
   for (int64_t i = 0; i < n; ++i) {
-    if (x > hi) break;
-    x = RoundPico(SnapZero(x));
+    // From the first mark, not summed: no drift into the last digits.
+    const double x = RoundPico(SnapZero(first + static_cast<double>(i) * step));
+    if (x > hi + slack) break;
     marks.push_back({x, format ? format(x, zoom) : FloatToText(x)});
-    x += step;
   }
   return true;
 }
@@ -119,8 +123,8 @@ void TFixedIntervalTicker::generate(const QCPRange& range, const QLocale&, QChar
   if (tickLabels) tickLabels->clear();
   marks_.clear();
   if (!source_ || !source_->ValuesInRange(range.lower, range.upper, {}, marks_)) return;
-  // Marks are exact multiples; a hair of slack keeps the end marks.
-  const double slack = range.size() * 1e-9;
+  // The source's end marks may lie a hair outside (a fraction of a step).
+  const double slack = range.size() * 1e-6;
   for (const TChartMark& m : marks_) {
     if (m.Value < range.lower - slack || m.Value > range.upper + slack) continue;
     ticks.push_back(m.Value);

@@ -162,9 +162,10 @@ void TQXChartPlot::updateLayout() {
   QCPAxisRect* r = axisRect();
   r->setAutoMargins(QCP::msAll);
   QCustomPlot::updateLayout();
-  // Many value axes in a narrow chart: the plotting area keeps a third of the
-  // width; the side margins shrink in proportion and the outer axes are cut.
-  const int minPlot = width() / 3;
+  // Many value axes in a narrow chart: the plotting area gives way first,
+  // down to kMinPlotWidth; only a chart too narrow even then shrinks the side
+  // margins in proportion and cuts the outer axes.
+  const int minPlot = std::min(kMinPlotWidth, width());
   if (r->width() >= minPlot) return;
   const QMargins m = r->margins();
   const int sides = m.left() + m.right();
@@ -257,6 +258,7 @@ TQXChartBase::TQXChartBase(QWidget* owner, bool pauseAfterCommand)
   for (int32_t n = 0; n <= kChartAxes; ++n) ApplyAxisLook(n);
 
   NameLabel = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
+  SetLabelFont(NameLabel, font_);  // the font the listing shows, not the label's own
   NameLabel->setText("name");
   NameLabel->move(8, 8);
   NameLabel->hide();
@@ -353,9 +355,13 @@ void TQXChartBase::ApplyValueRanges() {
   const QCPRange g = Chart->ViewG;
   for (int32_t n = 1; n <= kChartAxes; ++n) {
     const auto i = static_cast<size_t>(n);
-    const TAxisTransform t = AxisTransforms[i];
-    if (t.Scale == 0) continue;
-    const QCPRange r((g.lower - t.Offset) / t.Scale, (g.upper - t.Offset) / t.Scale);
+    if (AxisTransforms[i].Scale == 0) continue;
+    // The inverse of the axis transform, taken so that graph units 0 and 1
+    // give the bounds exactly: a range ending a hair short of the upper
+    // bound would lose its mark.
+    const auto& y = Y[i];
+    const auto at = [&y](double u) { return y.Min * (1 - u) + y.Max * u; };
+    const QCPRange r(at(g.lower), at(g.upper));
     left_[i]->setRange(r);
     right_[i]->setRange(r);
   }

@@ -108,6 +108,8 @@ class TQXChartPlot : public QCustomPlot {
   explicit TQXChartPlot(QWidget* parent);
 
   static constexpr double kWheelZoom = 0.75;
+  // The plotting area is not narrowed below this for the value axes.
+  static constexpr int kMinPlotWidth = 60;
 
   QCPRange FullX{0, 20};
   QCPRange ViewG{0, 1};

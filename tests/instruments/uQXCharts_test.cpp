@@ -9,6 +9,7 @@
 
 #include "channels/uLossNotify.h"
 #include "editing/uEditPanel.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoadSet.h"
 #include "foundation/uNumText.h"
 #include "gui_support/ElementPortFixture.h"
@@ -59,6 +60,30 @@ TEST(FixedIntervalMarks, ExamplesOfTheGrid) {
         marks));
     EXPECT_EQ(ValuesOf(marks), c.values);
     EXPECT_DOUBLE_EQ(zoom, c.zoom);
+  }
+}
+
+// Bounds on the grid, any interval count: the marks run from bound to bound
+// and each is the nearest 1e-12 multiple of its exact value.
+TEST(FixedIntervalMarks, MarksRunFromBoundToBound) {
+  const double bounds[] = {-500, -25, -10, -1, 0, 0.1, 0.3, 0.5, 1, 7, 100, 110, 120, 150, 2000};
+  for (double lo : bounds) {
+    for (double hi : bounds) {
+      if (!(lo < hi)) continue;
+      for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(testing::Message() << lo << ".." << hi << " / " << n);
+        std::vector<TChartMark> marks;
+        ASSERT_TRUE(FixedIntervalMarks({TIntervalMode::imDecimal, n, lo, hi}, lo, hi, {}, marks));
+        ASSERT_EQ(marks.size(), static_cast<size_t>(n + 1));
+        EXPECT_EQ(marks.front().Value, lo);
+        EXPECT_EQ(marks.back().Value, hi);
+        const long double step = (static_cast<long double>(hi) - lo) / n;
+        for (int i = 0; i <= n; ++i)
+          EXPECT_LE(std::fabs(static_cast<long double>(marks[static_cast<size_t>(i)].Value) -
+                              (lo + i * step)),
+                    1e-12L);
+      }
+    }
   }
 }
 
@@ -262,6 +287,77 @@ TEST_F(ChartTest, MarkTextsFollowDecimalsAndOnlyAxesInUse) {
   EXPECT_EQ(c->GetDecimals(0), 20);
 }
 
+// Every axis whose bounds lie on its grid shows a mark on both bounds, as
+// drawn: summed steps that land a hair beyond the upper bound, and a value
+// range computed back from graph units that ends a hair short of it, lose
+// no mark.
+TEST_F(ChartTest, AxesShowTheMarkOnTheUpperBound) {
+  enum class TAxis { Time, X, Y, YByCommands };
+  struct Case {
+    bool xy;
+    TAxis axis;
+    double lo, hi;
+    int intervals;
+    int marks;
+    const char* last;
+  };
+  const Case cases[] = {
+      {false, TAxis::Time, 120, 150, 5, 6, "150"},
+      {false, TAxis::Time, 120, 150, 7, 8, "150"},
+      {false, TAxis::Time, 110, 120, 3, 4, "120"},
+      {false, TAxis::Time, 110, 120, 6, 7, "120"},
+      {false, TAxis::Y, -500, 100, 7, 8, "100"},
+      {false, TAxis::Y, 0, 100, 5, 6, "100"},
+      {false, TAxis::Y, 0, 100, 3, 4, "100"},
+      {false, TAxis::Y, 0, 2000, 5, 6, "2000"},
+      {false, TAxis::Y, 0, 2000, 6, 7, "2000"},
+      {false, TAxis::Y, 0, 0.5, 5, 6, "0,5"},
+      {false, TAxis::Y, 0, 0.5, 3, 4, "0,5"},
+      {false, TAxis::YByCommands, -25, -10, 3, 4, "-10"},
+      {true, TAxis::X, 0, 100, 7, 8, "100"},
+      {true, TAxis::X, -500, 100, 7, 8, "100"},
+      {true, TAxis::Y, 0, 2000, 5, 6, "2000"},  // marks on the grid of 0..10
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.xy ? "XY " : "time ") << static_cast<int>(k.axis) << " "
+                                    << k.lo << ".." << k.hi << " / " << k.intervals);
+    TQXChartBase* c = k.xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                           : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    QCPAxis* a = c->ValueAxis(1);
+    switch (k.axis) {
+      case TAxis::Time:
+      case TAxis::X:
+        a = c->BottomAxis();
+        c->RunCommand(TChartCommand::XMax, 1e6);
+        c->RunCommand(TChartCommand::XMin, k.lo);
+        c->RunCommand(TChartCommand::XMax, k.hi);
+        c->SetSpacingX(k.intervals);
+        break;
+      case TAxis::Y:
+        c->SetYMax(1, 1e6);
+        c->SetYMin(1, k.lo);
+        c->SetYMax(1, k.hi);
+        c->SetYSpacing(1, k.intervals);
+        break;
+      case TAxis::YByCommands:
+        c->RunCommand(TChartCommand::YMin, k.lo);
+        c->RunCommand(TChartCommand::YMax, k.hi);
+        c->RunCommand(TChartCommand::YSpacing, k.intervals);
+        break;
+    }
+    c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    QVector<double> ticks;
+    QVector<QString> labels;
+    a->ticker()->generate(a->range(), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+    EXPECT_EQ(ticks.size(), k.marks) << labels.join(" ").toStdString();
+    if (ticks.isEmpty()) continue;
+    EXPECT_EQ(ticks.front(), k.lo);
+    EXPECT_EQ(ticks.back(), k.hi);
+    EXPECT_EQ(labels.back().toStdString(), k.last);
+    delete c;
+  }
+}
+
 TEST_F(ChartTest, TimeWindowPagesAndWaitsWhileZoomed) {
   auto* c = TQXTimeChart::ElemCreate();
   c->SampleTime.store(19.8);
@@ -337,12 +433,66 @@ TEST_F(ChartTest, SixAxesInANarrowChartLeaveRoomToPlot) {
     for (int w : {150, 300}) {
       c->SetWidth(w);
       c->Chart->replot(QCustomPlot::rpImmediateRefresh);
-      EXPECT_GE(c->Chart->axisRect()->width(), c->Chart->width() / 3) << w << " xy " << xy;
+      EXPECT_GE(c->Chart->axisRect()->width(), TQXChartPlot::kMinPlotWidth) << w << " xy " << xy;
     }
     // One axis in a wide chart keeps the component's own margins.
     c->SetAxisQty(1);
     c->Chart->replot(QCustomPlot::rpImmediateRefresh);
     EXPECT_GT(c->Chart->axisRect()->width(), c->Chart->width() * 3 / 4);
+  }
+}
+
+// Up to six value axes share the plotting area: while the plot can give way
+// every axis in use shows whole, its mark texts and title inside the chart.
+TEST_F(ChartTest, EveryValueAxisShowsWholeWhileThePlotCanGiveWay) {
+  form->show();
+  struct Case {
+    int width;
+    bool allLeft;
+    bool titles;
+  };
+  const Case cases[] = {{400, true, false}, {400, false, false}, {600, true, true}};
+  for (bool xy : {false, true}) {
+    for (const Case& k : cases) {
+      SCOPED_TRACE(testing::Message() << (xy ? "XY " : "time ") << k.width << " px"
+                                      << (k.allLeft ? ", all left" : ", both sides")
+                                      << (k.titles ? ", titles" : ""));
+      TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                           : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+      c->SetAxisQty(6);
+      for (int n = 1; n <= 6; ++n) {
+        c->SetYMin(n, -100.0 * n);
+        c->SetYMax(n, 1000.0 * n);
+        if (!k.allLeft) c->SetAxisLeft(n, n % 2 == 1);
+        if (k.titles) c->SetAxisTitle(n, "Achse " + std::to_string(n));
+      }
+      c->SetWidth(k.width);
+      c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+      const QRect plot = c->Chart->axisRect()->rect();
+      EXPECT_GE(plot.width(), TQXChartPlot::kMinPlotWidth);
+      for (int n = 1; n <= 6; ++n) {
+        SCOPED_TRACE(n);
+        QCPAxis* a = c->ValueAxis(n);
+        ASSERT_TRUE(a->visible());
+        ASSERT_FALSE(a->tickVectorLabels().isEmpty());
+        // Outward from the axis line: tick marks, mark texts, title.
+        const QFontMetrics marks(a->tickLabelFont());
+        int reach = a->tickLengthOut() + a->tickLabelPadding();
+        int widest = 0;
+        for (const QString& t : a->tickVectorLabels())
+          widest = std::max(widest, marks.boundingRect(t).width());
+        reach += widest;
+        if (!a->label().isEmpty())
+          reach += a->labelPadding() + QFontMetrics(a->labelFont()).height();
+        const bool left = a->axisType() == QCPAxis::atLeft;
+        const int line = left ? plot.left() - a->offset() : plot.right() + a->offset();
+        if (left)
+          EXPECT_GE(line - reach, 0);
+        else
+          EXPECT_LE(line + reach, c->Chart->width());
+      }
+      delete c;
+    }
   }
 }
 
@@ -376,6 +526,28 @@ TEST_F(ChartTest, ElementFontIsTheStoredMarkFontOfBottomAndLeftAxis) {
     EXPECT_EQ(copy->GetAxisScaleFont(1), f);
     EXPECT_EQ(copy->ValueAxis(1)->tickLabelFont().pointSize(), 14);
     EXPECT_EQ(copy->Chart->xAxis->tickLabelFont().pointSize(), 14);
+  }
+}
+
+// A new chart's caption is drawn in the element font it lists, so saving and
+// reopening changes neither the caption nor the plot area.
+TEST_F(ChartTest, CaptionIsInTheElementFontFromTheStart) {
+  for (bool xy : {false, true}) {
+    SCOPED_TRACE(xy ? "XY chart" : "time chart");
+    TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                         : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    c->SetDenom("Druck");
+    c->SetShowName(true);
+    const QFont font = FontDescToQFont(c->GetFont());
+    EXPECT_EQ(c->NameLabel->font().family(), font.family());
+    EXPECT_EQ(c->NameLabel->font().pointSize(), c->GetFont().Size);
+    EXPECT_EQ(c->LabelHeight, TextHeightOf(font));
+    auto* copy = static_cast<TQXChartBase*>(c->Clone());
+    EXPECT_EQ(copy->NameLabel->font().pointSize(), c->NameLabel->font().pointSize());
+    EXPECT_EQ(copy->LabelHeight, c->LabelHeight);
+    EXPECT_EQ(copy->Chart->geometry(), c->Chart->geometry());
+    delete copy;
+    delete c;
   }
 }
 
