@@ -10,6 +10,7 @@ PKGS=(
   libcurl4-openssl-dev libserialport-dev libasound2-dev
   socat locales xvfb xauth x11-utils libxtst-dev fonts-dejavu-core
   fonts-wqy-microhei  # Chinese texts
+  qt6-translations-l10n  # Qt's own dialogs and buttons in German and Chinese
 )
 missing=()
 for p in "${PKGS[@]}"; do

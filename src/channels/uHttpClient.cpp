@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "foundation/uLangText.h"
+
 namespace qx {
 
 namespace {
@@ -67,12 +69,12 @@ size_t THttpClient::OnWrite(char* data, size_t size, size_t count, void* self) {
 THttpResult THttpClient::Perform(std::string_view url, const std::string* body, int timeoutMs) {
   THttpResult r;
   if (!multi_ || !easy_) {
-    r.Error = "libcurl could not be initialised";
+    r.Error = LangText("uhttpclient.snocurl", "libcurl l\xC3\xA4sst sich nicht einrichten");
     return r;
   }
   if (aborted_.load()) {
     r.Aborted = true;
-    r.Error = "aborted";
+    r.Error = LangText("uhttpclient.saborted", "Abgebrochen");
     return r;
   }
   CURL* e = E(easy_);
@@ -104,7 +106,7 @@ THttpResult THttpClient::Perform(std::string_view url, const std::string* body, 
 
   CURLM* m = M(multi_);
   if (curl_multi_add_handle(m, e) != CURLM_OK) {
-    r.Error = "libcurl refused the request";
+    r.Error = LangText("uhttpclient.srefused", "libcurl lehnt die Anfrage ab");
     return r;
   }
   int running = 1;
@@ -129,7 +131,8 @@ THttpResult THttpClient::Perform(std::string_view url, const std::string* body, 
 
   if (!done) {
     r.Aborted = aborted_.load();
-    r.Error = r.Aborted ? "aborted" : "request failed";
+    r.Error = r.Aborted ? LangText("uhttpclient.saborted", "Abgebrochen")
+                        : LangText("uhttpclient.sfailed", "Anfrage fehlgeschlagen");
   } else if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && truncated_)) {
     r.Completed = true;
     r.Body = std::move(response_);

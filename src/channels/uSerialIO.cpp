@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "channels/uSerialRate.h"
+#include "foundation/uLangText.h"
 
 namespace qx {
 
@@ -73,7 +74,10 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
   };
 
   // Check the settings first, so a refused setting never touches the line.
-  if (s.BaudRate <= 0) return refuse(EINVAL, "unsupported baud rate " + std::to_string(s.BaudRate));
+  if (s.BaudRate <= 0)
+    return refuse(EINVAL,
+                  LangText("userialio.sbaudrate", "Baudrate %1 wird nicht unterst\xC3\xBCtzt",
+                           {std::to_string(s.BaudRate)}));
   // Rates outside the table go to the driver through termios2 after the rest.
   speed_t speed = 0;
   const bool tableRate = BaudConstant(s.BaudRate, speed);
@@ -92,7 +96,9 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
       size = CS8;
       break;
     default:
-      return refuse(EINVAL, "unsupported data bits " + std::to_string(s.DataBits));
+      return refuse(EINVAL,
+                    LangText("userialio.sdatabits", "%1 Datenbits werden nicht unterst\xC3\xBCtzt",
+                             {std::to_string(s.DataBits)}));
   }
   tcflag_t parity = 0;
   switch (s.Parity) {
@@ -117,7 +123,9 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
       parity = PARENB | CMSPAR;
       break;
     default:
-      return refuse(EINVAL, std::string("unsupported parity '") + s.Parity + "'");
+      return refuse(
+          EINVAL, LangText("userialio.sparity", "Parit\xC3\xA4t '%1' wird nicht unterst\xC3\xBCtzt",
+                           {std::string(1, s.Parity)}));
   }
   tcflag_t stop = 0;
   switch (s.StopBits) {
@@ -128,17 +136,23 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
       stop = CSTOPB;
       break;
     case 1:
-      return refuse(EINVAL, "1.5 stop bits cannot be set on this system");
+      return refuse(EINVAL,
+                    LangText("userialio.sstopbits15",
+                             "1,5 Stoppbits lassen sich auf diesem System nicht einstellen"));
     default:
-      return refuse(EINVAL, "unsupported stop bits code " + std::to_string(s.StopBits));
+      return refuse(
+          EINVAL, LangText("userialio.sstopbits", "Stoppbit-Code %1 wird nicht unterst\xC3\xBCtzt",
+                           {std::to_string(s.StopBits)}));
   }
-  if (path.empty()) return refuse(ENOENT, "no device name");
+  if (path.empty())
+    return refuse(ENOENT, LangText("userialio.snodevice", "Kein Ger\xC3\xA4tename"));
 
   TFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) return refuse(errno, ErrnoText(errno));
   if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
     const int e = errno;
-    return refuse(e, e == EWOULDBLOCK ? "device is in use" : ErrnoText(e));
+    return refuse(e, e == EWOULDBLOCK ? LangText("userialio.sinuse", "Ger\xC3\xA4t ist belegt")
+                                      : ErrnoText(e));
   }
   termios t{};
   if (tcgetattr(fd.Get(), &t) != 0) return refuse(errno, ErrnoText(errno));
@@ -157,16 +171,20 @@ bool TSerialDevice::Open(std::string_view name, const TSerialSettings& s) {
     return refuse(errno, ErrnoText(errno));
   if (tcsetattr(fd.Get(), TCSANOW, &t) != 0) return refuse(errno, ErrnoText(errno));
   if (!tableRate) {
-    const std::string rate = "baud rate " + std::to_string(s.BaudRate);
+    const std::string rate = std::to_string(s.BaudRate);
     const uint32_t want = static_cast<uint32_t>(s.BaudRate);
     if (const int err = SetLineRate(fd.Get(), want))
-      return refuse(err, "the device refuses " + rate + ": " + ErrnoText(err));
+      return refuse(
+          err, LangText("userialio.srefuses", "Das Ger\xC3\xA4t lehnt Baudrate %1 ab", {rate}) +
+                   ": " + ErrnoText(err));
     // A driver may fall back to a rate of its own instead of failing; beyond
     // the usual line tolerance nothing readable would arrive.
     uint32_t in = 0, out = 0;
     if (GetLineRate(fd.Get(), in, out) == 0 && !RateClose(out, want))
-      return refuse(
-          EINVAL, "the device cannot run at " + rate + " (it offers " + std::to_string(out) + ")");
+      return refuse(EINVAL,
+                    LangText("userialio.scannotrun",
+                             "Das Ger\xC3\xA4t kann nicht mit Baudrate %1 laufen (es bietet %2)",
+                             {rate, std::to_string(out)}));
   }
   tcflush(fd.Get(), TCIOFLUSH);
   fd_ = std::move(fd);

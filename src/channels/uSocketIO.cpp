@@ -17,6 +17,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "foundation/uLangText.h"
+
 namespace qx {
 
 namespace {
@@ -161,7 +163,7 @@ bool ResolveAddress(std::string_view host, std::string_view port, int sockType, 
   const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), portNumber);
   if (!port.empty() &&
       (ec != std::errc() || end != port.data() + port.size() || portNumber > 65535)) {
-    error = "invalid port \"" + std::string(port) + "\"";
+    error = LangText("usocketio.sinvalidport", "Ung\xC3\xBCltiger Port \"%1\"", {port});
     return false;
   }
   addrinfo hints{};
@@ -173,7 +175,11 @@ bool ResolveAddress(std::string_view host, std::string_view port, int sockType, 
   addrinfo* res = nullptr;
   const int rc = getaddrinfo(h.empty() ? nullptr : h.c_str(), p.c_str(), &hints, &res);
   if (rc != 0 || !res) {
-    error = "cannot resolve \"" + h + "\" port \"" + p + "\": " + gai_strerror(rc);
+    error = LangText("usocketio.scannotresolve",
+                     "Adresse \"%1\" Port \"%2\" nicht aufl\xC3\xB6"
+                     "sbar",
+                     {h, p}) +
+            ": " + gai_strerror(rc);
     if (res) freeaddrinfo(res);
     return false;
   }
@@ -198,7 +204,9 @@ bool TUdpSocket::Bind(std::string_view host, std::string_view port, std::string&
   TFd fd(socket(a.Family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd.Valid() || bind(fd.Get(), reinterpret_cast<const sockaddr*>(&a.Addr), a.Len) != 0) {
     lastError_.store(errno);
-    error = "cannot bind UDP " + a.ToString() + ": " + ErrnoText(lastError_);
+    error = LangText("usocketio.scannotbindudp", "UDP kann nicht an %1 gebunden werden",
+                     {a.ToString()}) +
+            ": " + ErrnoText(lastError_);
     return false;
   }
   // A larger receive buffer rides out bursts while the hub is busy.
@@ -270,7 +278,10 @@ TIoStatus TTcpSocket::Connect(std::string_view localHost, std::string_view local
   TFd fd(socket(remote.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd.Valid()) {
     lastError_.store(errno);
-    error = "socket: " + ErrnoText(lastError_);
+    error = LangText("usocketio.snosocket",
+                     "Kein Socket verf\xC3\xBC"
+                     "gbar") +
+            ": " + ErrnoText(lastError_);
     return TIoStatus::Error;
   }
   Trim(localHost);
@@ -284,21 +295,29 @@ TIoStatus TTcpSocket::Connect(std::string_view localHost, std::string_view local
     setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local.Addr), local.Len) != 0) {
       lastError_.store(errno);
-      error = "cannot bind TCP " + local.ToString() + ": " + ErrnoText(lastError_);
+      error = LangText("usocketio.scannotbindtcp", "TCP kann nicht an %1 gebunden werden",
+                       {local.ToString()}) +
+              ": " + ErrnoText(lastError_);
       return TIoStatus::Error;
     }
   }
   if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&remote.Addr), remote.Len) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
       lastError_.store(errno);
-      error = "cannot connect to " + remote.ToString() + ": " + ErrnoText(lastError_);
+      error = LangText("usocketio.scannotconnect", "Keine Verbindung zu %1", {remote.ToString()}) +
+              ": " + ErrnoText(lastError_);
       return TIoStatus::Error;
     }
     short rev = 0;
     const TIoStatus st = WaitFd(fd.Get(), POLLOUT, timeoutMs, wake, &rev, &lastError_);
     if (st != TIoStatus::Ok) {
-      error = st == TIoStatus::Timeout ? "connect to " + remote.ToString() + " timed out"
-                                       : "connect to " + remote.ToString() + " cancelled";
+      error = st == TIoStatus::Timeout
+                  ? LangText("usocketio.sconnecttimeout",
+                             "Verbindung zu %1: Zeit \xC3\xBC"
+                             "berschritten",
+                             {remote.ToString()})
+                  : LangText("usocketio.sconnectcancelled", "Verbindung zu %1 abgebrochen",
+                             {remote.ToString()});
       return st;
     }
     int soErr = 0;
@@ -306,7 +325,8 @@ TIoStatus TTcpSocket::Connect(std::string_view localHost, std::string_view local
     if (getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &soErr, &len) != 0) soErr = errno;
     if (soErr != 0) {
       lastError_.store(soErr);
-      error = "cannot connect to " + remote.ToString() + ": " + ErrnoText(soErr);
+      error = LangText("usocketio.scannotconnect", "Keine Verbindung zu %1", {remote.ToString()}) +
+              ": " + ErrnoText(soErr);
       return TIoStatus::Error;
     }
   }
@@ -380,7 +400,11 @@ bool TTcpListener::Listen(std::string_view host, std::string_view port, std::str
   if (!ResolveAddress(host, port, SOCK_STREAM, true, a, error)) return false;
   TFd fd(socket(a.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd.Valid()) {
-    error = "socket: " + ErrnoText(errno);
+    const int err = errno;
+    error = LangText("usocketio.snosocket",
+                     "Kein Socket verf\xC3\xBC"
+                     "gbar") +
+            ": " + ErrnoText(err);
     return false;
   }
   // Re-listening right after a run must not wait for TIME_WAIT; a second
@@ -395,7 +419,10 @@ bool TTcpListener::Listen(std::string_view host, std::string_view port, std::str
   // not wait for resent connection requests.
   if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&a.Addr), a.Len) != 0 ||
       listen(fd.Get(), SOMAXCONN) != 0) {
-    error = "cannot listen on " + a.ToString() + ": " + ErrnoText(errno);
+    const int err = errno;
+    error = LangText("usocketio.scannotlisten", "Kann auf %1 keine Verbindungen annehmen",
+                     {a.ToString()}) +
+            ": " + ErrnoText(err);
     return false;
   }
   fd_ = std::move(fd);

@@ -4,6 +4,7 @@
 
 #include "channels/uFrameCollector.h"
 #include "channels/uTerminal.h"
+#include "foundation/uLangText.h"
 
 namespace qx {
 
@@ -88,7 +89,7 @@ void TURLPort::Connect() {
   Url = Trimmed(Url);
   if (Url.empty()) {
     // Nothing to open: counted as failed, the light is left as it was.
-    LastErrorText = "no URL";
+    LastErrorText = LangText("uurlport.snourl", "Keine URL angegeben");
     return;
   }
   Thread = std::make_unique<TURLThread>(*this);

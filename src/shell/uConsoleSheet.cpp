@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -13,6 +12,7 @@
 #include "foundation/uPlainFile.h"
 #include "foundation/uSettingLoader.h"
 #include "shell/uStatusFrame.h"
+#include "widgets/uDialogs.h"
 #include "widgets/uLangStrings.h"
 
 namespace qx {
@@ -117,10 +117,9 @@ TCons::TCons(TConsoleSheet& sheet, TLossNotify* loss) : sheet_(sheet) {
     return true;
   };
   AskFont = [this](QFont& font) {
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, font, sheet_.window());
-    if (ok) font = f;
-    return ok;
+    const std::optional<QFont> f = AskToolkitFont(sheet_.window(), font);
+    if (f) font = *f;
+    return f.has_value();
   };
 }
 
@@ -342,7 +341,10 @@ TFontDesc TCons::Font() const {
 }
 
 void TCons::SetFont(const TFontDesc& font) {
-  sheet_.Memo1->setFont(FontDescToQFont(font));
+  QFont f = FontDescToQFont(font);
+  // A face the machine lacks ("Lucida Console") falls back to a monospaced one.
+  f.setStyleHint(QFont::Monospace);
+  sheet_.Memo1->setFont(f);
   SetMemoColor(QPalette::Text, ColorToQColor(font.Color));
   if (ConsFontColor) ConsFontColor->SetBrushColor(font.Color);
 }

@@ -94,6 +94,10 @@ void GlobalInit(TMainForm& form) {
   G = new TGlobals;
   MainForm = &form;
   qApp->setApplicationName("Quillex");
+  // The core's failure texts through the catalogue; Qt's own dialogs in the
+  // built-in German until a language is chosen.
+  InstallCoreTextLookup();
+  (void)LoadQtTranslation("de");
   TFileHandling::UpdateTitle(false);
 
   G->tickCounter = std::make_unique<TVirtualTickcount64>();
@@ -341,6 +345,8 @@ void GlobalFree() {
   G->windowMode.reset();
   if (MainForm) MainForm->TabBar = nullptr;
   MainForm = nullptr;
+  // Qt's catalogue does not outlive the application.
+  (void)LoadQtTranslation("en");
   delete G;
   G = nullptr;
 }

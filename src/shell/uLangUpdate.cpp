@@ -24,6 +24,7 @@ void TLanguage::SetLanguage(const std::string& code) {
   if (GlobalSettings) GlobalSettings->LanguageCode = c;
   TPropertyEditor::HideListing();
   (void)LoadTranslation(c);
+  (void)LoadQtTranslation(c);
   LangUpdateAll();
 }
 

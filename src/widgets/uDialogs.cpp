@@ -39,10 +39,11 @@ class TToolkitDialogs final : public TDialogProvider {
     return QColorToColor(c);
   }
   std::optional<TFontDesc> ChooseFont(QWidget* parent, const TFontDesc& initial) override {
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, FontDescToQFont(initial), parent);
-    if (!ok) return std::nullopt;
-    return QFontToFontDesc(f, initial.Color);
+    const QFont font = FontDescToQFont(initial);
+    const std::optional<QFont> f = AskToolkitFont(parent, font);
+    if (!f) return std::nullopt;
+    if (*f == font) return initial;  // unchanged: the name as stored
+    return QFontToFontDesc(*f, initial.Color);
   }
   std::optional<std::string> ChooseFile(QWidget* parent, const TFileDialogRequest& r) override {
     QString name;
@@ -61,6 +62,14 @@ TToolkitDialogs ToolkitDialogs;
 TDialogProvider* Installed = nullptr;
 
 }  // namespace
+
+std::optional<QFont> AskToolkitFont(QWidget* parent, const QFont& font) {
+  const QFont start = DrawnFace(font);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, start, parent);
+  if (!ok) return std::nullopt;
+  return chosen == start ? font : chosen;
+}
 
 TDialogProvider& Dialogs() {
   return Installed ? *Installed : ToolkitDialogs;

@@ -3,6 +3,7 @@
 // answerer so that nothing blocks.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -45,6 +46,11 @@ class TDialogProvider {
   virtual std::optional<std::string> ChooseFile(QWidget* parent,
                                                 const TFileDialogRequest& request) = 0;
 };
+
+// The toolkit's font dialog, started on the face, style and size font is
+// drawn in (DrawnFace). Confirmed without a change, the answer is font
+// itself: a face the machine lacks stays as it was. None when cancelled.
+std::optional<QFont> AskToolkitFont(QWidget* parent, const QFont& font);
 
 // The provider in use: the toolkit's dialogs unless one was installed.
 TDialogProvider& Dialogs();

@@ -2,13 +2,18 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QList>
 #include <QMenu>
+#include <QTranslator>
+#include <memory>
 #include <mutex>
 
+#include "foundation/uLangText.h"
 #include "widgets/IconButton.h"
 #include "widgets/uRibbonButton.h"
 
@@ -30,6 +35,9 @@ struct TLangState {
 };
 
 TLangState gLang;
+
+// Qt's catalogue in force (GUI thread); none for English.
+std::unique_ptr<QTranslator> gQtCatalogue;
 
 TLangState& State() {
   return gLang;
@@ -114,6 +122,29 @@ void ClearTranslation() {
   TLangState& s = State();
   std::lock_guard lock(s.Lock);
   s.Catalogue.clear();
+}
+
+bool LoadQtTranslation(const std::string& code) {
+  if (gQtCatalogue) {
+    QCoreApplication::removeTranslator(gQtCatalogue.get());
+    gQtCatalogue.reset();
+  }
+  if (code == "en") return true;
+  const char* name = code == "de" ? "qtbase_de" : code == "zh" ? "qtbase_zh_CN" : nullptr;
+  if (!name) return false;
+  auto catalogue = std::make_unique<QTranslator>();
+  if (!catalogue->load(QString::fromLatin1(name),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  // Installing sends every widget a language change: the standard buttons
+  // of open dialogs take the new texts.
+  QCoreApplication::installTranslator(catalogue.get());
+  gQtCatalogue = std::move(catalogue);
+  return true;
+}
+
+void InstallCoreTextLookup() {
+  SetTextLookup([](const char* key, const char* german) { return Tr(key, german).toStdString(); });
 }
 
 const std::map<std::string, std::string>& SeenTexts() {

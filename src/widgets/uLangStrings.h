@@ -24,6 +24,12 @@ TCatalogue ParsePoCatalogue(const QByteArray& text);
 bool LoadTranslation(const std::string& code);
 // Back to the built-in German texts.
 void ClearTranslation();
+// Qt's own texts (standard buttons, the file, colour and font dialogs) in
+// the language of code, from the system's Qt catalogue; "en" is Qt's own
+// English. False when no catalogue was found: Qt then speaks English.
+bool LoadQtTranslation(const std::string& code);
+// The core's texts (channels, foundation) come from this catalogue too.
+void InstallCoreTextLookup();
 // Every key looked up so far, with its German text.
 const std::map<std::string, std::string>& SeenTexts();
 

@@ -81,7 +81,7 @@ TEST_F(ComPortTest, SecondPortOnTheSameDeviceFailsButTheRunStarts) {
   EXPECT_TRUE(h.hub.Connected.load());
   EXPECT_TRUE(first.Connected.load());
   EXPECT_FALSE(second.Connected.load());
-  EXPECT_NE(second.LastErrorText.find("in use"), std::string::npos) << second.LastErrorText;
+  EXPECT_NE(second.LastErrorText.find("belegt"), std::string::npos) << second.LastErrorText;
   EXPECT_TRUE(h.LossSeen(TLossKind::ConnLost));
   h.hub.Disconnect();
   h.ports.TestConnection();  // the lights stay to show the result
@@ -96,13 +96,13 @@ TEST_F(ComPortTest, RefusedSettingsKeepThePortClosed) {
   EXPECT_FALSE(h.hub.Connected.load());
   EXPECT_FALSE(port.Connected.load());
   EXPECT_EQ(THarness::Light(port), kLightRed);
-  EXPECT_NE(port.LastErrorText.find("1.5 stop bits"), std::string::npos) << port.LastErrorText;
+  EXPECT_NE(port.LastErrorText.find("1,5 Stoppbits"), std::string::npos) << port.LastErrorText;
   port.StopBits = 2;
   port.Parity = 'M';
   port.BaudRate = 0;
   h.hub.Connect();
   EXPECT_FALSE(h.hub.Connected.load());
-  EXPECT_NE(port.LastErrorText.find("baud rate 0"), std::string::npos) << port.LastErrorText;
+  EXPECT_NE(port.LastErrorText.find("Baudrate 0"), std::string::npos) << port.LastErrorText;
   port.BaudRate = 250000;  // outside the termios table
   h.hub.Connect();
   EXPECT_TRUE(h.hub.Connected.load()) << port.LastErrorText;

@@ -46,7 +46,7 @@ TEST_F(SerialIO, SecondOpenOfTheSameDeviceFails) {
   ASSERT_TRUE(a.Open(pty.A(), {})) << a.LastErrorText();
   EXPECT_FALSE(again.Open(pty.A(), {}));
   EXPECT_FALSE(again.IsOpen());
-  EXPECT_NE(again.LastErrorText().find("in use"), std::string::npos) << again.LastErrorText();
+  EXPECT_NE(again.LastErrorText().find("belegt"), std::string::npos) << again.LastErrorText();
   a.Close();
   EXPECT_TRUE(again.Open(pty.A(), {})) << again.LastErrorText();
 }
@@ -64,12 +64,12 @@ TEST_F(SerialIO, SettingsAreCheckedBeforeOpening) {
       {{57600, 8, 'M', 0}, true, ""},
       {{57600, 8, 'S', 2}, true, ""},
       {{115200, 5, 'N', 0}, true, ""},
-      {{115200, 8, 'N', 1}, false, "1.5 stop bits"},
-      {{115200, 8, 'N', 3}, false, "stop bits"},
-      {{115200, 9, 'N', 0}, false, "data bits"},
-      {{115200, 8, 'X', 0}, false, "parity"},
-      {{0, 8, 'N', 0}, false, "baud rate"},
-      {{-9600, 8, 'N', 0}, false, "baud rate"},
+      {{115200, 8, 'N', 1}, false, "1,5 Stoppbits"},
+      {{115200, 8, 'N', 3}, false, "Stoppbit-Code 3"},
+      {{115200, 9, 'N', 0}, false, "9 Datenbits"},
+      {{115200, 8, 'X', 0}, false, "Parität 'X'"},
+      {{0, 8, 'N', 0}, false, "Baudrate"},
+      {{-9600, 8, 'N', 0}, false, "Baudrate"},
   };
   for (const auto& c : cases) {
     TSerialDevice d;

@@ -130,7 +130,10 @@ TEST_F(TCPConnectionTest, UnansweredConnectEndsAfterItsTimeOut) {
   ASSERT_LT(fillers.size(), 8u);
   h.hub.Connect();  // returns after the connect time-out instead of minutes
   EXPECT_FALSE(h.hub.Connected.load());
-  EXPECT_NE(port.LastErrorText.find("timed out"), std::string::npos) << port.LastErrorText;
+  EXPECT_NE(port.LastErrorText.find("Zeit \xC3\xBC"
+                                    "berschritten"),
+            std::string::npos)
+      << port.LastErrorText;
 
   // With reconnect the thread waits in connect; Disconnect ends it at once.
   port.AutoReconnect = true;

@@ -6,6 +6,8 @@
 #include <sys/resource.h>
 
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
+#include "gui_support/FontDialogAnswer.h"
 #include "shell/PageRig.h"
 
 namespace qx {
@@ -272,6 +275,37 @@ TEST_F(ConsoleSheetTest, FontAndColoursRoundTrip) {
   };
   cons.ChooseBackColor();
   EXPECT_EQ(cons.BackColor(), 0x030201u);
+}
+
+// The console's "Lucida Console" is missing on Linux: it is drawn in a
+// monospaced face, the font dialog starts on that face, and OK without a
+// change leaves the console as it was, at start-up and as a project sets it.
+TEST_F(ConsoleSheetTest, FontDialogStartsOnTheDrawnFaceAndOkChangesNothing) {
+  QPlainTextEdit& memo = *rig.consSheet->Memo1;
+  // Not every monospaced face says so (fontconfig): measure.
+  const auto monospaced = [](const QFont& f) {
+    const QFontMetrics m(f);
+    return m.horizontalAdvance("iiii") == m.horizontalAdvance("WWWW");
+  };
+  const TFontDesc stored{"Lucida Console", 13, 0xECFFFF, false, false, false, false};
+  EXPECT_EQ(cons.Font(), stored);  // the 17-pixel font counts as 13 points
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round == 0 ? "start-up" : "set by a project");
+    if (round == 1) cons.SetFont(stored);
+    const QFont before = memo.font();
+    const QFontInfo drawn(before);
+    ASSERT_NE(drawn.family().toStdString(), "Lucida Console");
+    EXPECT_TRUE(monospaced(before)) << drawn.family().toStdString();
+    test::TFontDialogAnswer answer;
+    cons.ChooseFont();
+    ASSERT_TRUE(answer.Seen);
+    EXPECT_EQ(answer.Shown.family().toStdString(), drawn.family().toStdString());
+    EXPECT_EQ(answer.Shown.pointSize(), 13);
+    EXPECT_FALSE(answer.Shown.italic());
+    EXPECT_EQ(memo.font(), before);
+    EXPECT_TRUE(monospaced(memo.font()));
+    EXPECT_EQ(cons.Font(), stored);
+  }
 }
 
 }  // namespace

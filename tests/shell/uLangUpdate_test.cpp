@@ -2,11 +2,17 @@
 // listing and the texts of the main window, the tab strips and the elements.
 #include "shell/uLangUpdate.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <set>
 
 #include "channels/uComPort.h"
+#include "channels/uSocketIO.h"
+#include "channels/uTCPConnectionPort.h"
+#include "channels/uTCPServerPort.h"
+#include "channels/uURLPort.h"
 #include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheetTabs.h"
@@ -157,6 +163,97 @@ TEST_F(LanguageTest, SettingsChoiceReachesInterfacePageAndPopups) {
   GlobalSettings->SetLangUserChoice("en");
   EXPECT_EQ(form->BitBtnCom->Caption(), "Serial");
   EXPECT_EQ(page.ComboBoxParity->currentIndex(), 1);
+}
+
+// The program's own reasons why a port did not open are catalogue texts;
+// the system's reason after them stays as the system gives it.
+TEST_F(LanguageTest, PortFailureTextsFollowTheLanguage) {
+  std::string err;
+  TTcpListener tcpTaken;
+  ASSERT_TRUE(tcpTaken.Listen("127.0.0.1", "0", err)) << err;
+  TUdpSocket udpTaken;
+  ASSERT_TRUE(udpTaken.Bind("127.0.0.1", "0", err)) << err;
+  uint16_t closed = 0;  // a port nobody listens on any more
+  {
+    TTcpListener gone;
+    ASSERT_TRUE(gone.Listen("127.0.0.1", "0", err)) << err;
+    closed = gone.LocalPort();
+  }
+  const std::string tcpAt = "127.0.0.1:" + std::to_string(tcpTaken.LocalPort());
+  const std::string udpAt = "127.0.0.1:" + std::to_string(udpTaken.LocalPort());
+  const std::string closedAt = "127.0.0.1:" + std::to_string(closed);
+
+  PortList->FreeAll();
+  TTCPServer& server = TTCPServer::CreateInstance(*PortList);
+  server.ListenIp = "127.0.0.1";
+  server.ListenPort = std::to_string(tcpTaken.LocalPort());
+  TUDPPort& udp = TUDPPort::CreateInstance(*PortList);
+  udp.LocalIp = "127.0.0.1";
+  udp.LocalPort = std::to_string(udpTaken.LocalPort());
+  TTCPConnection& client = TTCPConnection::CreateInstance(*PortList);
+  client.LocalIp = "";
+  client.LocalPort = "0";
+  client.ClientIp = "127.0.0.1";
+  client.ClientPort = std::to_string(closed);
+  TURLPort& url = TURLPort::CreateInstance(*PortList);
+  url.Url = "";
+
+  struct Case {
+    const char* code;
+    std::string server, udp, client, url;  // each text's start
+  };
+  const Case cases[] = {
+      {"de", "Kann auf " + tcpAt + " keine Verbindungen annehmen: ",
+       "UDP kann nicht an " + udpAt + " gebunden werden: ",
+       "Keine Verbindung zu " + closedAt + ": ", "Keine URL angegeben"},
+      {"en", "Cannot listen on " + tcpAt + ": ", "Cannot bind UDP to " + udpAt + ": ",
+       "Cannot connect to " + closedAt + ": ", "No URL given"},
+      {"zh", "无法在 " + tcpAt + " 上监听: ", "无法将 UDP 绑定到 " + udpAt + ": ",
+       "无法连接到 " + closedAt + ": ", "未指定 URL"},
+  };
+  const auto box = [](const TQXPort& p) {
+    for (TPortBox* b : TPortBox::PortBoxList)
+      if (b->Port == &p) return b->ErrorLabel->text().toStdString();
+    return std::string("(no box)");
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    TLanguage::SetLanguage(c.code);
+    PortList->TestConnection();
+    EXPECT_EQ(server.LastErrorText.rfind(c.server, 0), 0u) << server.LastErrorText;
+    EXPECT_EQ(box(server), server.LastErrorText);
+    EXPECT_EQ(udp.LastErrorText.rfind(c.udp, 0), 0u) << udp.LastErrorText;
+    EXPECT_EQ(box(udp), udp.LastErrorText);
+    EXPECT_EQ(client.LastErrorText.rfind(c.client, 0), 0u) << client.LastErrorText;
+    EXPECT_EQ(box(client), client.LastErrorText);
+    EXPECT_EQ(url.LastErrorText, c.url);
+  }
+}
+
+// Qt's own texts (standard buttons, its file, colour and font dialogs) come
+// from Qt's catalogue of the language, also in controls already shown.
+TEST_F(LanguageTest, QtOwnTextsFollowTheLanguage) {
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  const auto cancel = [&] {
+    return buttons.button(QDialogButtonBox::Cancel)->text().toStdString();
+  };
+  const auto fileDialogTitle = [] {
+    return QCoreApplication::translate("QFileDialog", "Find Directory").toStdString();
+  };
+  const auto switchTo = [](const char* code) {
+    TLanguage::SetLanguage(code);
+    QCoreApplication::processEvents();  // the controls' language change events
+  };
+  switchTo("de");
+  EXPECT_EQ(cancel(), "Abbrechen");
+  EXPECT_EQ(fileDialogTitle(), "Verzeichnis suchen");
+  switchTo("zh");
+  EXPECT_EQ(cancel(), "取消");
+  switchTo("en");
+  EXPECT_EQ(cancel(), "Cancel");
+  EXPECT_EQ(fileDialogTitle(), "Find Directory");
+  switchTo("de");
+  EXPECT_EQ(cancel(), "Abbrechen");
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "foundation/drawing/uGraphicsUtilQt.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPalette>
+#include <cstdlib>
+#include <limits>
 #include <memory>
 
 namespace qx {
@@ -217,7 +221,7 @@ QFont FontDescToQFont(const TFontDesc& desc) {
 TFontDesc QFontToFontDesc(const QFont& font, TColor color) {
   TFontDesc d;
   d.Name = font.family().toStdString();
-  d.Size = font.pointSize() > 0 ? font.pointSize() : d.Size;
+  if (const int size = PointSizeOf(font); size > 0) d.Size = size;
   d.Color = color;
   d.Bold = font.bold();
   d.Italic = font.italic();
@@ -231,5 +235,43 @@ TQxFont FontDescToQxFont(const TFontDesc& desc) { return TQxFont{FontDescToQFont
 TFontDesc QxFontToFontDesc(const TQxFont& font) { return QFontToFontDesc(font.Font, font.Color); }
 
 void InstallDefaultFont() { SetDefaultFont(QFontToFontDesc(QGuiApplication::font(), 0)); }
+
+int PointSizeOf(const QFont& font) {
+  if (font.pointSize() > 0) return font.pointSize();
+  return font.pixelSize() > 0 ? (font.pixelSize() * 72 + 48) / 96 : 0;
+}
+
+QFont DrawnFace(const QFont& font) {
+  const QFontInfo drawn(font);
+  const QStringList families = QFontDatabase::families();
+  QString family = drawn.family();
+  for (const QString& f : families)
+    if (f.compare(font.family(), Qt::CaseInsensitive) == 0) family = f;
+  int size = PointSizeOf(font);
+  if (size <= 0) size = drawn.pointSize();
+  const QStringList styles = QFontDatabase::styles(family);
+  // The style drawn, else the nearest in slant and weight (ties: the
+  // shorter name, "Book" before "Condensed").
+  QString style;
+  if (drawn.family() == family && styles.contains(drawn.styleName())) {
+    style = drawn.styleName();
+  } else {
+    int best = std::numeric_limits<int>::max();
+    for (const QString& s : styles) {
+      const QFont f = QFontDatabase::font(family, s, size);
+      const int miss = ((f.style() != QFont::StyleNormal) != font.italic() ? 10000 : 0) +
+                       std::abs(f.weight() - font.weight());
+      if (miss < best || (miss == best && s.size() < style.size())) {
+        best = miss;
+        style = s;
+      }
+    }
+  }
+  QFont out = style.isEmpty() ? QFont(family, size, font.weight(), font.italic())
+                              : QFontDatabase::font(family, style, size);
+  out.setUnderline(font.underline());
+  out.setStrikeOut(font.strikeOut());
+  return out;
+}
 
 }  // namespace qx

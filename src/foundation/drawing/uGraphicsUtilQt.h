@@ -63,6 +63,13 @@ TQxFont FontDescToQxFont(const TFontDesc& desc);
 TFontDesc QxFontToFontDesc(const TQxFont& font);
 // The application's font as the entry sets' default font.
 void InstallDefaultFont();
+// Size in points; a font set in pixels counts at 96 dpi, as measuring does.
+int PointSizeOf(const QFont& font);
+// The installed face, style and point size font is drawn in, as the font
+// dialog lists them: a face the machine lacks becomes the one drawn in its
+// place, and the style is named as the face names it (the dialog falls back
+// to the face's first style, often "Oblique", for a style it cannot name).
+QFont DrawnFace(const QFont& font);
 
 // dest takes src's face name, size, style (and, for TQxFont, colour).
 void CopyFont(QFont& dest, const QFont& src);
