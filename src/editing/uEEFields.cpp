@@ -65,8 +65,10 @@ TEEETitel::TEEETitel() {
 }
 
 void TEEETitel::SetCaption(const QString& caption, bool bold) {
+  // Only the kept copy, which an index title numbers, is cut; the label
+  // shows the whole caption.
   Caption = caption.left(kTitleLength);
-  Label->setText(Caption);
+  Label->setText(caption);
   QFont f = Label->font();
   f.setBold(bold);
   Label->setFont(f);
@@ -112,7 +114,7 @@ TEEETitelActive::TEEETitelActive() {
 
 TEEETitelActive* TEEETitelActive::Add(const QString& caption, TEEAcc<bool> disabled) {
   auto* r = Take<TEEETitelActive>();
-  r->Label->setText(caption.left(kTitleLength));
+  r->Label->setText(caption);
   if (TPropertyEditor::ListingMode() == TListingMode::Build) r->Disabled = std::move(disabled);
   return r;
 }

@@ -395,7 +395,12 @@ void TEditPanel::TakeSnapshots() {
 }
 
 void TEditPanel::Follow(TQXElement& element) {
-  if (element.EditComp) element.EditComp->FitToElement();
+  TEditComp* frame = element.EditComp;
+  if (!frame) return;
+  frame->FitToElement();
+  // A selected frame's ring goes with it, whatever the setter calls next.
+  for (const TSelected& s : Edit.Selection)
+    if (s.Frame == frame) PlaceMark(s);
 }
 
 void TEditPanel::ForgetElement(TQXElement* element) {

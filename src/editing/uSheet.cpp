@@ -1,16 +1,17 @@
 #include "editing/uSheet.h"
 
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
 
 #include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
+#include "editing/uQXControls.h"
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
-#include "editing/uQXControls.h"
 
 namespace qx {
 
@@ -45,12 +46,53 @@ class TSheetCanvas final : public QWidget {
 };
 
 namespace {
-// The sheet row of the run page: all of it but the tab strip's 21 pixels.
+
+std::vector<QPointer<QWidget>> gCoveringPanels;
+
+// Places the sheets again when a covering panel comes, goes or moves.
+class TCoverWatcher final : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Hide:
+      case QEvent::Move:
+      case QEvent::Resize:
+        TSheet::PlaceAll();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+// The sheet row of the run page: all of it but the tab strip's 21 pixels,
+// and left of a panel that lies over its right edge.
 QRect SheetRect(const QWidget* runPage) {
   if (!runPage) return QRect(0, 0, 0, 0);
-  return QRect(0, 0, runPage->width(), std::max(0, runPage->height() - 21));
+  QRect r(0, 0, runPage->width(), std::max(0, runPage->height() - 21));
+  for (const QPointer<QWidget>& panel : gCoveringPanels) {
+    if (!panel || panel->isHidden()) continue;
+    const QRect c(runPage->mapFromGlobal(panel->mapToGlobal(QPoint(0, 0))), panel->size());
+    if (c.intersects(r) && c.left() > r.left() && c.right() >= r.right()) r.setRight(c.left() - 1);
+  }
+  return r;
 }
+
 }  // namespace
+
+QSize SheetExtent(QSize content, QSize view, QSize bars) {
+  bool h = content.width() > view.width();
+  bool v = content.height() > view.height();
+  // A scroll bar takes its room from the other direction, which may then
+  // need a bar of its own.
+  if (h && !v) v = content.height() > view.height() - bars.height();
+  if (v && !h) h = content.width() > view.width() - bars.width();
+  const QSize shown(view.width() - (v ? bars.width() : 0), view.height() - (h ? bars.height() : 0));
+  return content.expandedTo(shown);
+}
 
 TSheet::TSheet(QWidget* runPage) : QScrollArea(runPage) {
   setFrameShape(QFrame::NoFrame);
@@ -76,11 +118,17 @@ QWidget* TSheet::Canvas() const {
 
 void TSheet::UpdateExtent() {
   if (InLoad()) return;  // once at the end of the load
-  QSize extent = viewport()->size();
+  QSize content(0, 0);
   for (const QWidget* w : canvas_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (w == EditPanel) continue;
-    extent = extent.expandedTo(QSize(w->x() + w->width(), w->y() + w->height()));
+    content = content.expandedTo(QSize(w->x() + w->width(), w->y() + w->height()));
   }
+  // From the room without scroll bars, not the viewport as it stands: a
+  // canvas fitted to a viewport narrowed by bars keeps them after the
+  // elements that needed them are gone.
+  const QSize extent = SheetExtent(
+      content, maximumViewportSize(),
+      QSize(verticalScrollBar()->sizeHint().width(), horizontalScrollBar()->sizeHint().height()));
   if (canvas_->size() != extent) canvas_->resize(extent);
   if (EditPanel) EditPanel->setGeometry(canvas_->rect());
 }
@@ -146,6 +194,9 @@ void TSheet::SheetChange() {
   CurrentSheet->setGeometry(SheetRect(RunPage));
   CurrentSheet->show();
   CurrentSheet->EditPanel->UpdateFrames();
+  // Hiding the old sheet sent the focus on to the next control (a ribbon
+  // button), where the edit keys such as Ctrl+V do nothing.
+  if (EditMode) CurrentSheet->setFocus();
   SheetTabs->SetBarColor(EditMode ? CurrentSheet->Background->EditColor
                                   : CurrentSheet->Background->RunColor);
 }
@@ -252,12 +303,20 @@ void TSheet::ResetAll() {
   first->Background->Reset();
   CurrentSheet = first;
   first->setGeometry(SheetRect(RunPage));
+  first->UpdateExtent();  // no scroll bars left by the elements that went
   first->show();
   FirstSheetPending = true;
 }
 
 void TSheet::PlaceAll() {
   for (TSheet* s : SheetList) s->setGeometry(SheetRect(RunPage));
+}
+
+void TSheet::AddCoveringPanel(QWidget* panel) {
+  if (!panel) return;
+  gCoveringPanels.emplace_back(panel);
+  panel->installEventFilter(new TCoverWatcher(panel));
+  PlaceAll();
 }
 
 namespace {
@@ -286,6 +345,7 @@ void TSheet::FreeAll() {
   FirstSheetPending = false;
   SheetTabs = nullptr;
   RunPage = nullptr;
+  gCoveringPanels.clear();
 }
 
 void TSheetsFormulaView::ForEachElement(const std::function<void(TFormulaElement&)>& visit) {

@@ -67,6 +67,10 @@ class TSheet : public QScrollArea, public TFLObject {
   static void ResetAll();
   // The run page changed size: every sheet takes its new area.
   static void PlaceAll();
+  // A panel that lies over the right edge of the run page while shown (the
+  // property panel, the channel list): the sheets end where it begins, so
+  // their scroll bars stay in sight.
+  static void AddCoveringPanel(QWidget* panel);
   // Around a project load: extents, edit frames and the panels' stacking are
   // settled once at the end instead of after every element.
   static void BeginLoad();
@@ -88,6 +92,11 @@ class TSheet : public QScrollArea, public TFLObject {
  private:
   TSheetCanvas* canvas_ = nullptr;
 };
+
+// Size of a sheet's scrolled area: the content, or more where the view
+// (without scroll bars) is larger; the bars the content needs take their
+// room from the view.
+QSize SheetExtent(QSize content, QSize view, QSize bars);
 
 extern std::vector<TSheet*> SheetList;
 extern TSheet* CurrentSheet;

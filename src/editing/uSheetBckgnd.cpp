@@ -9,6 +9,7 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
+#include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
@@ -211,7 +212,11 @@ void TSheetBckgnd::SetFixedHeight(int32_t value) {
 }
 
 void TSheetBckgnd::Repaint() {
-  if (Sheet && Sheet->Canvas()) Sheet->Canvas()->update();
+  if (!Sheet) return;
+  if (Sheet->Canvas()) Sheet->Canvas()->update();
+  // The edit panel paints the background in edit mode and covers the
+  // canvas opaquely, so the canvas's update alone repaints nothing there.
+  if (Sheet->EditPanel) Sheet->EditPanel->update();
 }
 
 }  // namespace qx

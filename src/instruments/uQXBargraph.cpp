@@ -369,9 +369,10 @@ void TQXBargraph::RepaintBar() {
 
 void TQXBargraph::AfterLayoutChange() {
   UpdateNameLabel();
+  // The frame first: the selection ring is placed around the frame.
+  FollowEditFrame();
   TEditPanel::UpdateSelection();
   TPropertyEditor::RefreshListing();
-  FollowEditFrame();
 }
 
 void TQXBargraph::SetNameFlag(bool& flag, bool value) {
@@ -417,9 +418,9 @@ void TQXBargraph::SetOrientation(int32_t value) {
   }
   UpdateNameLabel();
   PanelResize();
+  FollowEditFrame();
   TEditPanel::UpdateSelection();
   TPropertyEditor::RefreshListing();
-  FollowEditFrame();
 }
 
 int32_t TQXBargraph::GetMode() const {

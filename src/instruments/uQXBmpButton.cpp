@@ -272,6 +272,8 @@ void TQXBmpButton::SetFileUp(const std::string& value) {
   PanelResize();
   FollowEditFrame();
   TEditPanel::UpdateSelection();
+  // The read-only size row shows the size the picture gave.
+  TPropertyEditor::RefreshListing();
 }
 
 void TQXBmpButton::SetFileDown(const std::string& value) {

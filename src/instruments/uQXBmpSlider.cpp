@@ -315,8 +315,11 @@ void TQXBmpSlider::SetFile(int32_t index, const std::string& value) {
     case 1:
       FileBar = value;
       LoadImage1();
+      FollowEditFrame();
       TEditPanel::UpdateSelection();
-      break;
+      // The read-only size row shows the size the picture gave.
+      TPropertyEditor::RefreshListing();
+      return;
     case 2:
       FileHandle = value;
       LoadImage2();

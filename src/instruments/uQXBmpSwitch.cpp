@@ -211,6 +211,8 @@ void TQXBmpSwitch::SetFile(int32_t index, const std::string& value) {
       PanelResize();
       FollowEditFrame();
       TEditPanel::UpdateSelection();
+      // The read-only size row shows the size the picture gave.
+      TPropertyEditor::RefreshListing();
       return;
     case 2:
       File1 = value;

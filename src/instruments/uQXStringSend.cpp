@@ -5,17 +5,19 @@
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
-#include "widgets/uLangStrings.h"
+#include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "instruments/uBuiltInPictures.h"
 #include "instruments/uElementLabels.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 
 namespace {
 constexpr TColor kFieldColor = 0x707070;
 constexpr TColor kGlyphTransparent = 0xDDDDDD;
+constexpr int kCaptionGap = 5;  // between the caption line and the field
 
 // The arrow resampled to a square of side, its background see-through.
 QImage RenderGlyph(const QImage& source, int side) {
@@ -103,7 +105,7 @@ void TQXStringSend::UpdateCaption() {
 
 void TQXStringSend::PanelResize() {
   const int w = width(), h = height(), f = FrameWidth, c = CaptionHeight;
-  const int shapeTop = c > 0 ? f + c + 5 : f;
+  const int shapeTop = c > 0 ? f + c + kCaptionGap : f;
   const int shapeHeight = c > 0 ? h - shapeTop - f : h - 2 * f;
   const int shapeWidth = w - 2 * f;
   shape_->setGeometry(f, shapeTop, shapeWidth, shapeHeight);
@@ -118,15 +120,27 @@ void TQXStringSend::PanelResize() {
 }
 
 void TQXStringSend::SetShowName(bool value) {
-  ShowName = value;
-  UpdateCaption();
-  FollowEditFrame();
+  SetCaptionFlag(ShowName, value);
 }
 
 void TQXStringSend::SetShowSource(bool value) {
-  ShowSource = value;
+  SetCaptionFlag(ShowSource, value);
+}
+
+void TQXStringSend::SetCaptionFlag(bool& flag, bool value) {
+  const bool wasShown = ShowName || ShowSource;
+  flag = value;
+  const bool shown = ShowName || ShowSource;
+  // The caption line comes on top of the field, which keeps its height. A
+  // project sets its stored size after the flags, so it loads as saved.
+  if (shown != wasShown) {
+    const int line = TextHeightOf(label_->font()) + kCaptionGap;
+    resize(width(), std::max(0, height() + (shown ? line : -line)));
+  }
   UpdateCaption();
   FollowEditFrame();
+  TEditPanel::UpdateSelection();
+  TPropertyEditor::RefreshListing();
 }
 
 TFontDesc TQXStringSend::GetFont() const {

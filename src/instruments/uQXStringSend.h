@@ -59,6 +59,9 @@ class TQXStringSend : public TQXAnimElement {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // ShowName or ShowSource: the element grows or shrinks by the caption line
+  // when the line comes or goes.
+  void SetCaptionFlag(bool& flag, bool value);
   QWidget* shape_;
   QLineEdit* edit_;
   QPushButton* button_;

@@ -144,6 +144,8 @@ void GlobalInit(TMainForm& form) {
   TPropertyEditor::HideListing();
   TSheetBckgnd::InitListing();
   ChannelTable = new TChannelTable(form.PanelChannelArea);
+  TSheet::AddCoveringPanel(form.PanelProperties);
+  TSheet::AddCoveringPanel(form.PanelChannelArea);
   TEditPanel::OnHideChannelTable = [] {
     if (ChannelTable) ChannelTable->Hide();
   };

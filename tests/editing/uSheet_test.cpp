@@ -4,14 +4,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <thread>
 
+#include "editing/uChannelTable.h"
+#include "editing/uPropertyEditor.h"
 #include "editing/uSendAnim.h"
 #include "editing/uSheetBckgnd.h"
 #include "formula/UInterpreter.h"
 #include "formula/uFunctions.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXNumericDisp.h"
+#include "shell/uFileHandling.h"
+#include "shell/uMain.h"
 
 namespace qx {
 namespace {
@@ -182,6 +187,70 @@ TEST_F(SheetTest, BackgroundSizesAndPicture) {
   bg.SetPicFile("/nonexistent/pic.png");  // a missing picture clears the old one
   EXPECT_TRUE(bg.Bitmap.isNull());
   QFile::remove(file);
+}
+
+TEST(SheetExtent, ContentOrViewLessTheBarsTheContentNeeds) {
+  struct Case {
+    QSize content, extent;
+  };
+  const QSize view(800, 600), bars(15, 12);
+  const Case cases[] = {
+      {{0, 0}, {800, 600}},      // empty: the whole view, no bars
+      {{800, 600}, {800, 600}},  // just fits
+      {{900, 100}, {900, 588}},  // a horizontal bar takes its height
+      {{100, 700}, {785, 700}},  // a vertical bar takes its width
+      {{900, 595}, {900, 595}},  // the horizontal bar then needs a vertical one
+      {{790, 700}, {790, 700}},  // and the other way round
+      {{3000, 2000}, {3000, 2000}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SheetExtent(c.content, view, bars), c.extent)
+        << c.content.width() << "x" << c.content.height();
+}
+
+// Scroll bars come with an element beyond the sheet's edges and go with
+// it: a new project leaves an empty sheet without them. A panel over the
+// right edge (property listing, channel list) leaves the vertical bar in
+// sight.
+TEST_F(SheetTest, ScrollBarsFollowTheElementsAndStayInSight) {
+  form->show();
+  form->TabBar->SelectTab(1);
+  TSheet* sheet = CurrentSheet;
+  auto* e = TQXNumericDisp::ElemCreate();
+  e->SetLeft(3000);
+  e->SetTop(2000);
+  ProcessFor(30);
+  QScrollBar* v = sheet->verticalScrollBar();
+  QScrollBar* h = sheet->horizontalScrollBar();
+  ASSERT_TRUE(v->isVisible());
+  ASSERT_TRUE(h->isVisible());
+  const int fullWidth = sheet->width();
+  const auto onScreen = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
+  const std::vector<std::pair<const char*, std::function<void()>>> panels = {
+      {"listing", [sheet] { TPropertyEditor::ShowBackground(*sheet->Background); }},
+      {"channels", [this] { form->ButtonKanallisteClick(); }},
+  };
+  for (const auto& [name, show] : panels) {
+    SCOPED_TRACE(name);
+    show();
+    ProcessFor(30);
+    QWidget* panel =
+        TPropertyEditor::PanelVisible() ? TPropertyEditor::Panel() : form->PanelChannelArea;
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_TRUE(v->isVisible());
+    EXPECT_FALSE(onScreen(v).intersects(onScreen(panel)));
+    EXPECT_FALSE(onScreen(sheet).intersects(onScreen(panel)));
+    TPropertyEditor::HideListing();
+    ChannelTable->Hide();
+    ProcessFor(30);
+    EXPECT_EQ(sheet->width(), fullWidth);
+  }
+  FileHandling->Reset();
+  ProcessFor(30);
+  EXPECT_EQ(CurrentSheet, sheet);
+  EXPECT_FALSE(v->isVisible());
+  EXPECT_FALSE(h->isVisible());
+  EXPECT_EQ(sheet->Canvas()->size(), sheet->viewport()->size());
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "widgets/uDialogs.h"
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
+#include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uGraphicsUtil.h"
@@ -30,7 +30,9 @@
 #include "instruments/uQXPicture.h"
 #include "instruments/uQXled.h"
 #include "shell/uInit.h"
+#include "widgets/uDialogs.h"
 #include "widgets/uRibbonButton.h"
+#include "widgets/uTabBar.h"
 
 namespace qx {
 namespace {
@@ -483,6 +485,63 @@ TEST_F(InstrumentListingTest, BeeperLengthIsEditedOutsideContinuousAndNameShowsT
   emit dynamic_cast<TEEEAuswahlbox*>(Row("Modus"))->Combo->activated(BeepImpuls);
   Type(length->Edit, "0,05");
   EXPECT_DOUBLE_EQ(beep->OnTime, 0.1);
+}
+
+// A listing edit that grows or shrinks the element: its selection ring, its
+// edit frame and the size row follow at once, without selecting it again.
+TEST_F(InstrumentListingTest, SizeChangedInTheListingMovesTheRingAndTheSizeRow) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString picture = dir.filePath("face.png");
+  QImage img(120, 50, QImage::Format_RGB32);
+  img.fill(Qt::blue);
+  ASSERT_TRUE(img.save(picture));
+  struct Case {
+    const char* cls;
+    QString caption;  // a row with a check box (ticked, then cleared) or a picture file
+  };
+  const Case cases[] = {
+      {"QXBarGraph", "Skalenbeschriftung"},
+      {"QXBarGraph", "Name"},
+      {"QXSTRINGSEND", "Name"},
+      {"QXBMPBUTTON",
+       "Taster ungedr\xC3\xBC"
+       "ckt"},
+      {"QXBmpSwitch", "Schaltstellung 0"},
+      {"QXBmpSlider", "Hintergrund"},
+  };
+  form->TabBar->SelectTab(1);
+  ASSERT_TRUE(EditMode);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.cls) + " " + c.caption.toStdString());
+    TQXElement* e = TQXElement::FindClass(c.cls)->ElemCreate();
+    e->move(40, 40);
+    TEditPanel::SelectElements({e});
+    ASSERT_EQ(TEditPanel::SelectionCount(), 1);
+    TPropertyEditor::ShowElement(*e);
+    TEEEintrag* row = Row(c.caption);
+    ASSERT_NE(row, nullptr);
+    auto* size =
+        dynamic_cast<TEEEIntPaar*>(Row("Abma\xC3\x9F"
+                                       "e"));
+    ASSERT_NE(size, nullptr);
+    auto* check = row->findChild<QCheckBox*>();
+    auto* file = dynamic_cast<TEEEDateiFeld*>(row);
+    ASSERT_TRUE(check || file);
+    for (const bool on : {true, false}) {
+      SCOPED_TRACE(on ? "on" : "off");
+      const QSize before = e->size();
+      if (file)
+        Type(file->Edit, on ? picture : QString());
+      else
+        check->setChecked(on);
+      EXPECT_NE(e->size(), before);
+      EXPECT_EQ(e->EditComp->geometry(), e->geometry());
+      EXPECT_EQ(TEditPanel::SelectionMark(0)->geometry(), MarkRect(e->geometry()));
+      EXPECT_EQ(size->FirstEdit->text().toStdString(), std::to_string(e->width()));
+      EXPECT_EQ(size->SecondEdit->text().toStdString(), std::to_string(e->height()));
+    }
+  }
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 
 #include <QKeyEvent>
 
-#include "foundation/drawing/uGraphicsUtilQt.h"
-#include "gui_support/ElementPortFixture.h"
 #include "editing/uSendAnim.h"
+#include "editing/uSheet.h"
+#include "foundation/drawing/uGraphicsUtilQt.h"
+#include "foundation/uFileLoader.h"
+#include "gui_support/ElementPortFixture.h"
 
 namespace qx {
 namespace {
@@ -96,7 +98,8 @@ TEST_F(StringSendTest, LayoutWithAndWithoutCaptionLine) {
   EXPECT_EQ(s->SendButton()->geometry(), QRect(165, 5, 30, 30));
   EXPECT_EQ(s->Glyph().size(), QSize(26, 26));
 
-  // A shown name reserves the line even when the name is empty.
+  // A shown name reserves the line even when the name is empty; the
+  // element grows by the line, so the field keeps its height.
   s->SetDenom("");
   s->SetShowName(true);
   const int c = TextHeightOf(s->CaptionLabel()->font());
@@ -105,17 +108,24 @@ TEST_F(StringSendTest, LayoutWithAndWithoutCaptionLine) {
   EXPECT_EQ(s->CaptionLabel()->text(), "");
   EXPECT_EQ(s->CaptionLabel()->geometry(), QRect(12, 9, 182, c));
   const int top = 6 + c + 5;
-  EXPECT_EQ(s->FieldShape()->geometry(), QRect(6, top, 188, 40 - top - 6));
+  EXPECT_EQ(s->size(), QSize(200, 40 + c + 5));
+  EXPECT_EQ(s->FieldShape()->geometry(), QRect(6, top, 188, 28));
+  EXPECT_EQ(s->Edit()->height(), 26);
 
+  // The line is shown already: the source joins it, nothing grows.
   s->SetSource("#5");
   s->SetShowSource(true);
   EXPECT_EQ(s->CaptionLabel()->text(), "=> #5");
+  EXPECT_EQ(s->height(), 40 + c + 5);
   s->SetDenom("Soll");
   EXPECT_EQ(s->CaptionLabel()->text(), "Soll => #5");
   s->SetShowName(false);
+  EXPECT_EQ(s->height(), 40 + c + 5);
   s->SetShowSource(false);
   EXPECT_EQ(s->CaptionHeight, 0);
   EXPECT_FALSE(s->CaptionLabel()->isVisible());
+  EXPECT_EQ(s->size(), QSize(200, 40));
+  EXPECT_EQ(s->FieldShape()->geometry(), QRect(6, 6, 188, 28));
 
   s->SetWidth(300);
   s->SetHeight(60);  // the glyph follows the button
@@ -149,6 +159,7 @@ TEST_F(StringSendTest, KeySetRoundTripAndClone) {
   EXPECT_EQ(c->GetEditBackColor(), 0x00FFFFu);
   EXPECT_EQ(c->CaptionLabel()->text(), "Befehl ");
   EXPECT_FALSE(c->ShowAnim);
+  EXPECT_EQ(c->size(), s->size());  // grown once, by the original
 
   std::vector<std::string> keys;
   for (const auto& e : TQXStringSend::ClassSet->Entries) keys.push_back(e->Key);
@@ -156,6 +167,29 @@ TEST_F(StringSendTest, KeySetRoundTripAndClone) {
             (std::vector<std::string>{"disabled", "denom", "source", "showName", "showSource",
                                       "position", "size", "font", "bckGndColor", "editBackColor",
                                       "frameColor", "framewidth", "edittext", "showAnim"}));
+}
+
+// A stored text sender loads to the size it was saved with, whether it was
+// saved before the caption line grew the element or after.
+TEST_F(StringSendTest, StoredSizeWinsOverTheCaptionLine) {
+  for (const int height : {40, 57, 80}) {
+    SCOPED_TRACE(height);
+    TSheet::ResetAll();
+    FileLoad->LoadProjectText(
+        "QXSTRINGSEND\r\nshowName true\r\nshowSource true\r\n"
+        "position x=10 y=20\r\nsize x=220 y=" +
+        std::to_string(height) + "\r\n");
+    ASSERT_EQ(CurrentSheet->ElementList.size(), 1u);
+    auto* s = dynamic_cast<TQXStringSend*>(CurrentSheet->ElementList.front());
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->CaptionLabel()->isVisible());
+    EXPECT_EQ(s->size(), QSize(220, height));
+    // Switched off and on again it comes back to the same size.
+    s->SetShowName(false);
+    s->SetShowSource(false);
+    s->SetShowName(true);
+    EXPECT_EQ(s->size(), QSize(220, height));
+  }
 }
 
 }  // namespace
