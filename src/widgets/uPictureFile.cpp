@@ -44,13 +44,14 @@ bool FitsAllocationLimit(int64_t bytes) {
 }
 
 // own scaled, aspect kept, to cover drawn (never above own), at most
-// kMaxPictureSide a side.
+// kMaxPictureSide a side. The scale goes up in halves (1/8, 1/4, 1/2): an
+// element dragged larger reads its picture again only a few times.
 QSize ReadSize(QSize own, QSize drawn) {
-  const double s =
-      std::min({1.0,
-                std::max(std::max(drawn.width(), 0) / double(own.width()),
-                         std::max(drawn.height(), 0) / double(own.height())),
-                kMaxPictureSide / double(own.width()), kMaxPictureSide / double(own.height())});
+  const double cover = std::max(std::max(drawn.width(), 0) / double(own.width()),
+                                std::max(drawn.height(), 0) / double(own.height()));
+  double s = 1.0;
+  while (s / 2 >= cover && s > 1e-6) s /= 2;
+  s = std::min({s, kMaxPictureSide / double(own.width()), kMaxPictureSide / double(own.height())});
   return {std::clamp(static_cast<int>(std::ceil(own.width() * s - 1e-9)), 1, kMaxPictureSide),
           std::clamp(static_cast<int>(std::ceil(own.height() * s - 1e-9)), 1, kMaxPictureSide)};
 }
