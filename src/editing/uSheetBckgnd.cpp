@@ -33,7 +33,7 @@ int RoundToInt(double v) {
 
 // No screen shows more; a larger bitmap would only cost memory (gigabytes
 // for a very tall picture fitted to a width).
-constexpr double kMaxDrawnSide = 16384;
+constexpr double kMaxDrawnSide = kMaxPictureSide;
 
 QSize FitPictureSize(int w0, int h0, int32_t mode, int fixedWidth, int fixedHeight) {
   if (w0 <= 0 || h0 <= 0) return QSize(0, 0);
@@ -120,6 +120,7 @@ void TSheetBckgnd::Reset() {
   PicFile.clear();
   Problem.clear();
   Picture = QImage();
+  PictureSize = QSize();
   Bitmap = QImage();
   ShownWidth = ShownHeight = 0;
   RunColor = EditColor = kSheetColor;
@@ -132,13 +133,20 @@ void TSheetBckgnd::Reset() {
 
 void TSheetBckgnd::LoadPicture() {
   Picture = QImage();
+  PictureSize = QSize();
   Bitmap = QImage();
   Problem.clear();
   if (PicFile.empty()) return;
   const std::string path = FileLoad ? AbsoluteFileName(FileLoad->ProjectPath, PicFile) : PicFile;
-  // A picture that cannot be read leaves the sheet with its colour only.
-  const QImage img = LoadPictureFile(path, Problem);
-  if (!img.isNull()) Picture = img.convertToFormat(QImage::Format_RGB32);
+  // A picture that cannot be read leaves the sheet with its colour only; one
+  // too large to decode whole is read at the size it is shown at.
+  QImage img = LoadPictureFile(
+      path, Problem, [this](QSize own) { return FitSize(own); }, &PictureSize);
+  if (!img.isNull()) Picture = std::move(img).convertToFormat(QImage::Format_RGB32);
+}
+
+QSize TSheetBckgnd::FitSize(QSize own) const {
+  return FitPictureSize(own.width(), own.height(), PicMode, FixedWidth, FixedHeight);
 }
 
 void TSheetBckgnd::PaintProblem(QPainter& p) const {
@@ -151,8 +159,10 @@ void TSheetBckgnd::PaintProblem(QPainter& p) const {
 
 void TSheetBckgnd::ResizePicture() {
   if (Picture.isNull()) return;
-  const QSize s =
-      FitPictureSize(Picture.width(), Picture.height(), PicMode, FixedWidth, FixedHeight);
+  const QSize s = FitSize(PictureSize);
+  // Read smaller than it is now shown: read again at the new size.
+  if (NeedsLargerRead(Picture.size(), PictureSize, s)) LoadPicture();
+  if (Picture.isNull()) return;
   ShownWidth = s.width();
   ShownHeight = s.height();
   Bitmap = QImage();

@@ -34,8 +34,9 @@ class TSheetBckgnd : public TFLObject {
   explicit TSheetBckgnd(TSheet* sheet);
   ~TSheetBckgnd() override;
 
-  QImage Picture;  // as loaded
-  QImage Bitmap;   // fitted; what the sheet paints
+  QImage Picture;     // as loaded (smaller than its own size when too large to decode whole)
+  QSize PictureSize;  // the file's own picture size
+  QImage Bitmap;      // fitted; what the sheet paints
   TSheet* Sheet;
   int32_t ShownWidth = 0;
   int32_t ShownHeight = 0;
@@ -78,6 +79,8 @@ class TSheetBckgnd : public TFLObject {
 
  private:
   void Repaint();
+  // Shown size of a picture of this own size.
+  QSize FitSize(QSize own) const;
 };
 
 }  // namespace qx

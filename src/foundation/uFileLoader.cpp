@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "foundation/uPlainFile.h"
+
 namespace qx {
 
 TFileLoad* FileLoad = nullptr;
@@ -125,23 +127,10 @@ class TAtomicFileWriter {
 
 bool ReadTextFile(const std::string& fileName, std::string& text) {
   if (IsBlank(fileName)) return false;
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  TScopeExit closer([fd] { ::close(fd); });
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // A FIFO or device named as a project or settings file is refused without
+  // waiting: a blocking open would freeze the window for good.
   std::string out;
-  out.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) break;
-    out.append(buf, static_cast<size_t>(n));
-  }
+  if (ReadPlainFile(fileName, kMaxTextFileBytes, out) != TPlainFileStatus::Ok) return false;
   text = std::move(out);
   return true;
 }

@@ -132,7 +132,10 @@ class TFileLoad {
 
 // ---- Files -----------------------------------------------------------------
 
-// Whole file into text; false when it cannot be read (or the name is blank).
+// Largest project or settings file read.
+inline constexpr uint32_t kMaxTextFileBytes = UINT32_MAX;
+// Whole file into text; false when it cannot be read (or the name is blank,
+// or it is no regular file: a FIFO or device is refused without waiting).
 [[nodiscard]] bool ReadTextFile(const std::string& fileName, std::string& text);
 // Writes text to a temporary file in the same directory and renames it over
 // fileName (a link is followed to its file); on failure the previous file is

@@ -40,7 +40,7 @@ TPictureImage::TPictureImage(QWidget* parent) : QWidget(parent) {
 
 QRect TPictureImage::DrawRect() const {
   if (Picture.isNull()) return {};
-  const QSize pic = Picture.size();
+  const QSize pic = OwnSize;
   if (Stretch && !Proportional) return rect();
   if (Proportional && (pic.width() > width() || pic.height() > height()))
     return QRect(QPoint(0, 0), pic.scaled(size(), Qt::KeepAspectRatio));
@@ -172,15 +172,22 @@ void TQXPicture::LoadPicture(int32_t i) {
   if (i < 1 || i > kMaxPictures) return;
   TPictureImage* im = Image(i);
   im->Picture = QPixmap();
+  im->OwnSize = QSize();
   // A name without directory lies in the project directory; a file that
   // cannot be read leaves the picture empty, silently.
-  // A file that is no plain file is refused and the element says why.
+  // A file that is no plain file, or too large to read even at the size it
+  // is drawn at, is refused and the element says why.
   const std::string& name = FileNames[static_cast<size_t>(i - 1)];
   QString problem;
   if (!name.empty()) {
     const std::string path = AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : "", name);
-    const QImage picture = LoadPictureFile(path, problem);
-    if (!picture.isNull()) im->Picture = QPixmap::fromImage(picture);
+    QSize own;
+    QImage picture = LoadPictureFile(
+        path, problem, [this](QSize s) { return DrawnSize(s); }, &own);
+    if (!picture.isNull()) {
+      im->Picture = QPixmap::fromImage(std::move(picture));
+      im->OwnSize = own;
+    }
   }
   SetFileProblem(i, problem);
   im->setVisible(i == CurrentIndex);
@@ -195,14 +202,22 @@ void TQXPicture::ResizePicture(int32_t i) {
   im->Stretch = ViewMode == ViewStretch;
   const QSize panel = panel_->size();
   im->setGeometry(
-      QRect(QPoint(0, 0), ViewMode == ViewFit ? FitImageSize(im->Picture.size(), panel) : panel));
+      QRect(QPoint(0, 0), ViewMode == ViewFit ? FitImageSize(im->OwnSize, panel) : panel));
+  // Read smaller than it is now drawn: read again at the new size.
+  if (NeedsLargerRead(im->Picture.size(), im->OwnSize, DrawnSize(im->OwnSize))) LoadPicture(i);
   im->update();
+}
+
+QSize TQXPicture::DrawnSize(QSize own) const {
+  // Original size shows the picture whole; every other mode scales it to
+  // cover the panel at most.
+  return ViewMode == ViewOrig ? own : panel_->size();
 }
 
 void TQXPicture::AdjustElementSize() {
   TPictureImage* im = Image(CurrentIndex);
   if (!im->HasPicture()) return;
-  const QSize want = PictureElementSize(ViewMode, im->Picture.size(), size(), FrameWidth);
+  const QSize want = PictureElementSize(ViewMode, im->OwnSize, size(), FrameWidth);
   if (want.width() != width()) SetWidth(want.width());
   if (want.height() != height()) SetHeight(want.height());
 }

@@ -33,6 +33,9 @@ class TPictureImage : public QWidget {
  public:
   explicit TPictureImage(QWidget* parent);
   QPixmap Picture;
+  // The file's own picture size; Picture is smaller when it was too large
+  // to decode whole (read at the size it is drawn at).
+  QSize OwnSize;
   bool Proportional = true;  // a larger picture is scaled down, aspect kept
   bool Stretch = false;      // the picture fills the control
   bool HasPicture() const { return !Picture.isNull(); }
@@ -73,6 +76,8 @@ class TQXPicture : public TQXElement {
 
   void LoadPicture(int32_t i);
   void ResizePicture(int32_t i);
+  // The size a picture of this own size is drawn at in the current mode.
+  QSize DrawnSize(QSize own) const;
   void AdjustElementSize();
   void ShowPicture(int32_t i);
 

@@ -25,6 +25,7 @@
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
 #include "editing/uSheetBckgnd.h"
+#include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
 #include "instruments/uQXButton.h"
@@ -457,6 +458,20 @@ TEST_F(FileHandlingTest, FailedOpenReportsAndForgetsTheName) {
   ASSERT_EQ(dialogs.Requests.size(), 2u);
   EXPECT_EQ(dialogs.Requests[1].Kind, TFileDialogRequest::TKind::Save);
   EXPECT_EQ(ReadAll(file), before);
+}
+
+// A FIFO chosen as the project: refused at once (the bar used to stop at 5 %
+// for good), reported as any file that cannot be opened.
+TEST_F(FileHandlingTest, AFifoChosenAsTheProjectFailsAtOnce) {
+  test::TFifo fifo("pipe.qxproj");
+  ASSERT_TRUE(fifo.Ok());
+  dialogs.OpenAnswers.push_back(fifo.Path());
+  EXPECT_TRUE(test::ReturnsPromptly([] { FileHandling->Open(); }));
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0], kOpenError);
+  EXPECT_EQ(FileLoad->ProjectFile, "");
+  EXPECT_FALSE(FileLoad->Loading());
+  EXPECT_EQ(form->windowTitle(), "Quillex");
 }
 
 TEST_F(FileHandlingTest, FailedSaveShowsTheSaveError) {
