@@ -71,12 +71,17 @@ void TTextWriter::WriteLine(std::string_view line) {
 }
 
 void TTextWriter::WriteLine(std::initializer_list<std::string_view> parts) {
-  size_t need = text_.size() + 2;
-  for (const std::string_view p : parts) need += p.size();
-  // Room for the whole line at once, and to spare: growing again for this
-  // line's end or the next lines would hold a long value twice while it is
-  // copied (room not written to takes no memory).
-  if (need > text_.capacity()) text_.reserve(2 * need);
+  size_t line = 2;
+  for (const std::string_view p : parts) line += p.size();
+  // Room for the whole line at once. After a long line (a text value of
+  // megabytes) room to spare: growing again for the next lines would hold
+  // it twice while it is copied (room not written to takes no memory).
+  if (text_.size() + line > text_.capacity()) {
+    constexpr size_t kLongLine = 1 << 20;
+    const size_t cap = text_.capacity();
+    text_.reserve(std::max(text_.size() + line, 2 * cap) +
+                  (line > cap && line >= kLongLine ? line : 0));
+  }
   const size_t start = text_.size();
   for (const std::string_view p : parts) text_.append(p);
   while (text_.size() > start && static_cast<unsigned char>(text_.back()) <= ' ') text_.pop_back();
