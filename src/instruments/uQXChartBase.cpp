@@ -13,11 +13,11 @@
 #include "editing/uEEChoices.h"
 #include "editing/uEEFields.h"
 #include "editing/uEESubRows.h"
+#include "widgets/uLangStrings.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uNumText.h"
 #include "foundation/uStrSearch.h"
 #include "instruments/uElementLabels.h"
-#include "widgets/uLangStrings.h"
 
 namespace qx {
 

@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "editing/uQXControls.h"
 #include "foundation/uBuffer.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

@@ -9,13 +9,13 @@
 #include "editing/uEEFields.h"
 #include "editing/uEESubRows.h"
 #include "editing/uEditPanel.h"
+#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "formula/uFormulaElement.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
 #include "foundation/uSettingLoader.h"
 #include "instruments/uElementLabels.h"
-#include "widgets/uLangStrings.h"
 
 namespace qx {
 

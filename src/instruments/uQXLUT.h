@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "editing/uQXControls.h"
 #include "formula/udynamicfunctions.h"
+#include "editing/uQXControls.h"
 
 namespace qx {
 

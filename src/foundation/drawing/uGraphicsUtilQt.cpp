@@ -230,16 +230,10 @@ TFontDesc QFontToFontDesc(const QFont& font, TColor color) {
   return d;
 }
 
-TQxFont FontDescToQxFont(const TFontDesc& desc) {
-  return TQxFont{FontDescToQFont(desc), desc.Color};
-}
+TQxFont FontDescToQxFont(const TFontDesc& desc) { return TQxFont{FontDescToQFont(desc), desc.Color}; }
 
-TFontDesc QxFontToFontDesc(const TQxFont& font) {
-  return QFontToFontDesc(font.Font, font.Color);
-}
+TFontDesc QxFontToFontDesc(const TQxFont& font) { return QFontToFontDesc(font.Font, font.Color); }
 
-void InstallDefaultFont() {
-  SetDefaultFont(QFontToFontDesc(QGuiApplication::font(), 0));
-}
+void InstallDefaultFont() { SetDefaultFont(QFontToFontDesc(QGuiApplication::font(), 0)); }
 
 }  // namespace qx
