@@ -59,8 +59,32 @@ std::string_view TrimLineEnd(std::string_view line) {
   return line.substr(0, n);
 }
 
+void TLineWriter::WriteLine(std::initializer_list<std::string_view> parts) {
+  std::string line;
+  for (const std::string_view p : parts) line.append(p);
+  WriteLine(line);
+}
+
 void TTextWriter::WriteLine(std::string_view line) {
   text_.append(TrimLineEnd(line));
+  text_.append("\r\n");
+}
+
+void TTextWriter::WriteLine(std::initializer_list<std::string_view> parts) {
+  size_t line = 2;
+  for (const std::string_view p : parts) line += p.size();
+  // Room for the whole line at once. After a long line (a text value of
+  // megabytes) room to spare: growing again for the next lines would hold
+  // it twice while it is copied (room not written to takes no memory).
+  if (text_.size() + line > text_.capacity()) {
+    constexpr size_t kLongLine = 1 << 20;
+    const size_t cap = text_.capacity();
+    text_.reserve(std::max(text_.size() + line, 2 * cap) +
+                  (line > cap && line >= kLongLine ? line : 0));
+  }
+  const size_t start = text_.size();
+  for (const std::string_view p : parts) text_.append(p);
+  while (text_.size() > start && static_cast<unsigned char>(text_.back()) <= ' ') text_.pop_back();
   text_.append("\r\n");
 }
 
@@ -268,6 +292,11 @@ void ParseFontText(std::string_view v, TFontDesc& font) {
 
 TFLEintrag::TFLEintrag(std::string_view key) : Key(key.substr(0, kMaxKeyLength)) {}
 
+void TFLEintrag::WriteLine(TLineWriter& out, TFLObject& obj) const {
+  const std::string value = ValueToText(obj);
+  out.WriteLine({Key, " ", value});
+}
+
 bool TFLEintrag::ReadLine(TFLObject& obj, std::string_view line) const {
   const size_t from = Key.size() + 1;
   return TextToValue(obj, from < line.size() ? line.substr(from) : std::string_view());
@@ -324,8 +353,18 @@ std::string TFLEString::ValueToText(TFLObject& obj) const {
 bool TFLEString::TextToValue(TFLObject& obj, std::string_view valueText) const {
   std::string text;
   if (!ParseQuotedText(valueText, text)) return false;
-  Set(obj, text);
+  Set(obj, std::move(text));
   return true;
+}
+
+void TFLEString::WriteLine(TLineWriter& out, TFLObject& obj) const {
+  if (Ref) {
+    const std::string& text = Ref(obj, Tag);
+    // The plain quoted form straight from the property.
+    if (text.find_first_of("\r\n") == std::string::npos)
+      return out.WriteLine({Key, " \"", text, "\""});
+  }
+  TFLEintrag::WriteLine(out, obj);
 }
 
 std::string TFLEFont::ValueToText(TFLObject& obj) const {
@@ -389,14 +428,10 @@ TFLEintrag* TFLSet::FindEntry(std::string_view key) const {
 
 void TFLSet::SaveSet(TLineWriter& out, TFLObject& obj) const {
   out.WriteLine(Name);
-  std::string line;
   for (const auto& e : Entries) {
     // Checked at the entry's turn: an earlier getter may change it.
     if (!e->IsActiveFor(obj)) continue;
-    line.assign(e->Key);
-    line += ' ';
-    line += e->ValueToText(obj);
-    out.WriteLine(line);
+    e->WriteLine(out, obj);
   }
 }
 

@@ -42,6 +42,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,6 +83,8 @@ class TLineWriter {
   virtual ~TLineWriter() = default;
   // Writes the line without its trailing blanks and control characters.
   virtual void WriteLine(std::string_view line) = 0;
+  // The same for the line made of these parts (key, blank, value text).
+  virtual void WriteLine(std::initializer_list<std::string_view> parts);
 };
 
 class TLineReader {
@@ -97,6 +100,8 @@ class TLineReader {
 class TTextWriter final : public TLineWriter {
  public:
   void WriteLine(std::string_view line) override;
+  // Without a copy of the line (a value may be megabytes long).
+  void WriteLine(std::initializer_list<std::string_view> parts) override;
   const std::string& Text() const { return text_; }
   std::string TakeText() { return std::move(text_); }
   void Reserve(size_t bytes) { text_.reserve(bytes); }
@@ -169,6 +174,8 @@ class TFLEintrag {
   virtual void ValueCopy(TFLObject& target, TFLObject& source) const = 0;
   // Reads a whole key line ("key value"); the caller has matched the key.
   bool ReadLine(TFLObject& obj, std::string_view line) const;
+  // Writes the key line of the object's property.
+  virtual void WriteLine(TLineWriter& out, TFLObject& obj) const;
 };
 
 // An entry with one getter/setter pair of value type V.
@@ -177,15 +184,17 @@ class TFLETyped : public TFLEintrag {
  public:
   using ValueType = V;
   using GetterFn = std::function<V(TFLObject& obj, int32_t index)>;
-  using SetterFn = std::function<void(TFLObject& obj, int32_t index, const V& value)>;
+  // The value is handed over: a text read from a file is moved into the
+  // property, not copied (a text value may be megabytes long).
+  using SetterFn = std::function<void(TFLObject& obj, int32_t index, V value)>;
 
   using TFLEintrag::TFLEintrag;
   GetterFn Getter;
   SetterFn Setter;
 
   V Get(TFLObject& obj) const { return Getter ? Getter(obj, Tag) : V{}; }
-  void Set(TFLObject& obj, const V& value) const {
-    if (Setter) Setter(obj, Tag, value);
+  void Set(TFLObject& obj, V value) const {
+    if (Setter) Setter(obj, Tag, std::move(value));
   }
   void ValueCopy(TFLObject& target, TFLObject& source) const override { Set(target, Get(source)); }
 };
@@ -227,8 +236,12 @@ class TFLEColor final : public TFLETyped<uint32_t> {
 class TFLEString final : public TFLETyped<std::string> {
  public:
   using TFLETyped::TFLETyped;
+  // The property itself, where the getter gives it by reference: a text of
+  // megabytes is written without a copy.
+  std::function<const std::string&(TFLObject& obj, int32_t index)> Ref;
   std::string ValueToText(TFLObject& obj) const override;
   bool TextToValue(TFLObject& obj, std::string_view valueText) const override;
+  void WriteLine(TLineWriter& out, TFLObject& obj) const override;
 };
 
 // name="Face" size=10 color=$00000000 style=bold,italic,strikeout,underline
@@ -252,7 +265,7 @@ class TFLEEnum final : public TFLETyped<int32_t> {
 class TFLEIntXY final : public TFLEintrag {
  public:
   using GetterFn = std::function<int32_t(TFLObject& obj, int32_t index)>;
-  using SetterFn = std::function<void(TFLObject& obj, int32_t index, const int32_t& value)>;
+  using SetterFn = std::function<void(TFLObject& obj, int32_t index, int32_t value)>;
 
   using TFLEintrag::TFLEintrag;
   GetterFn GetX, GetY;
@@ -347,18 +360,48 @@ std::function<V(TFLObject&, int32_t)> BindGetter(G get) {
   }
 }
 
+// The property by reference, when the getter gives one (else empty).
+template <class C, class V, class G>
+std::function<const V&(TFLObject&, int32_t)> BindRef(G get) {
+  if constexpr (std::is_member_object_pointer_v<G>) {
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(std::declval<C&>().*get)>, V>)
+      return [get](TFLObject& o, int32_t) -> const V& { return static_cast<C&>(o).*get; };
+    else
+      return {};
+  } else if constexpr (std::is_invocable_v<G, C&, int32_t>) {
+    using R = std::invoke_result_t<G, C&, int32_t>;
+    if constexpr (std::is_lvalue_reference_v<R> && std::is_same_v<std::remove_cvref_t<R>, V>)
+      return [get](TFLObject& o, int32_t i) -> const V& {
+        return std::invoke(get, static_cast<C&>(o), i);
+      };
+    else
+      return {};
+  } else if constexpr (std::is_invocable_v<G, C&>) {
+    using R = std::invoke_result_t<G, C&>;
+    if constexpr (std::is_lvalue_reference_v<R> && std::is_same_v<std::remove_cvref_t<R>, V>)
+      return
+          [get](TFLObject& o, int32_t) -> const V& { return std::invoke(get, static_cast<C&>(o)); };
+    else
+      return {};
+  } else {
+    return {};
+  }
+}
+
 template <class C, class V, class S>
-std::function<void(TFLObject&, int32_t, const V&)> BindSetter(S set) {
+std::function<void(TFLObject&, int32_t, V)> BindSetter(S set) {
   if constexpr (std::is_member_object_pointer_v<S>) {
-    return [set](TFLObject& o, int32_t, const V& v) {
+    return [set](TFLObject& o, int32_t, V v) {
       using M = std::remove_cvref_t<decltype(static_cast<C&>(o).*set)>;
-      static_cast<C&>(o).*set = static_cast<M>(v);
+      static_cast<C&>(o).*set = static_cast<M>(std::move(v));
     };
-  } else if constexpr (std::is_invocable_v<S, C&, int32_t, const V&>) {
+  } else if constexpr (std::is_invocable_v<S, C&, int32_t, V&&>) {
+    return [set](TFLObject& o, int32_t i, V v) {
+      std::invoke(set, static_cast<C&>(o), i, std::move(v));
+    };
+  } else if constexpr (std::is_invocable_v<S, C&, V&&>) {
     return
-        [set](TFLObject& o, int32_t i, const V& v) { std::invoke(set, static_cast<C&>(o), i, v); };
-  } else if constexpr (std::is_invocable_v<S, C&, const V&>) {
-    return [set](TFLObject& o, int32_t, const V& v) { std::invoke(set, static_cast<C&>(o), v); };
+        [set](TFLObject& o, int32_t, V v) { std::invoke(set, static_cast<C&>(o), std::move(v)); };
   } else {
     static_assert(kAlwaysFalse<S>, "setter must be V C::*, void(C&, int32_t, V) or void(C&, V)");
   }
@@ -369,6 +412,7 @@ E& AddTyped(TFLSet& set, std::string_view key, G get, S put) {
   using V = typename E::ValueType;
   E& e = set.Add<E>(key);
   e.Getter = BindGetter<C, V>(get);
+  if constexpr (std::is_same_v<E, TFLEString>) e.Ref = BindRef<C, V>(get);
   if constexpr (std::is_same_v<S, std::nullptr_t>) {
     static_assert(std::is_member_object_pointer_v<G>, "a setter is needed unless a data member");
     e.Setter = BindSetter<C, V>(get);

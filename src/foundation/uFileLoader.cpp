@@ -121,6 +121,45 @@ class TAtomicFileWriter {
   std::string tempName_;
 };
 
+// Compares the lines written with a text instead of keeping them; lines are
+// trimmed as TTextWriter trims them.
+class TCompareWriter final : public TLineWriter {
+ public:
+  explicit TCompareWriter(std::string_view text) : rest_(text) {}
+  void WriteLine(std::string_view line) override {
+    Match(TrimLineEnd(line));
+    Match("\r\n");
+  }
+  void WriteLine(std::initializer_list<std::string_view> parts) override {
+    // The line's length without its trailing blanks and control characters,
+    // which may span parts.
+    size_t keep = 0;
+    for (const std::string_view p : parts) keep += p.size();
+    for (auto it = parts.end(); it != parts.begin();) {
+      const std::string_view p = *--it;
+      const size_t trimmed = TrimLineEnd(p).size();
+      keep -= p.size() - trimmed;
+      if (trimmed > 0) break;
+    }
+    for (const std::string_view p : parts) {
+      const size_t n = std::min(keep, p.size());
+      Match(p.substr(0, n));
+      keep -= n;
+    }
+    Match("\r\n");
+  }
+  bool Equal() const { return equal_ && rest_.empty(); }
+
+ private:
+  void Match(std::string_view s) {
+    if (!equal_) return;
+    equal_ = rest_.substr(0, s.size()) == s;
+    if (equal_) rest_.remove_prefix(s.size());
+  }
+  std::string_view rest_;
+  bool equal_ = true;
+};
+
 }  // namespace
 
 // ---- Files -----------------------------------------------------------------
@@ -205,6 +244,12 @@ std::string TFileLoad::ProjectText() {
   TTextWriter out;
   WriteProject(out, false);
   return out.TakeText();
+}
+
+bool TFileLoad::ProjectTextEquals(std::string_view text) {
+  TCompareWriter out(text);
+  WriteProject(out, false);
+  return out.Equal();
 }
 
 TLoadSaveResult TFileLoad::SaveProject() {

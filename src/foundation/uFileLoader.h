@@ -108,6 +108,9 @@ class TFileLoad {
 
   // The text SaveProject would write (no file, no busy check).
   std::string ProjectText();
+  // Whether ProjectText() would give this text; compared line by line as it
+  // is written, without a second copy of a large project.
+  bool ProjectTextEquals(std::string_view text);
   // Reads a project text as LoadProject does, without file and busy check.
   void LoadProjectText(std::string text);
 

@@ -305,7 +305,7 @@ void TQXChartBase::StyleSeries(int32_t n) {
 void TQXChartBase::ApplyAxisLook(int32_t n) {
   const auto i = static_cast<size_t>(n);
   const QColor color = ColorToQColor(axisColor_[i]);
-  const QString title = showTitle_[i] ? QString::fromStdString(axisTitle_[i]) : QString();
+  const QString title = showTitle_[i] ? ShownText(axisTitle_[i]) : QString();
   const QFont scale = FontDescToQFont(scaleFont_[i]), titleFont = FontDescToQFont(titleFont_[i]);
   std::vector<QCPAxis*> axes;
   if (n == 0)
@@ -626,9 +626,9 @@ void TQXChartBase::SetAxisTitleFont(int32_t n, const TFontDesc& v) {
   FollowEditFrame();
 }
 
-void TQXChartBase::SetAxisTitle(int32_t n, const std::string& v) {
+void TQXChartBase::SetAxisTitle(int32_t n, std::string v) {
   if (n < 0 || n > kChartAxes) return;
-  axisTitle_[static_cast<size_t>(n)] = v;
+  axisTitle_[static_cast<size_t>(n)] = std::move(v);
   ApplyAxisLook(n);
   FollowEditFrame();
 }

@@ -216,8 +216,8 @@ class TQXChartBase : public TQXElement {
   int32_t GetCurveAxis(int32_t n) const;
   void SetCurveAxis(int32_t n, int32_t v);
 
-  std::string GetXTitle() const { return axisTitle_[0]; }
-  void SetXTitle(const std::string& v) { SetAxisTitle(0, v); }
+  const std::string& GetXTitle() const { return axisTitle_[0]; }
+  void SetXTitle(std::string v) { SetAxisTitle(0, std::move(v)); }
   bool GetShowXTitle() const { return showTitle_[0]; }
   void SetShowXTitle(bool v) { SetShowAxisTitle(0, v); }
   int32_t GetSpacingX() const { return spacing_[0]; }
@@ -232,8 +232,8 @@ class TQXChartBase : public TQXElement {
   void SetAxisScaleFont(int32_t n, const TFontDesc& v);
   TFontDesc GetAxisTitleFont(int32_t n) const { return titleFont_[static_cast<size_t>(n)]; }
   void SetAxisTitleFont(int32_t n, const TFontDesc& v);
-  std::string GetAxisTitle(int32_t n) const { return axisTitle_[static_cast<size_t>(n)]; }
-  void SetAxisTitle(int32_t n, const std::string& v);
+  const std::string& GetAxisTitle(int32_t n) const { return axisTitle_[static_cast<size_t>(n)]; }
+  void SetAxisTitle(int32_t n, std::string v);
   bool GetShowAxisTitle(int32_t n) const { return showTitle_[static_cast<size_t>(n)]; }
   void SetShowAxisTitle(int32_t n, bool v);
   bool GetAxisLeft(int32_t n) const { return axisLeft_[static_cast<size_t>(n)]; }

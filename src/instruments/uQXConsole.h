@@ -62,8 +62,8 @@ class TQXConsole : public TQXElement {
   void SetTimeStamp(bool value) { timeStamp_.store(value, std::memory_order_relaxed); }
   int32_t GetTimeMode() const { return timeMode_.load(std::memory_order_relaxed); }
   void SetTimeMode(int32_t value);
-  std::string GetSeparator() const { return Separator; }
-  void SetSeparator(const std::string& value) { Separator = value; }
+  const std::string& GetSeparator() const { return Separator; }
+  void SetSeparator(std::string value) { Separator = std::move(value); }
   TColor GetTagColor() const { return TagColor; }
   void SetTagColor(TColor value) { TagColor = value; }
   bool GetShowName() const { return ShowName; }

@@ -1,6 +1,7 @@
 #include "instruments/uQXFileRec.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -39,11 +40,11 @@ TDateTime LocalDateTime(double epochSeconds) {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
+// Blanks at both ends go, in place (a name read from a project file may be
+// long).
+void Trim(std::string& s) {
+  s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+  s.erase(s.find_last_not_of(' ') + 1);
 }
 
 }  // namespace
@@ -370,7 +371,7 @@ void TQXFileRec::PanelResize() {
 
 void TQXFileRec::ShowFileName() {
   fileError_.clear();
-  const QString text = QString::fromStdString(FileName);
+  const QString text = ShownText(FileName, true);
   file_->setText(text);
   file_->setPalette(QPalette());
   // A long name keeps its end in sight.
@@ -381,7 +382,7 @@ void TQXFileRec::ShowFileName() {
 void TQXFileRec::ShowFileError(const QString& text) {
   fileError_ = text;
   // The message stays whole; the path gives way at its start.
-  file_->setText(PrefixedElidedText(text, QString::fromStdString(FullFileName), file_->font(),
+  file_->setText(PrefixedElidedText(text, ShownText(FullFileName, true), file_->font(),
                                     file_->contentsRect().width()));
   QPalette pal = file_->palette();
   pal.setColor(QPalette::WindowText, ColorToQColor(kFailedColor));
@@ -415,8 +416,9 @@ void TQXFileRec::SetColumnSource(int32_t n, const std::string& value) {
   FollowEditFrame();
 }
 
-void TQXFileRec::SetFileName(const std::string& value) {
-  FileName = Trim(value);
+void TQXFileRec::SetFileName(std::string value) {
+  Trim(value);
+  FileName = std::move(value);
   ShowFileName();
   FollowEditFrame();
 }

@@ -82,8 +82,8 @@ class TQXFileRec : public TQXElement {
   std::string GetColumnSource(int32_t n) const;
   void SetColumnSource(int32_t n, const std::string& value);
   TQXElement* Column(int32_t n) const { return Channels[static_cast<size_t>(n - 1)]; }
-  std::string GetFileName() const { return FileName; }
-  void SetFileName(const std::string& value);
+  const std::string& GetFileName() const { return FileName; }
+  void SetFileName(std::string value);
   bool GetShowDenom() const { return ShowDenom; }
   void SetShowDenom(bool value);
   bool GetShowSource() const { return ShowSource; }

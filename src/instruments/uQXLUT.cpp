@@ -153,13 +153,16 @@ std::string TQXLUT::GetTableCaption() {
   return (Tr("uqxlut.stablecaption", "Wertetabelle") + ": " + StatusText()).toStdString();
 }
 
-void TQXLUT::SetFileName(const std::string& value) {
-  // Blanks and control characters at both ends go.
+void TQXLUT::SetFileName(std::string value) {
+  // Blanks and control characters at both ends go (in place: a name read
+  // from a project file may be long).
   size_t first = 0, last = value.size();
   while (first < last && static_cast<unsigned char>(value[first]) <= ' ') ++first;
   while (last > first && static_cast<unsigned char>(value[last - 1]) <= ' ') --last;
-  FileName = value.substr(first, last - first);
-  const QString shown = QString::fromStdString(FileName);
+  value.erase(last);
+  value.erase(0, first);
+  FileName = std::move(value);
+  const QString shown = ShownText(FileName, true);
   file_->setText(shown);
   // A long name shows its end.
   const bool tooWide = TextWidthOf(shown, file_->font()) > width() - 3;

@@ -57,8 +57,8 @@ class TQXLUT : public TQXElement {
   std::vector<double> GetXValues() const { return lut_.Table.XValues; }
   std::vector<double> GetYValues() const { return lut_.Table.YValues; }
 
-  std::string GetFileName() const { return FileName; }
-  void SetFileName(const std::string& value);
+  const std::string& GetFileName() const { return FileName; }
+  void SetFileName(std::string value);
   bool GetShowName() const { return ShowName; }
   void SetShowName(bool value);
   bool GetInterpolate() const { return lut_.Table.Interpolate.load(); }

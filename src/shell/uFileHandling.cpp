@@ -7,7 +7,6 @@
 #include "channels/uQXPorts.h"
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
-#include "widgets/uLangStrings.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
@@ -15,6 +14,7 @@
 #include "foundation/uStrSearch.h"
 #include "shell/uMain.h"
 #include "shell/uSheetSelect.h"
+#include "widgets/uLangStrings.h"
 #include "widgets/uTabBar.h"
 
 namespace qx {
@@ -56,7 +56,7 @@ bool TFileHandling::Busy() const {
 }
 
 bool TFileHandling::Changed() const {
-  return hasUnchanged_ && FileLoad && FileLoad->ProjectText() != unchangedText_;
+  return hasUnchanged_ && FileLoad && !FileLoad->ProjectTextEquals(unchangedText_);
 }
 
 void TFileHandling::MarkUnchanged() {

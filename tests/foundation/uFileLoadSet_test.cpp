@@ -419,6 +419,46 @@ TEST_F(EntrySetTest, AccessorFormsOfTheBuilder) {
   EXPECT_EQ(o.v, 20);
 }
 
+// A text may be megabytes long: one read is handed to the setter (here one
+// that takes nothing but a moved text), and a property given by reference is
+// written straight from the object; every getter form writes the same line.
+TEST_F(EntrySetTest, TextsAreHandedOverAndWrittenInEveryGetterForm) {
+  struct Obj : TFLObject {
+    std::string t;
+    const std::string& Ref() const { return t; }
+    void Take(std::string&& v) { t = std::move(v); }
+  };
+  TFLSetList list;
+  auto b = list.Define<Obj>("QXOBJ");
+  b.String("field", &Obj::t);
+  b.String("ref", &Obj::Ref, &Obj::Take);
+  b.String(
+      "indexed", [](Obj& o, int32_t) -> const std::string& { return o.t; }, &Obj::Take);
+  b.String(
+      "copy", [](Obj& o) { return o.t; }, &Obj::Take);
+  EXPECT_TRUE(static_cast<TFLEString&>(*b.Set().Entries[1]).Ref);
+  EXPECT_FALSE(static_cast<TFLEString&>(*b.Set().Entries[3]).Ref);
+  for (const std::string t : {"a \"b\"  ", "zwei\nZeilen", ""}) {
+    Obj o;
+    o.t = t;
+    TTextWriter w;
+    b.Set().SaveSet(w, o);
+    TTextLines lines(w.Text());
+    std::string_view l, value;
+    ASSERT_TRUE(lines.ReadLine(l));
+    for (const char* key : {"field", "ref", "indexed", "copy"}) {
+      ASSERT_TRUE(lines.ReadLine(l));
+      ASSERT_EQ(l.substr(0, l.find(' ')), key);
+      if (std::string_view(key) == "field") value = l.substr(5);
+      EXPECT_EQ(l.substr(std::string_view(key).size()), value) << key;
+      Obj back;
+      int32_t hint = 0;
+      b.Set().LoadEntry(back, l, hint);
+      EXPECT_EQ(back.t, t) << key;
+    }
+  }
+}
+
 TEST(TextLinesTest, AllLineEndsAndTrimming) {
   TTextLines in("\xEF\xBB\xBFQXA\r\nk 1\nk 2\rk 3\r\n\r\nlast");
   std::vector<std::string> got;
@@ -441,7 +481,11 @@ TEST(TextLinesTest, AllLineEndsAndTrimming) {
   TTextWriter w;
   w.WriteLine("key value \t\x01 ");
   w.WriteLine("key");
-  EXPECT_EQ(w.Text(), "key value\r\nkey\r\n");
+  // Given in parts: the same lines.
+  w.WriteLine({"key", " ", "value \t\x01 "});
+  w.WriteLine({"key", " ", " \t"});
+  w.WriteLine({"key", " ", ""});
+  EXPECT_EQ(w.Text(), "key value\r\nkey\r\nkey value\r\nkey\r\nkey\r\n");
 }
 
 TEST(SetListTest, FindForLineTakesFirstMatchInCreationOrder) {

@@ -202,6 +202,27 @@ TEST_F(FileLoaderTest, SkipsWhatItDoesNotKnow) {
   EXPECT_EQ(Reload(noisy, b), text);
 }
 
+// The unchanged state is compared as the text is written, line by line,
+// trimmed as the writer trims; any difference counts.
+TEST_F(FileLoaderTest, ProjectTextIsComparedAsItIsWritten) {
+  FakeProject p;
+  BuildSample(p);
+  auto& g = p.AddElement<FakeGauge>();
+  g.Mode = 9;         // a value text of nothing: the key alone
+  g.Unit = "bar \t";  // quoted: kept whole
+  g.Caption = "zwei\nZeilen  ";
+  TFileLoad fl(p.Sets, &p);
+  const std::string text = fl.ProjectText();
+  EXPECT_NE(text.find("\r\nmode\r\n"), std::string::npos);
+  EXPECT_TRUE(fl.ProjectTextEquals(text));
+  const std::string others[] = {text.substr(0, text.size() - 1), text + "x", "", text.substr(2),
+                                std::string(text).replace(text.find("bar"), 3, "baz")};
+  for (const std::string& other : others) EXPECT_FALSE(fl.ProjectTextEquals(other));
+  g.Unit = "bar";
+  EXPECT_FALSE(fl.ProjectTextEquals(text));
+  EXPECT_TRUE(fl.ProjectTextEquals(fl.ProjectText()));
+}
+
 TEST_F(FileLoaderTest, LoadAddsToAProjectThatWasNotMadeNew) {
   FakeProject a;
   BuildSample(a);

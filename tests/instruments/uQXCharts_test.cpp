@@ -789,6 +789,24 @@ TEST_F(ChartTest, KeysRoundTripOnlyWhatIsInUse) {
   EXPECT_NE(TQXXYChart::ClassSet->FindEntry("lineVisible"), nullptr);
 }
 
+// A title of megabytes from a hand-made project: the axis lays out only what
+// it can show (the whole took gigabytes), the property and the file keep it.
+TEST_F(ChartTest, AHugeAxisTitleIsShownCutAndKeptWhole) {
+  auto* c = TQXTimeChart::ElemCreate();
+  const std::string title = "Druck " + std::string(4 * 1024 * 1024, 'x');
+  c->SetShowXTitle(true);
+  c->SetXTitle(title);
+  c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+  const QString shown = c->Chart->xAxis->label();
+  EXPECT_EQ(shown.size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(shown.startsWith("Druck xxx"));
+  EXPECT_EQ(c->GetXTitle(), title);
+  TTextWriter out;
+  c->KeySet->SaveSet(out, *c);
+  EXPECT_NE(out.Text().find("xAxisTitle \"" + title + "\"\r\n"), std::string::npos);
+  delete c;
+}
+
 TEST_F(ChartTest, XYChartPairsEachXWithTheLastY) {
   auto* c = TQXXYChart::ElemCreate();
   c->SetSource("#1");

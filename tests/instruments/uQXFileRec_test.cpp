@@ -271,6 +271,22 @@ TEST_F(RecorderTest, ColumnsOnTheFirstColumnsChannelAreCurrent) {
   EXPECT_EQ(lines[3], "3 ab 20 ab 0");
 }
 
+// A name of megabytes (a hand-made project): the label gets its end only,
+// also when it says the file cannot be opened.
+TEST_F(RecorderTest, AHugeFileNameShowsItsEnd) {
+  auto* r = NewRecorder();
+  const std::string huge = std::string(4 * 1024 * 1024, 'd') + "/x.dat";
+  r->SetFileName(huge);
+  EXPECT_EQ(r->FileName, huge);
+  EXPECT_EQ(r->FileLabel()->text().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(r->FileLabel()->text().endsWith("d/x.dat"));
+  r->StreamPrepare();
+  EXPECT_FALSE(r->Recording());
+  EXPECT_GT(r->FileLabel()->text().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_LT(r->FileLabel()->text().size(), static_cast<qsizetype>(kMaxShownTextBytes + 200));
+  EXPECT_TRUE(r->FileLabel()->text().endsWith("d/x.dat"));
+}
+
 TEST_F(RecorderTest, ValidityIsDecidedWhenTheCompileRunEnds) {
   auto* r = NewRecorder();
   r->SetChannelQty(2);

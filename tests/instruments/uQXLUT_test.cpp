@@ -121,6 +121,12 @@ TEST_F(LUTTest, FileNameIsTrimmedAndALongOneShowsItsEnd) {
   EXPECT_TRUE(t->FileLabel()->alignment() & Qt::AlignLeft);
   t->SetFileName("/a/very/long/directory/name/that/does/not/fit/in/the/label/table.txt");
   EXPECT_TRUE(t->FileLabel()->alignment() & Qt::AlignRight);
+  // A name of megabytes (a hand-made project): the label gets its end only.
+  const std::string huge = std::string(4 * 1024 * 1024, 'd') + "/table.txt";
+  t->SetFileName(huge);
+  EXPECT_EQ(t->FileName, huge);
+  EXPECT_EQ(t->FileLabel()->text().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(t->FileLabel()->text().endsWith("d/table.txt"));
 }
 
 // A table used by a formula: frames from the port are evaluated through it.

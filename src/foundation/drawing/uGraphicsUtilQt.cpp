@@ -183,6 +183,23 @@ QString PrefixedElidedText(const QString& prefix, const QString& name, const QFo
   return prefix;
 }
 
+QString ShownText(std::string_view utf8, bool keepEnd) {
+  const auto continuation = [&](size_t i) {
+    return (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
+  };
+  if (utf8.size() > kMaxShownTextBytes) {
+    size_t cut = keepEnd ? utf8.size() - kMaxShownTextBytes : kMaxShownTextBytes;
+    if (keepEnd) {
+      while (cut < utf8.size() && continuation(cut)) ++cut;
+      utf8.remove_prefix(cut);
+    } else {
+      while (cut > 0 && continuation(cut)) --cut;
+      utf8 = utf8.substr(0, cut);
+    }
+  }
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 int TextHeightOf(const QFont& font) {
   QFontMetrics fm(font, &Measure());
   return fm.size(Qt::TextSingleLine, QStringLiteral("Qg")).height();

@@ -54,6 +54,15 @@ int TextHeightOf(const QFont& font);
 QString PrefixedElidedText(const QString& prefix, const QString& name, const QFont& font,
                            int width);
 
+// ---- shown texts ----
+// No control shows more of a text; laying out a text of megabytes (a name
+// or title from a hand-made project file) would take gigabytes.
+inline constexpr size_t kMaxShownTextBytes = 32767;
+// A UTF-8 text as a control shows it: at most kMaxShownTextBytes of its
+// start (or of its end, for a control that keeps the end of a long file name
+// in sight), cut at a character, never converted whole.
+QString ShownText(std::string_view utf8, bool keepEnd = false);
+
 // ---- fonts of the entry sets ----
 // The toolkit-free font of the project file as a QFont (and back). The
 // colour travels beside the font (QFont has none).

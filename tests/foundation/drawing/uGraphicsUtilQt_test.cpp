@@ -115,6 +115,25 @@ TEST(TextMeasure, HeightDependsOnlyOnTheFont) {
   EXPECT_EQ(TextHeightOf(f), h);
 }
 
+// A text of megabytes reaches a control as its start (or end) only, cut at a
+// character; a short text whole.
+TEST(ShownTextTest, LongTextsAreCutAtACharacter) {
+  EXPECT_EQ(ShownText("Druck \xC3\xA4"), QString::fromUtf8("Druck \xC3\xA4"));
+  // "ä" is two bytes: the limit falls inside one at the start, before one at
+  // the end.
+  std::string text = "ab";
+  while (text.size() < 2 * kMaxShownTextBytes) text += "\xC3\xA4";
+  text += "b";
+  const QString start = ShownText(text);
+  EXPECT_EQ(start.toUtf8().size(), static_cast<qsizetype>(kMaxShownTextBytes - 1));
+  EXPECT_TRUE(start.startsWith("ab\u00E4"));
+  EXPECT_FALSE(start.contains(QChar::ReplacementCharacter));
+  const QString end = ShownText(text, true);
+  EXPECT_EQ(end.toUtf8().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(end.startsWith("\u00E4") && end.endsWith("\u00E4b"));
+  EXPECT_FALSE(end.contains(QChar::ReplacementCharacter));
+}
+
 TEST(CopyFontTest, FaceSizeStyleAndColour) {
   QFont src("DejaVu Serif");
   src.setPointSize(17);
