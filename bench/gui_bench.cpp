@@ -556,9 +556,15 @@ int CloseChild(const std::string& project, int delayMs) {
       form.close();
     };
     if (delayMs < 0) {
-      // Start-up's second part (and with it the load) runs from a zero timer
-      // posted before this one.
-      QTimer::singleShot(0, &form, [closeNow] { closeNow(Clock::now()); });
+      // Timers run again once start-up's second part and its load are over.
+      auto* poll = new QTimer(&form);
+      QObject::connect(poll, &QTimer::timeout, &form, [poll, closeNow] {
+        if (FileLoad->Loading() || (FileLoad->ProjectFile.empty() != (TSheet::ElementCount() == 0)))
+          return;
+        poll->stop();
+        closeNow(Clock::now());
+      });
+      poll->start(5);
     } else {
       QTimer::singleShot(delayMs, &form, [closeNow, start, delayMs] {
         // The moment the user closed the window, however late the program
