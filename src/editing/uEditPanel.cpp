@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
+#include <unordered_set>
 
 #include "editing/uCopyPaste.h"
 #include "editing/uPropertyEditor.h"
@@ -13,6 +14,7 @@
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "widgets/uWholeRepaint.h"
 
 namespace qx {
 
@@ -249,7 +251,8 @@ void TEditPanel::SetEditMode(bool on) {
     if (!p) continue;
     if (on) {
       p->SyncFrames();
-      p->show();
+      // A frame per instrument: one repaint of the panel, not a mark each.
+      ShowWhole(p);
       p->raise();
     } else {
       p->hide();
@@ -297,9 +300,28 @@ void TEditPanel::SettleAfterLoad() {
 
 void TEditPanel::UpdateFrames() {
   SyncFrames();
-  for (TEditComp* f : Frames) f->FitToElement();
-  TakeSnapshots();
+  // The frames are painted with the panel, so one update of the panel
+  // repaints them all: an update of each would cost time with the square of
+  // their count. The snapshots in sight are taken now, the others when they
+  // come into sight.
+  for (TEditComp* f : Frames) {
+    f->setGeometry(f->Element->geometry());
+    f->snapshotStale_ = true;
+  }
+  SnapshotVisible();
+  update();
   if (EditMode) raise();
+}
+
+QRect TEditPanel::VisibleArea() const {
+  const QWidget* canvas = parentWidget();
+  const QWidget* port = canvas ? canvas->parentWidget() : nullptr;
+  if (!port) return rect();
+  return QRect(-canvas->pos(), port->size()) & canvas->rect();
+}
+
+void TEditPanel::SnapshotVisible() {
+  if (isVisible()) TakeSnapshots(VisibleArea());
 }
 
 // Each grab() first settles the geometry of the whole window, so a thousand
@@ -308,31 +330,39 @@ void TEditPanel::UpdateFrames() {
 // sheet exactly as in its own grab as long as nothing else is drawn there:
 // such instruments are parted into layers in which none overlaps another,
 // and each layer is rendered once with every other widget left out (rarely
-// more than one or two layers). The rest are grabbed when their frame is
+// more than one or two layers). Only the frames in the area are taken: the
+// others when they come into sight. The rest are grabbed when their frame is
 // painted.
-void TEditPanel::TakeSnapshots() {
+void TEditPanel::TakeSnapshots(const QRect& area) {
   QWidget* canvas = parentWidget();
-  if (!canvas || !canvas->isVisible()) return;
+  if (!canvas || !canvas->isVisible() || area.isEmpty()) return;
   struct TItem {
     QRect Rect;
     TEditComp* Frame;
   };
   std::vector<TItem> items;
-  std::vector<QWidget*> others;  // on the canvas, in no snapshot
+  QRect all;
   int widest = 0;
-  for (QObject* o : canvas->children()) {
-    auto* w = qobject_cast<QWidget*>(o);
-    if (!w || w == this) continue;
-    auto* e = qobject_cast<TQXElement*>(w);
-    if (e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect && !e->isHidden() &&
-        e->updatesEnabled() && !e->size().isEmpty()) {
-      items.push_back({e->geometry(), e->EditComp});
-      widest = std::max(widest, e->width());
-    } else {
-      others.push_back(w);
-    }
+  for (TEditComp* f : Frames) {
+    TQXElement* e = f->Element;
+    if (!f->snapshotStale_ || !e->PaintsWholeRect || e->parentWidget() != canvas ||
+        e->isHidden() || !e->updatesEnabled() || e->size().isEmpty() ||
+        !e->geometry().intersects(area))
+      continue;
+    items.push_back({e->geometry(), f});
+    all |= e->geometry();
+    widest = std::max(widest, e->width());
   }
   if (items.size() < 2) return;
+  std::unordered_set<const QWidget*> taken;
+  for (const TItem& item : items) taken.insert(item.Frame->Element);
+  std::vector<QWidget*> others;  // where the renderings go, in no snapshot
+  for (QObject* o : canvas->children()) {
+    if (!o->isWidgetType()) continue;
+    auto* w = static_cast<QWidget*>(o);
+    if (w != this && w->updatesEnabled() && w->geometry().intersects(all) && !taken.count(w))
+      others.push_back(w);
+  }
   std::sort(items.begin(), items.end(),
             [](const TItem& a, const TItem& b) { return a.Rect.left() < b.Rect.left(); });
   // Each item to the first layer where it overlaps nothing; a layer's items
@@ -360,10 +390,7 @@ void TEditPanel::TakeSnapshots() {
   const bool updating = updatesEnabled();
   leaveOut(this, true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
-  std::vector<QWidget*> outOthers;
-  for (QWidget* w : others)
-    if (w->updatesEnabled()) outOthers.push_back(w);
-  for (QWidget* w : outOthers) leaveOut(w, true);
+  for (QWidget* w : others) leaveOut(w, true);
   const qreal dpr = devicePixelRatioF();
   for (const std::vector<size_t>& layer : layers) {
     std::vector<bool> in(items.size(), layers.size() == 1);
@@ -389,7 +416,7 @@ void TEditPanel::TakeSnapshots() {
       items[i].Frame->snapshotStale_ = false;
     }
   }
-  for (QWidget* w : outOthers) leaveOut(w, false);
+  for (QWidget* w : others) leaveOut(w, false);
   setAttribute(Qt::WA_OpaquePaintEvent);
   leaveOut(this, !updating);
 }

@@ -104,6 +104,9 @@ class TEditPanel : public QWidget {
   void UpdateFrames();
   // After a load: the panel over the loaded elements, their frames made.
   void SettleAfterLoad();
+  // Takes the snapshots of the frames in sight that are not taken yet (the
+  // sheet scrolled or grew).
+  void SnapshotVisible();
   static void ClearSelection();
   // Re-places and shows the mark of every selected frame.
   static void UpdateSelection();
@@ -158,7 +161,9 @@ class TEditPanel : public QWidget {
   friend class TEditComp;
   void SyncFrames();
   void RestackFrames();
-  void TakeSnapshots();
+  void TakeSnapshots(const QRect& area);
+  // The part of the panel the sheet shows.
+  QRect VisibleArea() const;
   bool syncPending_ = false;
 };
 

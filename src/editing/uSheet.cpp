@@ -59,6 +59,9 @@ TSheet::TSheet(QWidget* runPage) : QScrollArea(runPage) {
   canvas_ = new TSheetCanvas(nullptr, *Background);
   setWidget(canvas_);
   EditPanel = new TEditPanel(canvas_, Background.get());
+  // Frames that come into sight get their snapshots before they are painted.
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+    connect(bar, &QScrollBar::valueChanged, EditPanel, &TEditPanel::SnapshotVisible);
   setGeometry(SheetRect(runPage));
   hide();
   SheetList.push_back(this);
@@ -88,6 +91,7 @@ void TSheet::UpdateExtent() {
 void TSheet::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);
   UpdateExtent();
+  if (EditPanel) EditPanel->SnapshotVisible();
 }
 
 void TSheet::Clear() {

@@ -1,5 +1,6 @@
 #include "shell/uRunSheet.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "widgets/uLangStrings.h"
+#include "widgets/uWholeRepaint.h"
 
 namespace qx {
 
@@ -94,16 +96,29 @@ void TRunSheet::paintEvent(QPaintEvent*) {
 }
 
 void TRunSheet::BeginUpdate() {
-  if (updateCount_++ == 0) setUpdatesEnabled(false);
+  if (updateCount_++ > 0) return;
+  setUpdatesEnabled(false);
+  // Hidden as well (a load's page covers it): a widget shown on a visible
+  // page looks for the one under the mouse among all its siblings.
+  hiddenForUpdate_ = !isHidden();
+  if (!hiddenForUpdate_) return;
+  QWidget* focus = QApplication::focusWidget();
+  focusBefore_ = focus && isAncestorOf(focus) ? focus : nullptr;
+  hide();
 }
 
 void TRunSheet::EndUpdate() {
   if (updateCount_ == 0) return;
-  if (--updateCount_ == 0) {
-    setUpdatesEnabled(true);
-    TSheet::PlaceAll();
-    update();
+  if (--updateCount_ > 0) return;
+  TSheet::PlaceAll();
+  // Thousands of new widgets: one repaint of the page, not one mark each.
+  if (hiddenForUpdate_) {
+    hiddenForUpdate_ = false;
+    ShowWhole(this);
+    if (focusBefore_ && focusBefore_->isVisible()) focusBefore_->setFocus();
+    focusBefore_ = nullptr;
   }
+  EnableUpdatesWhole(this);
 }
 
 }  // namespace qx
