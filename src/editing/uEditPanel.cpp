@@ -276,11 +276,15 @@ void TEditPanel::SyncFrames() {
 void TEditPanel::RestackFrames() {
   // Frames stack as their elements do: the list order.
   std::vector<TEditComp*> ordered;
+  std::unordered_set<const TEditComp*> listed;
   for (TQXElement* e : Sheet->ElementList) {
-    if (e->EditComp && e->EditComp->Panel() == this) ordered.push_back(e->EditComp);
+    if (e->EditComp && e->EditComp->Panel() == this) {
+      ordered.push_back(e->EditComp);
+      listed.insert(e->EditComp);
+    }
   }
   for (TEditComp* f : Frames) {
-    if (std::find(ordered.begin(), ordered.end(), f) == ordered.end()) ordered.push_back(f);
+    if (!listed.count(f)) ordered.push_back(f);
   }
   Frames = ordered;
   // Frames made in list order already stack so: a thousand raises each
@@ -391,6 +395,10 @@ void TEditPanel::TakeSnapshots(const QRect& area) {
   leaveOut(this, true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   for (QWidget* w : others) leaveOut(w, true);
+  // Nor the sheet's background: every instrument here covers its part of it.
+  const bool canvasOpaque = canvas->testAttribute(Qt::WA_OpaquePaintEvent);
+  canvas->setAttribute(Qt::WA_OpaquePaintEvent);
+  renderingSnapshots_ = true;
   const qreal dpr = devicePixelRatioF();
   for (const std::vector<size_t>& layer : layers) {
     std::vector<bool> in(items.size(), layers.size() == 1);
@@ -402,24 +410,32 @@ void TEditPanel::TakeSnapshots(const QRect& area) {
     for (size_t i = 0; i < items.size(); ++i)
       if (!in[i]) leaveOut(items[i].Frame->Element, true);
     // Opaque, as every instrument here paints all of its rectangle: the
-    // frames copy their pictures instead of blending them.
-    QImage sheet(bounds.size() * dpr, QImage::Format_RGB32);
-    sheet.setDevicePixelRatio(dpr);
-    canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
+    // frames copy their pictures instead of blending them. Rendered into
+    // kept memory: a fresh picture costs more in page faults than its
+    // rendering.
+    const QSize size = bounds.size() * dpr;
+    if (layers_.width() < size.width() || layers_.height() < size.height())
+      layers_ = QImage(size.expandedTo(layers_.size()), QImage::Format_RGB32);
+    layers_.setDevicePixelRatio(dpr);
+    canvas->render(&layers_, QPoint(), QRegion(bounds), QWidget::DrawChildren);
     for (size_t i = 0; i < items.size(); ++i)
       if (!in[i]) leaveOut(items[i].Frame->Element, false);
     for (size_t i : layer) {
       const QRect r = items[i].Rect.translated(-bounds.topLeft());
-      QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
+      QPixmap p = QPixmap::fromImage(layers_.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
       p.setDevicePixelRatio(dpr);
       items[i].Frame->snapshot_ = p;
       items[i].Frame->snapshotStale_ = false;
     }
   }
+  renderingSnapshots_ = false;
+  canvas->setAttribute(Qt::WA_OpaquePaintEvent, canvasOpaque);
   for (QWidget* w : others) leaveOut(w, false);
   setAttribute(Qt::WA_OpaquePaintEvent);
   leaveOut(this, !updating);
 }
+
+bool TEditPanel::renderingSnapshots_ = false;
 
 void TEditPanel::Follow(TQXElement& element) {
   if (element.EditComp) element.EditComp->FitToElement();
@@ -682,12 +698,13 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
       break;
     case QEvent::ChildAdded:
-      // A load settles frames and stacking once at its end: per element
-      // it would grow with the square of the element count.
-      if (watched == parentWidget() && !TSheet::InLoad()) {
+      // A load raises the panel once at its end: per element it would grow
+      // with the square of the element count. The frames of a load come
+      // with its progress passes, some hundreds at a time.
+      if (watched == parentWidget()) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child != this && child->isWidgetType()) {
-          raise();
+          if (!TSheet::InLoad()) raise();
           // The element is not whole yet: its frame comes once it is.
           if (!syncPending_) {
             syncPending_ = true;

@@ -9,6 +9,7 @@
 // most 100 of them.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
@@ -107,6 +108,9 @@ class TEditPanel : public QWidget {
   // Takes the snapshots of the frames in sight that are not taken yet (the
   // sheet scrolled or grew).
   void SnapshotVisible();
+  // While the instruments are rendered for the snapshots the sheet paints
+  // no background of its own.
+  static bool RenderingSnapshots() { return renderingSnapshots_; }
   static void ClearSelection();
   // Re-places and shows the mark of every selected frame.
   static void UpdateSelection();
@@ -162,6 +166,8 @@ class TEditPanel : public QWidget {
   void SyncFrames();
   void RestackFrames();
   void TakeSnapshots(const QRect& area);
+  QImage layers_;  // where the snapshots are rendered, kept between them
+  static bool renderingSnapshots_;
   // The part of the panel the sheet shows.
   QRect VisibleArea() const;
   bool syncPending_ = false;

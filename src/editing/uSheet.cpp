@@ -29,6 +29,7 @@ class TSheetCanvas final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    if (TEditPanel::RenderingSnapshots()) return;
     QPainter p(this);
     p.fillRect(rect(), ColorToQColor(background_.RunColor));
     const QImage& bmp = background_.Bitmap;
@@ -105,6 +106,21 @@ void TSheet::Clear() {
   }
   // Sub-elements whose parent is elsewhere cannot exist; nothing stays.
   ElementList.clear();
+}
+
+void TSheet::StackAsListed() {
+  std::vector<const QObject*> listed, stacked;
+  for (const TQXElement* e : ElementList)
+    if (!e->IsSubElement) listed.push_back(e);
+  for (const QObject* o : canvas_->children()) {
+    auto* e = qobject_cast<const TQXElement*>(o);
+    if (e && !e->IsSubElement) stacked.push_back(e);
+  }
+  // A load makes them in list order: ten thousand raises, each with its
+  // search and repaint, would change nothing.
+  if (stacked == listed) return;
+  for (TQXElement* e : ElementList)
+    if (!e->IsSubElement) e->raise();
 }
 
 void TSheet::AddElement(TQXElement* element) {

@@ -1,6 +1,6 @@
 #include "shell/uRunSheet.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -96,28 +96,17 @@ void TRunSheet::paintEvent(QPaintEvent*) {
 }
 
 void TRunSheet::BeginUpdate() {
-  if (updateCount_++ > 0) return;
-  setUpdatesEnabled(false);
-  // Hidden as well (a load's page covers it): a widget shown on a visible
-  // page looks for the one under the mouse among all its siblings.
-  hiddenForUpdate_ = !isHidden();
-  if (!hiddenForUpdate_) return;
-  QWidget* focus = QApplication::focusWidget();
-  focusBefore_ = focus && isAncestorOf(focus) ? focus : nullptr;
-  hide();
+  if (updateCount_++ == 0) setUpdatesEnabled(false);
 }
 
 void TRunSheet::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ > 0) return;
   TSheet::PlaceAll();
-  // Thousands of new widgets: one repaint of the page, not one mark each.
-  if (hiddenForUpdate_) {
-    hiddenForUpdate_ = false;
-    ShowWhole(this);
-    if (focusBefore_ && focusBefore_->isVisible()) focusBefore_->setFocus();
-    focusBefore_ = nullptr;
-  }
+  // Every widget shown meanwhile asked to be painted later: the requests
+  // find the updates held and are dropped. Then one repaint of the page
+  // instead of a mark for each of its thousands of widgets.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
   EnableUpdatesWhole(this);
 }
 

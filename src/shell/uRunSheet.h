@@ -3,7 +3,6 @@
 // project load suspend its layout.
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -27,8 +26,7 @@ class TRunSheet : public QWidget {
   std::function<void()> OnSave;
   std::function<void()> OnOpen;
 
-  // Layout and repaint stop until the matching EndUpdate; calls nest. The
-  // page is hidden meanwhile (a load's progress page covers it).
+  // Layout and repaint stop until the matching EndUpdate; calls nest.
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
@@ -49,8 +47,6 @@ class TRunSheet : public QWidget {
 
  private:
   int updateCount_ = 0;
-  bool hiddenForUpdate_ = false;
-  QPointer<QWidget> focusBefore_;
 };
 
 extern TRunSheet* RunSheet;
