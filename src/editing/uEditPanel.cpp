@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "editing/uCopyPaste.h"
@@ -172,7 +173,11 @@ TEditComp::~TEditComp() {
     Edit.Selection.erase(it);
   }
   if (Edit.PopupTarget == this) Edit.PopupTarget = nullptr;
-  std::erase(panel_->Frames, this);
+  // Each frame stands once in the list, and a panel frees them last first:
+  // searched from the back, ten thousand go in linear time.
+  auto& frames = panel_->Frames;
+  if (auto it = std::find(frames.rbegin(), frames.rend(), this); it != frames.rend())
+    frames.erase(std::next(it).base());
   if (Element->EditComp == this) {
     Element->EditComp = nullptr;
     Element->removeEventFilter(panel_);
@@ -278,10 +283,8 @@ void TEditPanel::RestackFrames() {
   std::vector<TEditComp*> ordered;
   std::unordered_set<const TEditComp*> listed;
   for (TQXElement* e : Sheet->ElementList) {
-    if (e->EditComp && e->EditComp->Panel() == this) {
+    if (e->EditComp && e->EditComp->Panel() == this && listed.insert(e->EditComp).second)
       ordered.push_back(e->EditComp);
-      listed.insert(e->EditComp);
-    }
   }
   for (TEditComp* f : Frames) {
     if (!listed.count(f)) ordered.push_back(f);
