@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
+#include <iterator>
+#include <unordered_set>
 
 #include "editing/uCopyPaste.h"
 #include "editing/uPropertyEditor.h"
@@ -13,6 +15,7 @@
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "widgets/uWholeRepaint.h"
 
 namespace qx {
 
@@ -170,7 +173,11 @@ TEditComp::~TEditComp() {
     Edit.Selection.erase(it);
   }
   if (Edit.PopupTarget == this) Edit.PopupTarget = nullptr;
-  std::erase(panel_->Frames, this);
+  // Each frame stands once in the list, and a panel frees them last first:
+  // searched from the back, ten thousand go in linear time.
+  auto& frames = panel_->Frames;
+  if (auto it = std::find(frames.rbegin(), frames.rend(), this); it != frames.rend())
+    frames.erase(std::next(it).base());
   if (Element->EditComp == this) {
     Element->EditComp = nullptr;
     Element->removeEventFilter(panel_);
@@ -249,7 +256,8 @@ void TEditPanel::SetEditMode(bool on) {
     if (!p) continue;
     if (on) {
       p->SyncFrames();
-      p->show();
+      // A frame per instrument: one repaint of the panel, not a mark each.
+      ShowWhole(p);
       p->raise();
     } else {
       p->hide();
@@ -273,11 +281,13 @@ void TEditPanel::SyncFrames() {
 void TEditPanel::RestackFrames() {
   // Frames stack as their elements do: the list order.
   std::vector<TEditComp*> ordered;
+  std::unordered_set<const TEditComp*> listed;
   for (TQXElement* e : Sheet->ElementList) {
-    if (e->EditComp && e->EditComp->Panel() == this) ordered.push_back(e->EditComp);
+    if (e->EditComp && e->EditComp->Panel() == this && listed.insert(e->EditComp).second)
+      ordered.push_back(e->EditComp);
   }
   for (TEditComp* f : Frames) {
-    if (std::find(ordered.begin(), ordered.end(), f) == ordered.end()) ordered.push_back(f);
+    if (!listed.count(f)) ordered.push_back(f);
   }
   Frames = ordered;
   // Frames made in list order already stack so: a thousand raises each
@@ -297,9 +307,28 @@ void TEditPanel::SettleAfterLoad() {
 
 void TEditPanel::UpdateFrames() {
   SyncFrames();
-  for (TEditComp* f : Frames) f->FitToElement();
-  TakeSnapshots();
+  // The frames are painted with the panel, so one update of the panel
+  // repaints them all: an update of each would cost time with the square of
+  // their count. The snapshots in sight are taken now, the others when they
+  // come into sight.
+  for (TEditComp* f : Frames) {
+    f->setGeometry(f->Element->geometry());
+    f->snapshotStale_ = true;
+  }
+  SnapshotVisible();
+  update();
   if (EditMode) raise();
+}
+
+QRect TEditPanel::VisibleArea() const {
+  const QWidget* canvas = parentWidget();
+  const QWidget* port = canvas ? canvas->parentWidget() : nullptr;
+  if (!port) return rect();
+  return QRect(-canvas->pos(), port->size()) & canvas->rect();
+}
+
+void TEditPanel::SnapshotVisible() {
+  if (isVisible()) TakeSnapshots(VisibleArea());
 }
 
 // Each grab() first settles the geometry of the whole window, so a thousand
@@ -308,31 +337,39 @@ void TEditPanel::UpdateFrames() {
 // sheet exactly as in its own grab as long as nothing else is drawn there:
 // such instruments are parted into layers in which none overlaps another,
 // and each layer is rendered once with every other widget left out (rarely
-// more than one or two layers). The rest are grabbed when their frame is
+// more than one or two layers). Only the frames in the area are taken: the
+// others when they come into sight. The rest are grabbed when their frame is
 // painted.
-void TEditPanel::TakeSnapshots() {
+void TEditPanel::TakeSnapshots(const QRect& area) {
   QWidget* canvas = parentWidget();
-  if (!canvas || !canvas->isVisible()) return;
+  if (!canvas || !canvas->isVisible() || area.isEmpty()) return;
   struct TItem {
     QRect Rect;
     TEditComp* Frame;
   };
   std::vector<TItem> items;
-  std::vector<QWidget*> others;  // on the canvas, in no snapshot
+  QRect all;
   int widest = 0;
-  for (QObject* o : canvas->children()) {
-    auto* w = qobject_cast<QWidget*>(o);
-    if (!w || w == this) continue;
-    auto* e = qobject_cast<TQXElement*>(w);
-    if (e && e->EditComp && e->EditComp->snapshotStale_ && e->PaintsWholeRect && !e->isHidden() &&
-        e->updatesEnabled() && !e->size().isEmpty()) {
-      items.push_back({e->geometry(), e->EditComp});
-      widest = std::max(widest, e->width());
-    } else {
-      others.push_back(w);
-    }
+  for (TEditComp* f : Frames) {
+    TQXElement* e = f->Element;
+    if (!f->snapshotStale_ || !e->PaintsWholeRect || e->parentWidget() != canvas ||
+        e->isHidden() || !e->updatesEnabled() || e->size().isEmpty() ||
+        !e->geometry().intersects(area))
+      continue;
+    items.push_back({e->geometry(), f});
+    all |= e->geometry();
+    widest = std::max(widest, e->width());
   }
   if (items.size() < 2) return;
+  std::unordered_set<const QWidget*> taken;
+  for (const TItem& item : items) taken.insert(item.Frame->Element);
+  std::vector<QWidget*> others;  // where the renderings go, in no snapshot
+  for (QObject* o : canvas->children()) {
+    if (!o->isWidgetType()) continue;
+    auto* w = static_cast<QWidget*>(o);
+    if (w != this && w->updatesEnabled() && w->geometry().intersects(all) && !taken.count(w))
+      others.push_back(w);
+  }
   std::sort(items.begin(), items.end(),
             [](const TItem& a, const TItem& b) { return a.Rect.left() < b.Rect.left(); });
   // Each item to the first layer where it overlaps nothing; a layer's items
@@ -360,10 +397,11 @@ void TEditPanel::TakeSnapshots() {
   const bool updating = updatesEnabled();
   leaveOut(this, true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
-  std::vector<QWidget*> outOthers;
-  for (QWidget* w : others)
-    if (w->updatesEnabled()) outOthers.push_back(w);
-  for (QWidget* w : outOthers) leaveOut(w, true);
+  for (QWidget* w : others) leaveOut(w, true);
+  // Nor the sheet's background: every instrument here covers its part of it.
+  const bool canvasOpaque = canvas->testAttribute(Qt::WA_OpaquePaintEvent);
+  canvas->setAttribute(Qt::WA_OpaquePaintEvent);
+  renderingSnapshots_ = true;
   const qreal dpr = devicePixelRatioF();
   for (const std::vector<size_t>& layer : layers) {
     std::vector<bool> in(items.size(), layers.size() == 1);
@@ -375,24 +413,32 @@ void TEditPanel::TakeSnapshots() {
     for (size_t i = 0; i < items.size(); ++i)
       if (!in[i]) leaveOut(items[i].Frame->Element, true);
     // Opaque, as every instrument here paints all of its rectangle: the
-    // frames copy their pictures instead of blending them.
-    QImage sheet(bounds.size() * dpr, QImage::Format_RGB32);
-    sheet.setDevicePixelRatio(dpr);
-    canvas->render(&sheet, QPoint(), QRegion(bounds), QWidget::DrawChildren);
+    // frames copy their pictures instead of blending them. Rendered into
+    // kept memory: a fresh picture costs more in page faults than its
+    // rendering.
+    const QSize size = bounds.size() * dpr;
+    if (layers_.width() < size.width() || layers_.height() < size.height())
+      layers_ = QImage(size.expandedTo(layers_.size()), QImage::Format_RGB32);
+    layers_.setDevicePixelRatio(dpr);
+    canvas->render(&layers_, QPoint(), QRegion(bounds), QWidget::DrawChildren);
     for (size_t i = 0; i < items.size(); ++i)
       if (!in[i]) leaveOut(items[i].Frame->Element, false);
     for (size_t i : layer) {
       const QRect r = items[i].Rect.translated(-bounds.topLeft());
-      QPixmap p = QPixmap::fromImage(sheet.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
+      QPixmap p = QPixmap::fromImage(layers_.copy(QRect(r.topLeft() * dpr, r.size() * dpr)));
       p.setDevicePixelRatio(dpr);
       items[i].Frame->snapshot_ = p;
       items[i].Frame->snapshotStale_ = false;
     }
   }
-  for (QWidget* w : outOthers) leaveOut(w, false);
+  renderingSnapshots_ = false;
+  canvas->setAttribute(Qt::WA_OpaquePaintEvent, canvasOpaque);
+  for (QWidget* w : others) leaveOut(w, false);
   setAttribute(Qt::WA_OpaquePaintEvent);
   leaveOut(this, !updating);
 }
+
+bool TEditPanel::renderingSnapshots_ = false;
 
 void TEditPanel::Follow(TQXElement& element) {
   TEditComp* frame = element.EditComp;
@@ -660,12 +706,13 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
       if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
       break;
     case QEvent::ChildAdded:
-      // A load settles frames and stacking once at its end: per element
-      // it would grow with the square of the element count.
-      if (watched == parentWidget() && !TSheet::InLoad()) {
+      // A load raises the panel once at its end: per element it would grow
+      // with the square of the element count. The frames of a load come
+      // with its progress passes, some hundreds at a time.
+      if (watched == parentWidget()) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child != this && child->isWidgetType()) {
-          raise();
+          if (!TSheet::InLoad()) raise();
           // The element is not whole yet: its frame comes once it is.
           if (!syncPending_) {
             syncPending_ = true;

@@ -9,6 +9,7 @@
 // most 100 of them.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
@@ -104,6 +105,12 @@ class TEditPanel : public QWidget {
   void UpdateFrames();
   // After a load: the panel over the loaded elements, their frames made.
   void SettleAfterLoad();
+  // Takes the snapshots of the frames in sight that are not taken yet (the
+  // sheet scrolled or grew).
+  void SnapshotVisible();
+  // While the instruments are rendered for the snapshots the sheet paints
+  // no background of its own.
+  static bool RenderingSnapshots() { return renderingSnapshots_; }
   static void ClearSelection();
   // Re-places and shows the mark of every selected frame.
   static void UpdateSelection();
@@ -158,7 +165,11 @@ class TEditPanel : public QWidget {
   friend class TEditComp;
   void SyncFrames();
   void RestackFrames();
-  void TakeSnapshots();
+  void TakeSnapshots(const QRect& area);
+  QImage layers_;  // where the snapshots are rendered, kept between them
+  static bool renderingSnapshots_;
+  // The part of the panel the sheet shows.
+  QRect VisibleArea() const;
   bool syncPending_ = false;
 };
 

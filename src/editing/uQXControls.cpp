@@ -82,13 +82,13 @@ void TQXElement::ShowCompileState() {
   else if (SourceEmpty)
     c = kEmptyColor;
   penColor_ = c;
-  update();
+  RepaintPart(rect());
 }
 
 void TQXElement::ClearCompileState() {
   if (IsSubElement) return;
   penColor_ = FrameColor;
-  update();
+  RepaintPart(rect());
 }
 
 void TQXElement::SetBckGndColor(TColor value) {
@@ -310,8 +310,10 @@ bool gGatherParts = false;
 std::vector<TPart> gParts;
 
 // Thousands of separate dirty areas cost the toolkit more in bookkeeping than
-// the painting: where the changed elements fill most of the area they span
-// on their parent, that area is repainted in one go.
+// the painting (each is checked against all its siblings): where the changed
+// elements fill most of the area they span on their parent, or are so many
+// that the checks would cost more than painting all the parent shows, that
+// area is repainted in one go.
 void RepaintGathered() {
   std::stable_sort(gParts.begin(), gParts.end(), [](const TPart& a, const TPart& b) {
     return a.Element->parentWidget() < b.Element->parentWidget();
@@ -326,8 +328,9 @@ void RepaintGathered() {
       span |= r;
       area += int64_t{r.width()} * r.height();
     }
-    constexpr size_t kFewParts = 16;
-    if (parent && j - i >= kFewParts && 2 * area >= int64_t{span.width()} * span.height()) {
+    constexpr size_t kFewParts = 16, kManyParts = 256;
+    if (parent && j - i >= kFewParts &&
+        (j - i >= kManyParts || 2 * area >= int64_t{span.width()} * span.height())) {
       parent->update(span);
     } else {
       for (size_t k = i; k < j; ++k) gParts[k].Element->update(gParts[k].Rect);
@@ -335,6 +338,15 @@ void RepaintGathered() {
     i = j;
   }
   gParts.clear();
+}
+
+// The repaints the elements ask for while f runs are gathered.
+template <class F>
+void GatherRepaints(F&& f) {
+  gGatherParts = true;
+  f();
+  gGatherParts = false;
+  RepaintGathered();
 }
 
 }  // namespace
@@ -347,12 +359,11 @@ void TQXElement::RepaintPart(const QRect& part) {
 }
 
 void TQXElement::UpdateDisplayAll() {
-  gGatherParts = true;
-  for (TQXElement* e : UpdateList()) {
-    if (e->Changed.load(std::memory_order_acquire)) e->UpdateDisplay();
-  }
-  gGatherParts = false;
-  RepaintGathered();
+  GatherRepaints([] {
+    for (TQXElement* e : UpdateList()) {
+      if (e->Changed.load(std::memory_order_acquire)) e->UpdateDisplay();
+    }
+  });
 }
 
 void TQXElement::StreamStartAll() {
@@ -370,14 +381,14 @@ void TQXElement::StreamStopAll() {
 void TQXElement::ShowCompileStateAll() {
   if (!CompileStateVisible || (Terminal && Terminal->Connected.load()) || EditMode) return;
   CompileStateShown = true;
-  ForEach([](TQXElement& e) { e.ShowCompileState(); });
+  GatherRepaints([] { ForEach([](TQXElement& e) { e.ShowCompileState(); }); });
   ShowHiddenElements(true);
 }
 
 void TQXElement::ClearCompileStateAll() {
   if (!CompileStateShown) return;
   CompileStateShown = false;
-  ForEach([](TQXElement& e) { e.ClearCompileState(); });
+  GatherRepaints([] { ForEach([](TQXElement& e) { e.ClearCompileState(); }); });
   ShowHiddenElements(false);
 }
 

@@ -30,6 +30,7 @@ class TSheetCanvas final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    if (TEditPanel::RenderingSnapshots()) return;
     QPainter p(this);
     p.fillRect(rect(), ColorToQColor(background_.RunColor));
     const QImage& bmp = background_.Bitmap;
@@ -101,6 +102,9 @@ TSheet::TSheet(QWidget* runPage) : QScrollArea(runPage) {
   canvas_ = new TSheetCanvas(nullptr, *Background);
   setWidget(canvas_);
   EditPanel = new TEditPanel(canvas_, Background.get());
+  // Frames that come into sight get their snapshots before they are painted.
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+    connect(bar, &QScrollBar::valueChanged, EditPanel, &TEditPanel::SnapshotVisible);
   setGeometry(SheetRect(runPage));
   hide();
   SheetList.push_back(this);
@@ -136,6 +140,7 @@ void TSheet::UpdateExtent() {
 void TSheet::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);
   UpdateExtent();
+  if (EditPanel) EditPanel->SnapshotVisible();
 }
 
 void TSheet::Clear() {
@@ -149,6 +154,21 @@ void TSheet::Clear() {
   }
   // Sub-elements whose parent is elsewhere cannot exist; nothing stays.
   ElementList.clear();
+}
+
+void TSheet::StackAsListed() {
+  std::vector<const QObject*> listed, stacked;
+  for (const TQXElement* e : ElementList)
+    if (!e->IsSubElement) listed.push_back(e);
+  for (const QObject* o : canvas_->children()) {
+    auto* e = qobject_cast<const TQXElement*>(o);
+    if (e && !e->IsSubElement) stacked.push_back(e);
+  }
+  // A load makes them in list order: ten thousand raises, each with its
+  // search and repaint, would change nothing.
+  if (stacked == listed) return;
+  for (TQXElement* e : ElementList)
+    if (!e->IsSubElement) e->raise();
 }
 
 void TSheet::AddElement(TQXElement* element) {

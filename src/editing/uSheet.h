@@ -41,6 +41,8 @@ class TSheet : public QScrollArea, public TFLObject {
 
   // Destroys every element that is not a sub-element, last first.
   void Clear();
+  // The elements (not the sub-elements) stack in list order.
+  void StackAsListed();
   void AddElement(TQXElement* element);
   void RemoveElement(TQXElement* element);
 

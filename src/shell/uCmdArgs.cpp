@@ -96,7 +96,10 @@ void TCmdArgs::Proceed(const std::vector<std::string>& args) {
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).string();
     ProjectPlace(plan.Project, cwd, FileLoad->ProjectFile, FileLoad->ProjectPath);
-    if (FileLoad->LoadProject() == TLoadSaveResult::Failed) {
+    const TLoadSaveResult result = FileLoad->LoadProject();
+    // The window was closed during the load: the program ends, nothing more.
+    if (result == TLoadSaveResult::Cancelled) return;
+    if (result == TLoadSaveResult::Failed) {
       const std::string name = FileLoad->ProjectFile;
       // Not the project any more: a later Save must not overwrite the
       // unreadable file with what was read of it.

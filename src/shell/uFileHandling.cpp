@@ -112,7 +112,10 @@ void TFileHandling::Open() {
   Reset();
   FileLoad->ProjectFile = *name;
   FileLoad->ProjectPath = ExtractDir(*name);
-  if (FileLoad->LoadProject() == TLoadSaveResult::Failed) {
+  const TLoadSaveResult result = FileLoad->LoadProject();
+  // The window was closed during the load: the program ends, nothing more.
+  if (result == TLoadSaveResult::Cancelled) return;
+  if (result == TLoadSaveResult::Failed) {
     // The unreadable file is no longer the project: the next Save asks for a
     // name instead of overwriting it with what was read.
     FileLoad->ProjectFile.clear();

@@ -276,12 +276,10 @@ void SecondInit() {
   if (loaded && SheetTabs) SheetTabs->SelectTab(0);
   TFileHandling::UpdateTitle(loaded);
   TCmdArgs::Proceed();
+  // The window was closed during a load: the program ends, nothing more.
+  if (FormLoadSave && FormLoadSave->Cancelled()) return;
   // The controls' stacking follows the list order.
-  if (CurrentSheet) {
-    for (TQXElement* e : CurrentSheet->ElementList) {
-      if (!e->IsSubElement) e->raise();
-    }
-  }
+  if (CurrentSheet) CurrentSheet->StackAsListed();
   // What start-up made or loaded is the unchanged project.
   if (FileHandling) FileHandling->MarkUnchanged();
 }

@@ -1,5 +1,6 @@
 #include "shell/uRunSheet.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "widgets/uLangStrings.h"
+#include "widgets/uWholeRepaint.h"
 
 namespace qx {
 
@@ -99,11 +101,13 @@ void TRunSheet::BeginUpdate() {
 
 void TRunSheet::EndUpdate() {
   if (updateCount_ == 0) return;
-  if (--updateCount_ == 0) {
-    setUpdatesEnabled(true);
-    TSheet::PlaceAll();
-    update();
-  }
+  if (--updateCount_ > 0) return;
+  TSheet::PlaceAll();
+  // Every widget shown meanwhile asked to be painted later: the requests
+  // find the updates held and are dropped. Then one repaint of the page
+  // instead of a mark for each of its thousands of widgets.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+  EnableUpdatesWhole(this);
 }
 
 }  // namespace qx

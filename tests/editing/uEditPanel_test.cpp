@@ -219,6 +219,39 @@ TEST_F(EditPanelTest, FramesShowTheirInstrumentsExactly) {
   }
 }
 
+// Frames out of sight when the Edit page opens show their instruments once
+// the sheet is scrolled or grows to them.
+TEST_F(EditPanelTest, FramesComingIntoSightShowTheirInstruments) {
+  form->show();
+  form->TabBar->SelectTab(PageIndexRun);
+  std::vector<TQXNumericDisp*> all;
+  for (int i = 0; i < 600; ++i) {
+    TQXNumericDisp* d = Place((i % 20) * 140, (i / 20) * 32);
+    d->resize(140, 32);
+    d->SetValue(i * 0.5);
+    d->UpdateDisplay();
+    all.push_back(d);
+  }
+  QCoreApplication::processEvents();
+  form->TabBar->SelectTab(PageIndexEdit);
+  QCoreApplication::processEvents();
+  TQXNumericDisp* farRight = all[19];
+  TQXNumericDisp* farDown = all[599];
+  ASSERT_FALSE(Panel().visibleRegion().intersects(farRight->geometry()));
+  ASSERT_FALSE(Panel().visibleRegion().intersects(farDown->geometry()));
+  CurrentSheet->horizontalScrollBar()->setValue(CurrentSheet->horizontalScrollBar()->maximum());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(farRight->EditComp->grab().toImage(), farRight->grab().toImage());
+  form->resize(form->width(), 1700);  // the sheet grows down to the last row
+  QCoreApplication::processEvents();
+  EXPECT_EQ(farDown->EditComp->grab().toImage(), farDown->grab().toImage());
+  auto pixels = [](const QPixmap& p) {
+    return p.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  };
+  for (TQXNumericDisp* d : all)
+    ASSERT_EQ(pixels(d->EditComp->Snapshot()), pixels(d->grab())) << d->x() << "," << d->y();
+}
+
 TEST_F(EditPanelTest, PanelPaintsTheEditColourAndTheGrid) {
   CurrentSheet->Background->SetEditColor(0x102030);
   Panel().resize(300, 250);

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
+#include "editing/uEditPanel.h"
 #include "editing/uSheetBckgnd.h"
 #include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
@@ -561,6 +563,49 @@ TEST_F(FileHandlingTest, ClosingTheWindowEndsALoadAndTheProgram) {
   EXPECT_LT(loaded, kMany / 10) << "the load went on after the window closed";
   EXPECT_FALSE(FileLoad->Loading());
   EXPECT_TRUE(ModalManager->isHidden());
+}
+
+// Paint events of a widget that cover at least half of the window, but not
+// those of the picture a modal page takes of the window before it shows.
+struct TLargePaints : QObject {
+  explicit TLargePaints(QWidget* w) : watched(w) { w->installEventFilter(this); }
+  ~TLargePaints() override { watched->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::Paint || (ModalManager->Current && ModalManager->isHidden()))
+      return false;
+    int64_t area = 0;
+    for (const QRect& r : static_cast<QPaintEvent*>(e)->region())
+      area += int64_t{r.width()} * r.height();
+    QWidget* window = watched->window();
+    if (2 * area >= int64_t{window->width()} * window->height()) ++N;
+    return false;
+  }
+  QWidget* watched;
+  int N = 0;
+};
+
+// Opening a project larger than the window: the sheet is painted once, when
+// the progress page closes, and nothing under the page is painted again
+// before (the user would see the window flash twice).
+TEST_F(FileHandlingTest, ALoadPaintsTheSheetOnceWhenItsPageCloses) {
+  for (int i = 0; i < 600; ++i)
+    TQXNumericDisp::ElemCreate()->setGeometry((i % 20) * 140, (i / 20) * 32, 140, 32);
+  dialogs.SaveAnswers.push_back(Path("large.qxproj"));
+  FileHandling->SaveAs();
+  FileHandling->New();
+  form->show();
+  ProcessFor(50);
+  FormLoadSave->ClosePauseMs = 100;  // the page's pause runs the event loop
+  TLargePaints underPage(ModalManager->Snapshot), sheet(CurrentSheet->EditPanel);
+  dialogs.OpenAnswers.push_back(Path("large.qxproj"));
+  FileHandling->Open();
+  ProcessFor(300);
+  ASSERT_EQ(TSheet::ElementCount(), 600);
+  EXPECT_EQ(underPage.N, 1);  // the page as it appears
+  EXPECT_EQ(sheet.N, 1);
+  // All of it shows: the frames in sight with their instruments' pictures.
+  TQXElement* first = CurrentSheet->ElementList.front();
+  EXPECT_EQ(first->EditComp->grab().toImage(), first->grab().toImage());
 }
 
 // The example project, opened from the window, shows what the feed script
