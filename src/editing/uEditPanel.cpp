@@ -1,5 +1,6 @@
 #include "editing/uEditPanel.h"
 
+#include <QAccessible>
 #include <QChildEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -276,6 +277,25 @@ void TEditPanel::SyncFrames() {
     added = true;
   }
   if (added) RestackFrames();
+}
+
+// The toolkit makes an accessibility interface for every widget when it is
+// first shown: for the instruments of a load and their frames that comes a
+// few hundred at a time with the progress passes, not all at once when the
+// page is shown again at the end.
+void TEditPanel::PrepareShow() {
+  if (!Sheet) return;
+  const auto& list = Sheet->ElementList;
+  if (prepared_ > list.size()) prepared_ = 0;
+  auto prepare = [](QWidget* w) {
+    QAccessible::queryAccessibleInterface(w);
+    for (QWidget* c : w->findChildren<QWidget*>()) QAccessible::queryAccessibleInterface(c);
+  };
+  for (; prepared_ < list.size(); ++prepared_) {
+    TQXElement* e = list[prepared_];
+    prepare(e);
+    if (e->EditComp) prepare(e->EditComp);
+  }
 }
 
 void TEditPanel::RestackFrames() {
@@ -721,6 +741,7 @@ bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
                 [this] {
                   if (syncPending_ && EditMode) SyncFrames();
                   syncPending_ = false;
+                  if (TSheet::InLoad()) PrepareShow();
                 },
                 Qt::QueuedConnection);
           }

@@ -171,6 +171,9 @@ class TEditPanel : public QWidget {
   // The part of the panel the sheet shows.
   QRect VisibleArea() const;
   bool syncPending_ = false;
+  // During a load: what showing the new instruments and frames will need.
+  void PrepareShow();
+  size_t prepared_ = 0;  // elements of the list prepared so far
 };
 
 }  // namespace qx

@@ -289,27 +289,18 @@ TLoadSaveResult TFileLoad::LoadProject() {
   loading_ = true;
   TScopeExit clear([this] { loading_ = false; });
   progress_->Show(std::string(sflLoadFile));
-  bool pageShown = true;
-  auto closePage = [this, &pageShown] {
-    if (pageShown) progress_->Close();
-    pageShown = false;
-  };
-  TScopeExit closeAtEnd(closePage);
+  TScopeExit closePage([this] { progress_->Close(); });
   progress_->SetProgress(5);
   content_->HideListing();
   std::string text;
   if (!ReadTextFile(ProjectFile, text)) return TLoadSaveResult::Failed;
   {
     content_->BeginUpdate();
-    // The page closes while the sheets still hold their updates, and its
-    // last pass paints the bar alone: what it covered is painted once, when
-    // it goes, not a first time under it.
-    TScopeExit endUpdate([this, &closePage] {
-      closePage();
-      content_->EndUpdate();
-    });
+    TScopeExit endUpdate([this] { content_->EndUpdate(); });
     TTextLines lines(std::move(text));
     if (!ReadProject(lines)) return TLoadSaveResult::Cancelled;
+    // While the sheets still hold their updates: the pass paints the bar
+    // alone, not everything the page covers.
     progress_->SetProgress(100);
   }
   content_->UpdateFrames();

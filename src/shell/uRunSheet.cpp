@@ -1,6 +1,6 @@
 #include "shell/uRunSheet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -10,6 +10,7 @@
 #include "editing/uSheet.h"
 #include "editing/uSheetTabs.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
+#include "shell/EmbeddedModalForm.h"
 #include "widgets/uLangStrings.h"
 #include "widgets/uWholeRepaint.h"
 
@@ -96,18 +97,39 @@ void TRunSheet::paintEvent(QPaintEvent*) {
 }
 
 void TRunSheet::BeginUpdate() {
-  if (updateCount_++ == 0) setUpdatesEnabled(false);
+  if (updateCount_++ > 0) return;
+  setUpdatesEnabled(false);
+  // Hidden as well (a load's page covers it): each widget shown on a visible
+  // page asks the window system where the mouse is and looks for the widget
+  // under it among all its siblings.
+  hiddenForUpdate_ = !isHidden();
+  if (!hiddenForUpdate_) return;
+  QWidget* focus = QApplication::focusWidget();
+  focusBefore_ = focus && isAncestorOf(focus) ? focus : nullptr;
+  hide();
 }
 
 void TRunSheet::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ > 0) return;
   TSheet::PlaceAll();
-  // Every widget shown meanwhile asked to be painted later: the requests
-  // find the updates held and are dropped. Then one repaint of the page
-  // instead of a mark for each of its thousands of widgets.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
-  EnableUpdatesWhole(this);
+  if (hiddenForUpdate_) {
+    hiddenForUpdate_ = false;
+    show();
+    if (focusBefore_ && focusBefore_->isVisible()) focusBefore_->setFocus();
+    focusBefore_ = nullptr;
+  }
+  // What showing the page set off runs while the updates are still held,
+  // and what it asks to repaint is dropped: every widget shown asks to be
+  // painted later, the sheets lay out and show their scroll bars from
+  // queued calls. The updates come back without a mark for each of the
+  // thousands of widgets, and the page is repainted in one piece - by the
+  // modal page over the window when it closes, if one is shown, so that
+  // nothing is painted under it first.
+  for (QEvent::Type type : {QEvent::MetaCall, QEvent::LayoutRequest, QEvent::UpdateLater})
+    QCoreApplication::sendPostedEvents(nullptr, type);
+  TakeBackUpdates(this);
+  if (!ModalManager || ModalManager->isHidden()) RepaintWhole(this);
 }
 
 }  // namespace qx

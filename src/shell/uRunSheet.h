@@ -3,6 +3,7 @@
 // project load suspend its layout.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -26,7 +27,8 @@ class TRunSheet : public QWidget {
   std::function<void()> OnSave;
   std::function<void()> OnOpen;
 
-  // Layout and repaint stop until the matching EndUpdate; calls nest.
+  // Layout and repaint stop until the matching EndUpdate; calls nest. The
+  // page is hidden meanwhile (a load's progress page covers it).
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
@@ -47,6 +49,8 @@ class TRunSheet : public QWidget {
 
  private:
   int updateCount_ = 0;
+  bool hiddenForUpdate_ = false;
+  QPointer<QWidget> focusBefore_;
 };
 
 extern TRunSheet* RunSheet;

@@ -10,18 +10,23 @@ namespace {
 
 // The toolkit's own walk for setUpdatesEnabled(true), less its update() of
 // every widget on the way.
-void TakeBackUpdates(QWidget* w) {
+void TakeBack(QWidget* w) {
   if (!w->testAttribute(Qt::WA_UpdatesDisabled)) return;
   w->setAttribute(Qt::WA_UpdatesDisabled, false);
   for (QObject* o : w->children()) {
     if (!o->isWidgetType()) continue;
     auto* child = static_cast<QWidget*>(o);
-    if (!child->isWindow() && !child->testAttribute(Qt::WA_ForceUpdatesDisabled))
-      TakeBackUpdates(child);
+    if (!child->isWindow() && !child->testAttribute(Qt::WA_ForceUpdatesDisabled)) TakeBack(child);
   }
 }
 
 }  // namespace
+
+void TakeBackUpdates(QWidget* w) {
+  if (!w || w->updatesEnabled()) return;
+  w->setAttribute(Qt::WA_ForceUpdatesDisabled, false);
+  if (w->isWindow() || !w->parentWidget() || w->parentWidget()->updatesEnabled()) TakeBack(w);
+}
 
 void RepaintWhole(QWidget* w) {
   if (!w || !w->isVisible() || !w->updatesEnabled()) return;
@@ -38,9 +43,7 @@ void RepaintWhole(QWidget* w) {
 
 void EnableUpdatesWhole(QWidget* w) {
   if (!w || w->updatesEnabled()) return;
-  w->setAttribute(Qt::WA_ForceUpdatesDisabled, false);
-  if (w->isWindow() || !w->parentWidget() || w->parentWidget()->updatesEnabled())
-    TakeBackUpdates(w);
+  TakeBackUpdates(w);
   RepaintWhole(w);
 }
 

@@ -19,7 +19,10 @@ void RepaintWhole(QWidget* w);
 
 // Gives back the updates w holds (QWidget::setUpdatesEnabled(false)) to w
 // and to every descendant that holds them only through w, without marking
-// each of them; then RepaintWhole(w).
+// any of them for repainting.
+void TakeBackUpdates(QWidget* w);
+
+// TakeBackUpdates(w), then RepaintWhole(w).
 void EnableUpdatesWhole(QWidget* w);
 
 // Shows w with all it holds: one repaint of its area instead of one mark
