@@ -4,16 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <functional>
 #include <string>
+#include <vector>
 
-#include "editing/uSheet.h"
-#include "editing/uSheetBckgnd.h"
 #include "foundation/support/Fifo.h"
 #include "gui_support/AppFixture.h"
-#include "instruments/uQXBmpButton.h"
-#include "instruments/uQXBmpSlider.h"
-#include "instruments/uQXBmpSwitch.h"
+#include "gui_support/PictureReaders.h"
 #include "instruments/uQXFileRec.h"
 #include "instruments/uQXPicture.h"
 #include "instruments/uQXTrayIcon.h"
@@ -21,55 +17,19 @@
 namespace qx {
 namespace {
 
+using test::ElementProblem;
+using test::PictureReaderCases;
 using test::ReturnsPromptly;
 using test::TFifo;
+using test::TFileReaderCase;
 
 const QString kNotRegular = "Keine gew\xC3\xB6hnliche Datei: ";
 
 class FilesThatBlock : public test::AppFixture {};
 
-// Which element, how it is given the FIFO, where it says why.
-struct Case {
-  const char* name;
-  std::function<QWidget*(const std::string&)> give;
-  std::function<QString(QWidget*)> problem;
-};
-
-QString ElementProblem(QWidget* w) {
-  return static_cast<TQXElement*>(w)->FileProblem();
-}
-
 TEST_F(FilesThatBlock, EachReaderAndWriterRefusesAFifoAtOnceAndSaysWhy) {
-  const Case cases[] = {
-      {"picture",
-       [](const std::string& f) {
-         auto* p = TQXPicture::ElemCreate();
-         p->SetPicQty(2);
-         p->SetFileName(2, f);
-         return p;
-       },
-       ElementProblem},
-      {"bitmap button",
-       [](const std::string& f) {
-         auto* b = TQXBmpButton::ElemCreate();
-         b->SetFileUp(f);
-         return b;
-       },
-       ElementProblem},
-      {"bitmap switch",
-       [](const std::string& f) {
-         auto* s = TQXBmpSwitch::ElemCreate();
-         s->SetFile(1, f);
-         return s;
-       },
-       ElementProblem},
-      {"bitmap slider",
-       [](const std::string& f) {
-         auto* s = TQXBmpSlider::ElemCreate();
-         s->SetFile(2, f);
-         return s;
-       },
-       ElementProblem},
+  std::vector<TFileReaderCase> cases = PictureReaderCases();
+  cases.insert(cases.end(), {
       {"tray icon",
        [](const std::string& f) {
          auto* t = TQXTrayIcon::ElemCreate();
@@ -95,14 +55,8 @@ TEST_F(FilesThatBlock, EachReaderAndWriterRefusesAFifoAtOnceAndSaysWhy) {
          return r;
        },
        [](QWidget* w) { return static_cast<TQXFileRec*>(w)->FileLabel()->text(); }},
-      {"sheet background",
-       [](const std::string& f) {
-         CurrentSheet->Background->SetPicFile(f);
-         return nullptr;
-       },
-       [](QWidget*) { return CurrentSheet->Background->Problem; }},
-  };
-  for (const Case& c : cases) {
+  });
+  for (const TFileReaderCase& c : cases) {
     SCOPED_TRACE(c.name);
     TFifo fifo("pipe.png");
     ASSERT_TRUE(fifo.Ok());

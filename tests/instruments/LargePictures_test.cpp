@@ -8,12 +8,12 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <functional>
 #include <string>
 
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "gui_support/AppFixture.h"
+#include "gui_support/PictureReaders.h"
 #include "instruments/uQXBmpButton.h"
 #include "instruments/uQXBmpSlider.h"
 #include "instruments/uQXBmpSwitch.h"
@@ -116,66 +116,27 @@ TEST_F(LargePictures, BitmapButtonReadsThePictureAtItsOwnSize) {
   delete b;
 }
 
-// Which element, how it is given the file, where it says why.
-struct Case {
-  const char* name;
-  std::function<QWidget*(const std::string&)> give;
-  std::function<QString(QWidget*)> problem;
-};
-
-QString ElementProblem(QWidget* w) {
-  return static_cast<TQXElement*>(w)->FileProblem();
-}
-
 TEST_F(LargePictures, APictureThatCannotBeReadEvenSoIsNamed) {
-  const Case cases[] = {
-      {"sheet background",
-       [](const std::string& f) {
-         CurrentSheet->Background->SetPicFile(f);
-         EXPECT_TRUE(CurrentSheet->Background->Bitmap.isNull());
-         return nullptr;
-       },
-       [](QWidget*) { return CurrentSheet->Background->Problem; }},
-      {"picture",
-       [](const std::string& f) {
-         auto* p = TQXPicture::ElemCreate();
-         p->SetFileName(1, f);
-         EXPECT_FALSE(p->Image(1)->HasPicture());
-         return p;
-       },
-       ElementProblem},
-      {"bitmap button",
-       [](const std::string& f) {
-         auto* b = TQXBmpButton::ElemCreate();
-         b->SetFileDown(f);
-         return b;
-       },
-       ElementProblem},
-      {"bitmap switch",
-       [](const std::string& f) {
-         auto* s = TQXBmpSwitch::ElemCreate();
-         s->SetFile(1, f);
-         return s;
-       },
-       ElementProblem},
-      {"bitmap slider",
-       [](const std::string& f) {
-         auto* s = TQXBmpSlider::ElemCreate();
-         s->SetFile(2, f);
-         return s;
-       },
-       ElementProblem},
-  };
-  for (const Case& c : cases) {
+  for (const test::TFileReaderCase& c : test::PictureReaderCases()) {
     SCOPED_TRACE(c.name);
     QWidget* w = c.give(BrokenPng());
     const QString why = c.problem(w);
     EXPECT_EQ(why, kTooLarge + QString::fromStdString(BrokenPng()));
     if (w) {
       EXPECT_NE(w->findChild<QLabel*>("fileProblem"), nullptr);
+    } else {
+      EXPECT_TRUE(CurrentSheet->Background->Bitmap.isNull());
+    }
+    if (auto* p = dynamic_cast<TQXPicture*>(w)) {
+      EXPECT_FALSE(p->Image(2)->HasPicture());
     }
     delete w;
   }
+  // Every face of the bitmap button goes the same way.
+  auto* b = TQXBmpButton::ElemCreate();
+  b->SetFileDown(BrokenPng());
+  EXPECT_EQ(b->FileProblem(), kTooLarge + QString::fromStdString(BrokenPng()));
+  delete b;
 }
 
 }  // namespace
