@@ -28,6 +28,16 @@ TPortBox& BoxOf(TQXPort& port) {
   throw std::runtime_error("port has no box");
 }
 
+// A UDP port on a free local port that sends to 127.0.0.1:clientPort.
+TUDPPort& LocalUdp(TPortList& ports, const std::string& clientPort) {
+  auto& port = TUDPPort::CreateInstance(ports);
+  port.LocalIp = "127.0.0.1";
+  port.LocalPort = "0";
+  port.ClientIp = "127.0.0.1";
+  port.ClientPort = clientPort;
+  return port;
+}
+
 void Done(QLineEdit* e) {
   emit e->editingFinished();
 }
@@ -349,11 +359,7 @@ TEST_F(InterfaceSheetTest, ConnectionTestShowsLightsAndEditsHideThem) {
   TUdpSocket holder;  // a bound port: the second UDP port cannot open
   std::string err;
   ASSERT_TRUE(holder.Bind("127.0.0.1", "0", err)) << err;
-  auto& good = TUDPPort::CreateInstance(*rig.ports);
-  good.LocalIp = "127.0.0.1";
-  good.LocalPort = "0";
-  good.ClientIp = "127.0.0.1";
-  good.ClientPort = "9";
+  auto& good = LocalUdp(*rig.ports, "9");
   auto& bad = TUDPPort::CreateInstance(*rig.ports);
   bad.LocalIp = "127.0.0.1";
   bad.LocalPort = std::to_string(holder.LocalPort());
@@ -389,11 +395,7 @@ TEST_F(InterfaceSheetTest, LostConnectionMarksItsBoxWithTheReason) {
     std::string err;
     ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
     ASSERT_TRUE(server.Listen("127.0.0.1", "0", err)) << err;
-    auto& udp = TUDPPort::CreateInstance(*rig.ports);
-    udp.LocalIp = "127.0.0.1";
-    udp.LocalPort = "0";
-    udp.ClientIp = "127.0.0.1";
-    udp.ClientPort = std::to_string(peer.LocalPort());
+    auto& udp = LocalUdp(*rig.ports, std::to_string(peer.LocalPort()));
     auto& tcp = TTCPConnection::CreateInstance(*rig.ports);
     tcp.LocalIp = "127.0.0.1";
     tcp.LocalPort = "0";
@@ -428,11 +430,7 @@ TEST_F(InterfaceSheetTest, WhileConnectedBoxesOnlyHighlightAndStay) {
   TUdpSocket peer;
   std::string err;
   ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
-  auto& port = TUDPPort::CreateInstance(*rig.ports);
-  port.LocalIp = "127.0.0.1";
-  port.LocalPort = "0";
-  port.ClientIp = "127.0.0.1";
-  port.ClientPort = std::to_string(peer.LocalPort());
+  auto& port = LocalUdp(*rig.ports, std::to_string(peer.LocalPort()));
   rig.hub.Connect();
   ASSERT_TRUE(rig.hub.Connected.load()) << port.LastErrorText;
   TPortBox& box = BoxOf(port);
