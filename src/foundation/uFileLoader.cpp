@@ -19,6 +19,10 @@ TFileLoad* FileLoad = nullptr;
 
 namespace {
 
+// Share of the bar for reading a project (from 5 %); the sheets shown, their
+// frames fitted and the unchanged text recorded fill the rest.
+constexpr int32_t kReadPercent = 77;
+
 std::unique_ptr<TFLSetList> gFLSetList;
 std::unique_ptr<TFileLoad> gFileLoad;
 std::atomic<uint32_t> gTempCounter{0};
@@ -274,7 +278,8 @@ TLoadSaveResult TFileLoad::SaveProject() {
 bool TFileLoad::ReadProject(TTextLines& lines) {
   const int64_t count = lines.Count();
   return LoadBlocks(*sets_, lines, [&] {
-    if (count > 0) progress_->SetProgress(static_cast<int32_t>(lines.Position() * 95 / count + 5));
+    if (count > 0)
+      progress_->SetProgress(static_cast<int32_t>(lines.Position() * kReadPercent / count + 5));
     return !progress_->Cancelled();
   });
 }
@@ -299,11 +304,14 @@ TLoadSaveResult TFileLoad::LoadProject() {
     TScopeExit endUpdate([this] { content_->EndUpdate(); });
     TTextLines lines(std::move(text));
     if (!ReadProject(lines)) return TLoadSaveResult::Cancelled;
-    // While the sheets still hold their updates: the pass paints the bar
-    // alone, not everything the page covers.
-    progress_->SetProgress(100);
   }
+  // The steps after the reading take a quarter of a large load: the bar
+  // moves on between them instead of standing still at its end.
+  progress_->SetProgress(kReadPercent + 12);
   content_->UpdateFrames();
+  progress_->SetProgress(kReadPercent + 18);
+  content_->Loaded();
+  progress_->SetProgress(100);
   return TLoadSaveResult::Done;
 }
 

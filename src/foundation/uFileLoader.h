@@ -52,6 +52,9 @@ class TProjectContent {
   virtual void HideListing() {}
   // After a load: every edit frame of the current sheet is fitted again.
   virtual void UpdateFrames() {}
+  // After a load, before its page closes: what was read is the unchanged
+  // project.
+  virtual void Loaded() {}
   // An element whose class has no key set cannot be written.
   virtual void ShowMessage(const std::string& text) { (void)text; }
 };

@@ -131,7 +131,8 @@ void TFileHandling::Open() {
     CurrentSheet->EditPanel->lower();
     CurrentSheet->EditPanel->raise();
   }
-  MarkUnchanged();
+  // What was read became the unchanged project before the page closed; a
+  // file that could not be read left the empty one.
 }
 
 void TFileHandling::SaveAs() {

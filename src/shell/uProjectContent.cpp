@@ -7,6 +7,7 @@
 #include "editing/uSheet.h"
 #include "editing/uQXControls.h"
 #include "shell/uConsoleSheet.h"
+#include "shell/uFileHandling.h"
 #include "shell/uRunSheet.h"
 
 namespace qx {
@@ -56,6 +57,10 @@ void TProjectContentImpl::EndUpdate() {
 
 void TProjectContentImpl::UpdateFrames() {
   if (CurrentSheet) CurrentSheet->EditPanel->UpdateFrames();
+}
+
+void TProjectContentImpl::Loaded() {
+  if (FileHandling) FileHandling->MarkUnchanged();
 }
 
 bool TShellProjectSettings::CompileStateVisible() {

@@ -21,6 +21,7 @@ class TProjectContentImpl final : public TProjectContent {
   void BeginUpdate() override;
   void EndUpdate() override;
   void UpdateFrames() override;
+  void Loaded() override;
 };
 
 // The project settings, with the compile-state flag kept by the main
