@@ -62,6 +62,8 @@ struct TEEState {
   int32_t propIndex = 0;
   std::vector<TEEListing*> registry;
   std::map<std::type_index, QPointer<TEEListing>> classes;
+  // Builders of the listings not built yet.
+  std::map<std::type_index, std::function<void()>> pending;
   bool atLeft = false;
 };
 
@@ -302,7 +304,13 @@ const std::vector<TEEListing*>& TPropertyEditor::ListingRegistry() {
 }
 
 TEEListing* TPropertyEditor::ListingOf(const TFLObject& object) {
-  const auto it = S.classes.find(std::type_index(typeid(object)));
+  const std::type_index type(typeid(object));
+  if (const auto waiting = S.pending.find(type); waiting != S.pending.end()) {
+    const std::function<void()> build = std::move(waiting->second);
+    S.pending.erase(waiting);
+    build();
+  }
+  const auto it = S.classes.find(type);
   return it == S.classes.end() ? nullptr : it->second.data();
 }
 
@@ -411,6 +419,16 @@ void TEEListing::End(TEEListing* listing) {
 
 void TEEListing::BindType(std::type_index type, TEEListing* listing) {
   S.classes[type] = listing;
+}
+
+void TEEListing::BuildOnFirstUse(std::type_index type, std::function<void()> build) {
+  const auto it = S.classes.find(type);
+  if (it != S.classes.end() && it->second) {
+    build();
+    return;
+  }
+  // Building every class's rows at start-up took a third of it.
+  S.pending[type] = std::move(build);
 }
 
 // ---- sub-listings -----------------------------------------------------------

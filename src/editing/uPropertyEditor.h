@@ -1,8 +1,9 @@
 // The property panel (module uPropertyEditor).
 //
-// One listing per class: a stack of typed rows built once at start-up by the
-// class's InitListing and bound to an element only when shown. A language
-// change runs the same builders again in refresh mode, which only relabels.
+// One listing per class: a stack of typed rows built once by the class's
+// InitListing, the first time an element of the class is shown, and bound to
+// an element only when shown. A language change runs the builders of the
+// listings built so far again in refresh mode, which only relabels.
 //
 // Adding the listing of a class (in the class's module, registered as its
 // TElementClass::InitListing):
@@ -133,7 +134,8 @@ class TPropertyEditor {
   static int32_t& PropIndex();
   static TRibbonButton* BackButton();
   static QWidget* BackBar();
-  // The listing registered for the element's class, or none.
+  // The listing registered for the element's class (built now if it waits
+  // for its first use), or none.
   static TEEListing* ListingOf(const TFLObject& object);
   static const std::vector<TEEListing*>& ListingRegistry();
 };
@@ -185,6 +187,9 @@ class TEEListing : public QObject {
     BindType(std::type_index(typeid(C)), listing);
   }
   static void BindType(std::type_index type, TEEListing* listing);
+  // The listing of elements of `type` is built by `build` when first asked
+  // for (ListingOf); one already built is refreshed by it at once.
+  static void BuildOnFirstUse(std::type_index type, std::function<void()> build);
 
  protected:
   TEEListing();

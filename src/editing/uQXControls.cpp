@@ -415,7 +415,7 @@ const TElementClass* TQXElement::FindClass(std::string_view setName) {
 
 void TQXElement::InitListings() {
   for (TElementClass& c : ClassList()) {
-    if (c.InitListing) c.InitListing();
+    if (c.InitListing) TEEListing::BuildOnFirstUse(c.Type, c.InitListing);
   }
 }
 

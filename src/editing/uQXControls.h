@@ -20,6 +20,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 #include "formula/uFormulaElement.h"
@@ -45,6 +46,7 @@ struct TElementClass {
   std::string SetName;
   std::function<TQXElement*()> ElemCreate;  // new element on CurrentSheet
   std::function<void()> InitListing;        // property listing (may be empty)
+  std::type_index Type = typeid(void);      // the class of its elements
   std::function<void(TFLSetList&)> InitFileSet;
   TFLSet* KeySet = nullptr;  // filled by InitFileSet
 };

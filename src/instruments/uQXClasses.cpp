@@ -32,6 +32,7 @@ template <class C>
 TElementClass ClassOf(const char* setName) {
   TElementClass c;
   c.SetName = setName;
+  c.Type = typeid(C);
   c.ElemCreate = [] { return static_cast<TQXElement*>(C::ElemCreate()); };
   c.InitFileSet = [](TFLSetList& sets) { C::InitFileSet(sets); };
   // A class without a listing yet shows none.
