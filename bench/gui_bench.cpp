@@ -722,6 +722,65 @@ BENCHMARK(BM_CloseDuringLoad10000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(8);
 
+// ---- start-up to the first paint ----------------------------------------
+
+// The child for the start-up: on the first flush of a top-level window it
+// writes that moment on descriptor 3 and ends the program. hello: Qt's
+// hello-world (a label) at the main window's size; otherwise the program's
+// own main.
+int StartChildMain(bool hello) {
+  static auto* previous = qInstallMessageHandler(nullptr);
+  QLoggingCategory::setFilterRules("qt.widgets.painting.info=true");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!context.category || std::strcmp(context.category, "qt.widgets.painting") != 0) {
+      if (previous) previous(type, context, text);
+      return;
+    }
+    static bool written = false;
+    if (written || !text.startsWith("Flushing top level")) return;
+    written = true;
+    const std::string at = std::to_string(Clock::now().time_since_epoch().count());
+    if (write(3, at.data(), at.size()) < 0) std::abort();
+    close(3);
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  });
+  std::string name = "quillex";
+  char* argv[] = {name.data(), nullptr};
+  int argc = 1;
+  if (!hello) return ProgramMain(argc, argv);
+  QApplication app(argc, argv);
+  QLabel label("Hello, world!");
+  label.resize(1200, 800);
+  label.show();
+  return app.exec();
+}
+
+// The time from the spawn to the first paint, in ms (negative: it failed).
+double RunStartChild(const char* mode) {
+  Clock::time_point spawned;
+  const std::string text = RunChild(mode, 0, std::string(), &spawned);
+  if (text.empty()) return -1;
+  return Ms(Clock::time_point{Clock::duration{std::stoll(text)}} - spawned);
+}
+
+// A program started without project, up to its window's first flush; the
+// floor: Qt's hello-world, started by the same binary, so that both load the
+// same libraries.
+void BM_StartUp(benchmark::State& state) {
+  TFigure fig;
+  for (auto _ : state) {
+    const double t = RunStartChild("start");
+    if (t < 0) state.SkipWithError("the child failed");
+    fig.Figure.Add(t);
+    state.SetIterationTime(t / 1000);
+    state.PauseTiming();
+    fig.Floor.Add(RunStartChild("hello"));
+    state.ResumeTiming();
+  }
+  fig.Report(state, "goal: ratio <= 1.5");
+}
+BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
 // Saving 1000 elements from the window (with the page's 200 ms pause); the
 // floor is the core writer alone plus that pause.
 void BM_Save1000(benchmark::State& state) {
@@ -972,12 +1031,15 @@ BENCHMARK(BM_ChartMemoryPlateau)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark:
 }  // namespace qx
 
 int main(int argc, char** argv) {
-  // A program of its own: --qx-child=MODE:DELAY:PROJECT.
+  // A program of its own: --qx-child=MODE:DELAY:PROJECT (MODE open, close,
+  // start or hello).
   const size_t optionLength = std::strlen(qx::kChildOption);
   if (argc == 2 && std::strncmp(argv[1], qx::kChildOption, optionLength) == 0) {
     const std::string spec = argv[1] + optionLength;
     const size_t a = spec.find(':'), b = spec.find(':', a + 1);
     if (b == std::string::npos) return 2;
+    const std::string mode = spec.substr(0, a);
+    if (mode == "start" || mode == "hello") return qx::StartChildMain(mode == "hello");
     return qx::ChildMain(spec.substr(0, a) == "open", std::stoi(spec.substr(a + 1, b - a - 1)),
                          spec.substr(b + 1));
   }

@@ -206,7 +206,7 @@ void TPropertyEditor::ShowElement(TQXElement& element) {
 }
 
 void TPropertyEditor::ShowBackground(TSheetBckgnd& background) {
-  ShowListing(TSheetBckgnd::Listing, &background);
+  ShowListing(ListingOf(background), &background);
 }
 
 void TPropertyEditor::HideListing() {

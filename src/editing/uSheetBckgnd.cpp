@@ -72,8 +72,13 @@ TSheetBckgnd::~TSheetBckgnd() {
 QPointer<TEEListing> TSheetBckgnd::Listing;
 TEEEIntPaar* TSheetBckgnd::SizeRow = nullptr;
 
+void TSheetBckgnd::PrepareListing() {
+  TEEListing::BuildOnFirstUse(typeid(TSheetBckgnd), &TSheetBckgnd::InitListing);
+}
+
 void TSheetBckgnd::InitListing() {
   TEEListing::Begin(Listing);
+  TEEListing::BindClass<TSheetBckgnd>(Listing);
   using A = TEEAccessors<TSheetBckgnd>;
   TEEETitel::Add(Tr("usheetbckgnd.ssbktitel", "Blatthintergrund"));
   TEEELinie::Add();

@@ -70,8 +70,11 @@ class TSheetBckgnd : public TFLObject {
   void SetFixedWidth(int32_t value);
   void SetFixedHeight(int32_t value);
 
-  // The property listing of every background (start-up and language change).
+  // The property listing of every background: built, or refreshed after a
+  // language change.
   static void InitListing();
+  // Start-up and language change: built on first use, refreshed if built.
+  static void PrepareListing();
   static QPointer<TEEListing> Listing;
   static TEEEIntPaar* SizeRow;
   // The size row follows the mode while the panel shows this background.

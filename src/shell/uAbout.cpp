@@ -95,8 +95,7 @@ TCheetahPictures MakeCheetahPictures() {
 
 // ---- TRunningCheetah -------------------------------------------------------
 
-TRunningCheetah::TRunningCheetah(QWidget* parent)
-    : QWidget(parent), pictures_(MakeCheetahPictures()) {
+TRunningCheetah::TRunningCheetah(QWidget* parent) : QWidget(parent) {
   setFixedSize(kCheetahSize);
   timer_.setInterval(50);
   connect(&timer_, &QTimer::timeout, this, [this] { NextFrame(); });
@@ -118,6 +117,8 @@ void TRunningCheetah::SetActive(bool active) {
 }
 
 QImage TRunningCheetah::Composed() const {
+  // Drawn when first shown, not at start-up.
+  if (pictures_.Background.isNull()) pictures_ = MakeCheetahPictures();
   QImage out = pictures_.Background.copy();
   QPainter p(&out);
   p.drawImage(kFrameOrigin, pictures_.Frames[static_cast<size_t>(frame_ - 1)]);

@@ -41,7 +41,7 @@ class TRunningCheetah : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  TCheetahPictures pictures_;
+  mutable TCheetahPictures pictures_;
   QTimer timer_;
   int frame_ = 1;
 };

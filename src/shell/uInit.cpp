@@ -142,7 +142,7 @@ void GlobalInit(TMainForm& form) {
   form.TabBar->show();
   TPropertyEditor::EEInit(form.PanelProperties, [&form] { form.PanelPropertiesResize(); });
   TPropertyEditor::HideListing();
-  TSheetBckgnd::InitListing();
+  TSheetBckgnd::PrepareListing();
   ChannelTable = new TChannelTable(form.PanelChannelArea);
   TSheet::AddCoveringPanel(form.PanelProperties);
   TSheet::AddCoveringPanel(form.PanelChannelArea);

@@ -129,7 +129,6 @@ void FillGrid(QTableWidget* grid, const std::vector<std::string>& rows) {
 TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
   InterfaceSheet = this;
   FillColor(this, 0xC2D9FE);
-  RegisterPortIcons();
 
   Background = new QScrollArea(this);
   Background->setFrameShape(QFrame::NoFrame);

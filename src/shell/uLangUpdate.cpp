@@ -67,7 +67,7 @@ void TLanguage::LangUpdateAll() {
   if (TerminalSheet) TerminalSheet->LangUpdate();
   TPropertyEditor::LangUpdate();
   if (ChannelTable) ChannelTable->LangUpdate();
-  TSheetBckgnd::InitListing();
+  TSheetBckgnd::PrepareListing();
   if (FormAbout) FormAbout->FillTexts();
   if (MainForm) MainForm->update();
   TSheet::LangUpdate();

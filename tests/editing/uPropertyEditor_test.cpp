@@ -798,6 +798,10 @@ TEST_F(ListingAppTest, ButtonShowsTheFreeValueRowOfItsMode) {
 }
 
 TEST_F(ListingAppTest, EveryClassListingRefreshesInPlace) {
+  // Every listing built first (each is built when first shown).
+  for (const TElementClass& c : TQXElement::Classes())
+    EXPECT_NE(TPropertyEditor::ListingOf(*c.ElemCreate()), nullptr) << c.SetName;
+  EXPECT_NE(TPropertyEditor::ListingOf(*CurrentSheet->Background), nullptr);
   const size_t listings = TPropertyEditor::ListingRegistry().size();
   std::vector<std::vector<TEEEintrag*>> before;
   for (TEEListing* l : TPropertyEditor::ListingRegistry()) before.push_back(l->Entries);

@@ -98,7 +98,16 @@ TEST_F(LanguageTest, SwitchRebuildsListingsAndRetranslates) {
   EXPECT_EQ(form->StatusLabel->text(), "Disconnected");
   EXPECT_EQ(form->MenuItem_Settings->text(), "Settings");
   // New elements take the new language's name.
-  EXPECT_EQ(TQXTrayIcon::ElemCreate()->Denom, "Tray icon");
+  auto* tray = TQXTrayIcon::ElemCreate();
+  EXPECT_EQ(tray->Denom, "Tray icon");
+  // A listing first shown after the switch is built in the new language.
+  ASSERT_TRUE(TQXTrayIcon::Listing.isNull());
+  TPropertyEditor::ShowElement(*tray);
+  ASSERT_FALSE(TQXTrayIcon::Listing.isNull());
+  auto* trayTitle = dynamic_cast<TEEETitelActive*>(TQXTrayIcon::Listing->Entries.front());
+  ASSERT_NE(trayTitle, nullptr);
+  EXPECT_EQ(trayTitle->Label->text(), "Tray icon");
+  TPropertyEditor::HideListing();
   EXPECT_EQ(button->Denom, "Taster");  // the user's data stays
   TLanguage::SetLanguage("zh");
   EXPECT_EQ(form->ButtonConnect->Caption(), QString::fromUtf8("连接"));
