@@ -5,15 +5,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "BenchMemory.h"
 #include "foundation/support/FakeProject.h"
 #include "foundation/uFileLoader.h"
 
 namespace {
 
+using qx::ResetPeakRss;
+using qx::RssBytes;
 using qx::fake::FakeGauge;
 using qx::fake::FakeProject;
 
@@ -104,26 +106,6 @@ void BM_LoadProjectFile(benchmark::State& state) {
   std::remove(file.c_str());
 }
 BENCHMARK(BM_LoadProjectFile)->Unit(benchmark::kMillisecond);
-
-// Resident memory of the process in bytes: now, or the peak since the last
-// ResetPeakRss.
-int64_t RssBytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  int64_t kb = 0;
-  while (status >> key) {
-    if (key == field) {
-      status >> kb;
-      return kb * 1024;
-    }
-  }
-  return 0;
-}
-bool ResetPeakRss() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  return static_cast<bool>(clear.flush());
-}
 
 // File > Open of a project whose one text value is 60 MB: the file is read,
 // split into lines, the value parsed into the element, and the project text

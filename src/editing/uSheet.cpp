@@ -181,16 +181,17 @@ void TSheet::RemoveElement(TQXElement* element) {
   if (element->Sheet == this) element->Sheet = nullptr;
 }
 
-std::string TSheet::GetName() const {
+const std::string& TSheet::GetName() const {
+  static const std::string none;
   const auto it = std::find(SheetList.begin(), SheetList.end(), this);
-  if (!SheetTabs || it == SheetList.end()) return {};
-  return SheetTabs->GetTabCaption(static_cast<int>(it - SheetList.begin())).toStdString();
+  if (!SheetTabs || it == SheetList.end()) return none;
+  return SheetTabs->GetTabName(static_cast<int>(it - SheetList.begin()));
 }
 
-void TSheet::SetName(const std::string& name) {
+void TSheet::SetName(std::string name) {
   const auto it = std::find(SheetList.begin(), SheetList.end(), this);
   if (!SheetTabs || it == SheetList.end()) return;
-  SheetTabs->SetTabCaption(static_cast<int>(it - SheetList.begin()), QString::fromStdString(name));
+  SheetTabs->SetTabName(static_cast<int>(it - SheetList.begin()), std::move(name));
 }
 
 // ---- program-wide ------------------------------------------------------------

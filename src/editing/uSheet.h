@@ -85,8 +85,9 @@ class TSheet : public QScrollArea, public TFLObject {
   static QWidget* RunPage;
 
   // The "name" key: the caption of this sheet's tab.
-  std::string GetName() const;
-  void SetName(const std::string& name);
+  // The whole name, as its tab keeps it (written by reference, not copied).
+  const std::string& GetName() const;
+  void SetName(std::string name);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -55,7 +55,17 @@ QImage MakeGlyph(TTabArrow::TDirection direction, bool enabled) {
 // ---------------------------------------------------------------- TTab
 
 TTab::TTab(TSheetTabs* strip, const QString& caption)
-    : QWidget(strip), Caption(caption), Strip(strip) {}
+    : QWidget(strip), Caption(caption), Name(caption.toStdString()), Strip(strip) {}
+
+void TTab::SetCaption(const QString& caption) {
+  Caption = caption;
+  Name = caption.toStdString();
+}
+
+void TTab::SetName(std::string name) {
+  Name = std::move(name);
+  Caption = ShownText(Name);
+}
 
 int TTab::PreferredWidth() const {
   QFont bold = font();
@@ -281,7 +291,7 @@ void TSheetTabs::Reset() {
     delete Tabs.back();
     Tabs.pop_back();
   }
-  Tabs[0]->Caption = NewCaption(1);
+  Tabs[0]->SetCaption(NewCaption(1));
   Tabs[0]->SetActive(true);
   ActiveIndex = 0;
   PreviousIndex = 0;
@@ -297,7 +307,20 @@ QString TSheetTabs::GetTabCaption(int index) const {
 
 void TSheetTabs::SetTabCaption(int index, const QString& text) {
   if (index < 0 || index >= Count()) return;
-  Tabs[index]->Caption = text;
+  Tabs[index]->SetCaption(text);
+  Tabs[index]->update();
+  Arrange();
+}
+
+const std::string& TSheetTabs::GetTabName(int index) const {
+  static const std::string none = "-";
+  if (index < 0 || index >= Count()) return none;
+  return Tabs[index]->Name;
+}
+
+void TSheetTabs::SetTabName(int index, std::string name) {
+  if (index < 0 || index >= Count()) return;
+  Tabs[index]->SetName(std::move(name));
   Tabs[index]->update();
   Arrange();
 }
@@ -461,7 +484,8 @@ void TSheetTabs::FinishRename() {
   RenameTab = nullptr;  // hiding moves the focus, which comes back here
   Edit->hide();
   if (tab == nullptr) return;
-  tab->Caption = Edit->text();
+  // Unchanged, a long name keeps what the edit could not show of it.
+  if (Edit->text() != tab->Caption) tab->SetCaption(Edit->text());
   tab->update();
   Arrange();
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "formula/uFunctions.h"
@@ -31,8 +32,14 @@ class TTab : public QWidget {
  public:
   TTab(TSheetTabs* strip, const QString& caption);
 
+  // What the tab shows of its sheet's name; Name holds the whole name (a
+  // name of megabytes from a project file is not laid out whole).
   QString Caption;
+  std::string Name;
   bool Active = false;
+
+  void SetCaption(const QString& caption);
+  void SetName(std::string name);
 
   // Caption width in bold + strip height div 2 + 6, within 80..200.
   [[nodiscard]] int PreferredWidth() const;
@@ -121,6 +128,9 @@ class TSheetTabs : public QWidget, public IFormulaSheetTabs {
   void Reset();
   [[nodiscard]] QString GetTabCaption(int index) const;
   void SetTabCaption(int index, const QString& text);
+  // The whole name of a tab's sheet ("-" for no tab).
+  [[nodiscard]] const std::string& GetTabName(int index) const;
+  void SetTabName(int index, std::string name);
   void SetBarColor(TColor color);
   void LangUpdate();
   void Arrange();

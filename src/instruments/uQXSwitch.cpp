@@ -40,8 +40,9 @@ TQXSwitch::TQXSwitch(QWidget* owner) : TQXAnimElement(owner) {
     connect(s, &TSwitch::Clicked, this, [this, s] { ButtonClick(s); });
     switches_[i] = s;
   }
-  switches_[0]->SetText(Tr("uqxswitch.soff", "Aus"));
-  switches_[1]->SetText(Tr("uqxswitch.son", "Ein"));
+  captions_[0] = Tr("uqxswitch.soff", "Aus").toStdString();
+  captions_[1] = Tr("uqxswitch.son", "Ein").toStdString();
+  for (size_t i = 0; i < 2; ++i) switches_[i]->SetText(ShownText(captions_[i]));
   switches_[0]->SetPressed(true);
   label_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
   label_->hide();
@@ -181,14 +182,17 @@ void TQXSwitch::UpdateCaptionRows() const {
   TPropertyEditor::ArrangeListing();
 }
 
-std::string TQXSwitch::GetCaption(int32_t index) const {
-  if (index < 0 || index >= kMaxSwitches) return {};
-  return Switch(index)->Text().toStdString();
+const std::string& TQXSwitch::GetCaption(int32_t index) const {
+  static const std::string none;
+  if (index < 0 || index >= kMaxSwitches) return none;
+  return captions_[static_cast<size_t>(index)];
 }
 
-void TQXSwitch::SetCaption(int32_t index, const std::string& value) {
+void TQXSwitch::SetCaption(int32_t index, std::string value) {
   if (index < 0 || index >= SwitchQty) return;
-  Switch(index)->SetText(QString::fromStdString(value));
+  std::string& caption = captions_[static_cast<size_t>(index)];
+  caption = std::move(value);
+  Switch(index)->SetText(ShownText(caption));
   FollowEditFrame();
 }
 

@@ -53,8 +53,10 @@ class TQXSwitch : public TQXAnimElement {
   void SetMode(int32_t value);
   int32_t GetSwitchQty() const;
   void SetSwitchQty(int32_t value);
-  std::string GetCaption(int32_t index) const;
-  void SetCaption(int32_t index, const std::string& value);
+  // The whole caption; its switch shows what fits of it (written by
+  // reference, not copied: a caption may be megabytes from a project file).
+  const std::string& GetCaption(int32_t index) const;
+  void SetCaption(int32_t index, std::string value);
   TFontDesc GetFont() const;
   void SetFont(const TFontDesc& value);
 
@@ -74,6 +76,7 @@ class TQXSwitch : public TQXAnimElement {
   void UpdateCaptionRows() const;
 
   std::array<TSwitch*, kMaxSwitches> switches_{};
+  std::array<std::string, kMaxSwitches> captions_;
   QLabel* label_;
 };
 

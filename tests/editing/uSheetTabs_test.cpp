@@ -409,6 +409,25 @@ TEST_F(SheetTabsTest, RenameTakesTheEditedTextOnEnterWithoutEvents) {
   }
 }
 
+// A name of megabytes (a hand-made project): the tab lays out only what it
+// can show, the name stays whole, also through a rename left unchanged.
+TEST_F(SheetTabsTest, AHugeNameIsShownCutAndKeptWhole) {
+  const std::string name = "Kessel " + std::string(4 * 1024 * 1024, 'k');
+  Strip->SetTabName(0, name);
+  TTab* tab = Strip->Tabs[0];
+  EXPECT_EQ(tab->Caption.size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(tab->Caption.startsWith("Kessel kkk"));
+  Strip->CmdRename(tab);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(Strip->RenameEdit(), &enter);
+  EXPECT_EQ(Strip->GetTabName(0), name);
+  Strip->CmdRename(tab);
+  Strip->RenameEdit()->setText("Pumpe");
+  QApplication::sendEvent(Strip->RenameEdit(), &enter);
+  EXPECT_EQ(Strip->GetTabName(0), "Pumpe");
+  EXPECT_EQ(tab->Caption, "Pumpe");
+}
+
 TEST_F(SheetTabsTest, PressingATabEndsARename) {
   Strip->NewTab();
   Strip->CmdRename(Strip->Tabs[0]);

@@ -315,6 +315,20 @@ TEST_F(SwitchRowTest, ProjectHoldsTheCaptionsInUse) {
   EXPECT_TRUE(back->Switch(2)->font().bold());
 }
 
+// A caption of megabytes (a hand-made project): the switch lays out only
+// what it can show, the property and the file keep it whole.
+TEST_F(SwitchRowTest, AHugeCaptionIsShownCutAndKeptWhole) {
+  auto* s = TQXSwitch::ElemCreate();
+  const std::string caption = "Ein " + std::string(4 * 1024 * 1024, 'e');
+  s->SetCaption(1, caption);
+  EXPECT_EQ(s->Switch(1)->Text().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+  EXPECT_TRUE(s->Switch(1)->Text().startsWith("Ein eee"));
+  EXPECT_EQ(s->GetCaption(1), caption);
+  TTextWriter w;
+  TQXSwitch::ClassSet->SaveSet(w, *s);
+  EXPECT_NE(w.Text().find("caption1 \"" + caption + "\"\r\n"), std::string::npos);
+}
+
 TEST_F(SwitchRowTest, ListingShowsTheCaptionRowsInUse) {
   auto* s = TQXSwitch::ElemCreate();
   TPropertyEditor::ShowElement(*s);
