@@ -158,7 +158,6 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
   NotebookPorts = new QStackedWidget(content);
   NotebookPorts->setGeometry(376, 16, 504, 392);
   NotebookPorts->hide();
-  BuildPages();
 
   // At the top of the right column, below the settings while they are open.
   ConnectMessage = new QLabel(content);
@@ -181,6 +180,12 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
 TInterfaceSheet::~TInterfaceSheet() {
   // Boxes still alive (their ports outlive this page) must not reach it.
   if (InterfaceSheet == this) InterfaceSheet = nullptr;
+}
+
+void TInterfaceSheet::EnsurePages() {
+  if (pagesBuilt_) return;
+  pagesBuilt_ = true;
+  BuildPages();
 }
 
 void TInterfaceSheet::BuildPages() {
@@ -405,15 +410,18 @@ void TInterfaceSheet::FillParityItems() {
 // ---- address lists ------------------------------------------------------------
 
 void TInterfaceSheet::UpdateAdresses() {
+  EnsurePages();
   UpdateCOMDevices();
   UpdateIPAdresses();
 }
 
 void TInterfaceSheet::UpdateCOMDevices() {
+  EnsurePages();
   FillGrid(StringGridPorts, TComPort::ListPortNames());
 }
 
 void TInterfaceSheet::UpdateIPAdresses() {
+  EnsurePages();
   const std::vector<std::string> addresses = TUDPPort::ListLocalAddresses();
   for (QTableWidget* g : {StringGridUDP, StringGridTCPServer, StringGridTCPConn})
     FillGrid(g, addresses);
@@ -746,7 +754,8 @@ void TInterfaceSheet::ShowConnectFailed() {
 void TInterfaceSheet::PlaceConnectMessage() {
   int top = NotebookPorts->y();
   const int page = NotebookPorts->currentIndex();
-  if (!NotebookPorts->isHidden() && page >= 0 && page < static_cast<int>(Pages.size()))
+  if (pagesBuilt_ && !NotebookPorts->isHidden() && page >= 0 &&
+      page < static_cast<int>(Pages.size()))
     top += Pages[static_cast<size_t>(page)].Panel->height() + 8;
   ConnectMessage->move(ConnectMessage->x(), top);
 }
@@ -762,7 +771,7 @@ void TInterfaceSheet::InterfDeleteMarked() {
 
 void TInterfaceSheet::LangUpdate() {
   RetranslateKeyed(this);
-  FillParityItems();
+  if (pagesBuilt_) FillParityItems();
   TPortBox::LangUpdateAll();
 }
 

@@ -39,29 +39,31 @@ class TInterfaceSheet : public QWidget {
   QWidget* BoxContainer;  // the scrolled area of ScrollBoxPB: parent of the boxes
   TShapeFrame* Frame;
   QStackedWidget* NotebookPorts;
-  QWidget *PageComPort, *PageUDPPort, *PageURLRequest, *PageTCPServer, *PageTCPConn;
-  QWidget *PanelCOM, *UDPPanel, *PanelURL, *TCPServerPanel, *TCPConnPanel;
-  QWidget *Panel2, *PanelUDPAddresses, *PanelTCPServerAddresses, *PanelTCPConnAddresses;
-  QTableWidget *StringGridPorts, *StringGridUDP, *StringGridTCPServer, *StringGridTCPConn;
-  QPushButton *ButtonRefresh, *ButtonRefreshUDP, *ButtonRefreshTCPServer, *ButtonRefreshTCPConn;
+  QWidget *PageComPort{}, *PageUDPPort{}, *PageURLRequest{}, *PageTCPServer{}, *PageTCPConn{};
+  QWidget *PanelCOM{}, *UDPPanel{}, *PanelURL{}, *TCPServerPanel{}, *TCPConnPanel{};
+  QWidget *Panel2{}, *PanelUDPAddresses{}, *PanelTCPServerAddresses{}, *PanelTCPConnAddresses{};
+  QTableWidget *StringGridPorts{}, *StringGridUDP{}, *StringGridTCPServer{}, *StringGridTCPConn{};
+  QPushButton *ButtonRefresh{}, *ButtonRefreshUDP{}, *ButtonRefreshTCPServer{},
+      *ButtonRefreshTCPConn{};
 
   // ---- settings controls ----
-  QCheckBox *CheckBoxEnabledCom, *CheckBoxEnabledUDP, *CheckBoxEnabledURL,
-      *CheckBoxEnabledTCPServer, *CheckBoxEnabledTCPConn;
-  QComboBox *ComboBoxPort, *ComboBoxBaudrate, *ComboBoxDatenbit, *ComboBoxParity, *ComboBoxStoppbit;
-  QComboBox *ComboBoxUDPLocalIP, *ComboBoxUDPClientIP;
-  QLineEdit *EditUDPLocalPort, *EditUDPClientPort;
-  QLineEdit *EditBoxURL, *EditBoxUser, *EditBoxPasswort;
-  QComboBox* ComboBoxTimeout;
-  QComboBox* ComboBoxTCPServerLocalIP;
-  QLineEdit* EditTCPServerLocalPort;
-  QComboBox *ComboBoxTCPConnLocalIP, *ComboBoxTCPConnClientIP;
-  QLineEdit *EditTCPConnLocalPort, *EditTCPConnClientPort;
-  QCheckBox* CheckBoxAutoReconnect;
-  QCheckBox *CheckBoxComFilter, *CheckBoxUDPFilter, *CheckBoxURLFilter, *CheckBoxTCPServerFilter,
-      *CheckBoxTCPConnFilter;
-  QLineEdit *EditComA, *EditComB, *EditUDPA, *EditUDPB, *EditURLA, *EditURLB, *EditTCPServerA,
-      *EditTCPServerB, *EditTCPConnA, *EditTCPConnB;
+  QCheckBox *CheckBoxEnabledCom{}, *CheckBoxEnabledUDP{}, *CheckBoxEnabledURL{},
+      *CheckBoxEnabledTCPServer{}, *CheckBoxEnabledTCPConn{};
+  QComboBox *ComboBoxPort{}, *ComboBoxBaudrate{}, *ComboBoxDatenbit{}, *ComboBoxParity{},
+      *ComboBoxStoppbit{};
+  QComboBox *ComboBoxUDPLocalIP{}, *ComboBoxUDPClientIP{};
+  QLineEdit *EditUDPLocalPort{}, *EditUDPClientPort{};
+  QLineEdit *EditBoxURL{}, *EditBoxUser{}, *EditBoxPasswort{};
+  QComboBox* ComboBoxTimeout{};
+  QComboBox* ComboBoxTCPServerLocalIP{};
+  QLineEdit* EditTCPServerLocalPort{};
+  QComboBox *ComboBoxTCPConnLocalIP{}, *ComboBoxTCPConnClientIP{};
+  QLineEdit *EditTCPConnLocalPort{}, *EditTCPConnClientPort{};
+  QCheckBox* CheckBoxAutoReconnect{};
+  QCheckBox *CheckBoxComFilter{}, *CheckBoxUDPFilter{}, *CheckBoxURLFilter{},
+      *CheckBoxTCPServerFilter{}, *CheckBoxTCPConnFilter{};
+  QLineEdit *EditComA{}, *EditComB{}, *EditUDPA{}, *EditUDPB{}, *EditURLA{}, *EditURLB{},
+      *EditTCPServerA{}, *EditTCPServerB{}, *EditTCPConnA{}, *EditTCPConnB{};
 
   // One settings page per port kind (index = kind - 1).
   struct TSettingsPage {
@@ -79,6 +81,9 @@ class TInterfaceSheet : public QWidget {
 
   // ---- operations ----
   void Init() {}
+  // The settings pages are built when first needed (a port selected, the
+  // page shown): they took a tenth of the start-up.
+  void EnsurePages();
   void UpdateAdresses();
   void UpdateCOMDevices();
   void UpdateIPAdresses();
@@ -131,6 +136,8 @@ class TInterfaceSheet : public QWidget {
   void SetPanelHeight(TSettingsPage& page, int height);
   TQXPort* SelectedPort() const;
   void AfterWriteBack();
+
+  bool pagesBuilt_ = false;
 };
 
 // The program's interface page; set by start-up, none before.

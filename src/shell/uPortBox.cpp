@@ -204,6 +204,7 @@ void TPortBox::Select(TPortBox* box) {
   box->setFocus();
   // A running port's settings are not opened.
   if (HubConnected(box->Port) || !InterfaceSheet) return;
+  InterfaceSheet->EnsurePages();
   InterfaceSheet->NotebookPorts->setCurrentIndex(box->Kind - 1);
   SelectedBox = box;
   switch (box->Kind) {
