@@ -13,9 +13,13 @@ namespace qx {
 
 TPortList* PortList = nullptr;
 
+namespace {
+std::atomic<uint64_t> nextPortSerial{1};
+}  // namespace
+
 // ---- TQXPort ----------------------------------------------------------------
 
-TQXPort::TQXPort() = default;
+TQXPort::TQXPort() : serial_(nextPortSerial.fetch_add(1, std::memory_order_relaxed)) {}
 
 TQXPort::~TQXPort() = default;
 
@@ -290,7 +294,14 @@ void TPortList::SetTerminalPort(int32_t index) {
 }
 
 void TPortList::HideAllStatusLights() {
-  for (size_t i = 0; i < ports_.size(); ++i) ports_[i]->HideStatusLight();
+  // During a run a port that failed to open or was lost keeps its red light
+  // and reason: nothing else tells the user that the run goes on without it.
+  const bool running = hub_.Connected.load();
+  for (size_t i = 0; i < ports_.size(); ++i) {
+    TQXPort& port = *ports_[i];
+    if (running && !port.Disabled && !port.Connected.load()) continue;
+    port.HideStatusLight();
+  }
 }
 
 void TPortList::TestConnection() {

@@ -89,6 +89,10 @@ class TQXPort : public TFLObject {
   // One-line description for the port box and the terminal's port choice.
   virtual std::string GetInfo() const;
 
+  // Never reused, so a choice that outlives its port cannot pass for a new
+  // port that happens to take its place in the list.
+  uint64_t Serial() const { return serial_; }
+
   // ---- fields ----
   // Why the last Connect failed (empty after a good one). GUI thread.
   std::string LastErrorText;
@@ -173,6 +177,7 @@ class TQXPort : public TFLObject {
  private:
   friend class TPortList;
   TPortList* list_ = nullptr;
+  const uint64_t serial_;
 };
 
 class TPortList {
@@ -230,6 +235,7 @@ class TPortList {
   bool HasPortFor(int32_t channel) const;
   // index: 1-based position in the list, or 0 for none.
   void SetTerminalPort(int32_t index);
+  // While the hub runs, an enabled port that is not open keeps its light.
   void HideAllStatusLights();
   // Opens and closes every enabled port once to show its light; only while
   // the hub is not connected and no test runs.

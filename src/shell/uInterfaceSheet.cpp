@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <cstdlib>
 
 #include "channels/uComPort.h"
@@ -28,6 +29,8 @@ namespace {
 constexpr int kBaseHeight = 270;
 constexpr int kBaseHeightTCPConn = 310;
 constexpr int kRangeRowsHeight = 74;
+constexpr int kColumnWidth = 352;
+constexpr int kColumnMargin = 16;
 constexpr const char kParities[] = {'N', 'E', 'O', 'M', 'S'};
 
 void FillColor(QWidget* w, uint32_t c) {
@@ -140,11 +143,13 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
   Background->setWidgetResizable(true);
 
   PanelPB = new QWidget(content);
-  PanelPB->setGeometry(16, 16, 352, 470);
+  PanelPB->setGeometry(kColumnMargin, kColumnMargin, kColumnWidth, 470);
+  boxWidth_ = kColumnWidth;
   ScrollBoxPB = new QScrollArea(PanelPB);
   ScrollBoxPB->setFrameShape(QFrame::NoFrame);
   ScrollBoxPB->setGeometry(PanelPB->rect());
   ScrollBoxPB->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollBoxPB->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // FitBoxColumn decides
   BoxContainer = new QWidget;
   FillColor(BoxContainer, 0xD2EAEC);
   BoxContainer->setMinimumHeight(1);
@@ -153,7 +158,7 @@ TInterfaceSheet::TInterfaceSheet(QWidget* parent) : QWidget(parent) {
   Frame = new TShapeFrame(BoxContainer);
   Frame->SetBrushColor(0x808080);
   Frame->SetPenColor(0x808080);
-  Frame->setGeometry(0, 0, 352, 1);
+  Frame->setGeometry(0, 0, kColumnWidth, 1);
 
   NotebookPorts = new QStackedWidget(content);
   NotebookPorts->setGeometry(376, 16, 504, 392);
@@ -702,6 +707,14 @@ bool TInterfaceSheet::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
+  if (watched == Background->widget() && event->type() == QEvent::Resize) {
+    // The column keeps its margin to the page's bottom edge.
+    PanelPB->resize(PanelPB->width(),
+                    std::max(0, Background->widget()->height() - 2 * kColumnMargin));
+    ScrollBoxPB->setGeometry(PanelPB->rect());
+    FitBoxColumn();
+    return false;
+  }
   if (watched == NotebookPorts) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) PlaceConnectMessage();
     return false;
@@ -720,6 +733,33 @@ bool TInterfaceSheet::eventFilter(QObject* watched, QEvent* event) {
 void TInterfaceSheet::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Background->setGeometry(rect());
+}
+
+int TInterfaceSheet::ScrollBarRoom() const {
+  const QStyle* style = ScrollBoxPB->style();
+  int room = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ScrollBoxPB);
+  if (style->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, ScrollBoxPB))
+    room += style->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, ScrollBoxPB);
+  return room;
+}
+
+void TInterfaceSheet::FitBoxColumn() {
+  if (fitting_) return;
+  fitting_ = true;
+  // The bar is ours to show rather than the scroll area's: the boxes must
+  // know their width before they are laid out. A second round covers
+  // reasons that wrap into more lines in narrower boxes.
+  for (int round = 0; round < 2; ++round) {
+    const bool bar = Frame->height() > ScrollBoxPB->height();
+    ScrollBoxPB->setVerticalScrollBarPolicy(bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    boxWidth_ = PanelPB->width() - (bar ? ScrollBarRoom() : 0);
+    Frame->resize(boxWidth_, Frame->height());
+    bool changed = false;
+    for (TPortBox* box : TPortBox::PortBoxList) changed = box->FitWidth(boxWidth_) || changed;
+    if (!changed) break;
+    TPortBox::StackBoxes();
+  }
+  fitting_ = false;
 }
 
 void TInterfaceSheet::BackgroundClick() {

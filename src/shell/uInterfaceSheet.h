@@ -117,6 +117,11 @@ class TInterfaceSheet : public QWidget {
   void PlaceConnectMessage();
   void InterfDeleteMarked();
   void LangUpdate();
+  // Width of a port box: the column's, less its scroll bar while that shows.
+  int BoxWidth() const { return boxWidth_; }
+  // Shows the column's scroll bar when the boxes do not fit and fits the
+  // boxes beside it.
+  void FitBoxColumn();
 
   // The range rule: unreadable 1, 0 becomes 1, above 999 becomes 999.
   static int32_t RangeBound(const QString& text);
@@ -137,7 +142,11 @@ class TInterfaceSheet : public QWidget {
   TQXPort* SelectedPort() const;
   void AfterWriteBack();
 
+  int ScrollBarRoom() const;
+
   bool pagesBuilt_ = false;
+  int boxWidth_;
+  bool fitting_ = false;
 };
 
 // The program's interface page; set by start-up, none before.

@@ -113,6 +113,7 @@ TPortBox::TPortBox(QWidget* container, int width) : QWidget(container) {
                          static_cast<QWidget*>(StatusLight), static_cast<QWidget*>(ErrorLabel)})
     child->setAttribute(Qt::WA_TransparentForMouseEvents);
   setGeometry(0, 0, width, kPortBoxHeight);
+  PlaceParts();
   PortBoxList.push_back(this);
   move(0, TopOf(this));
   show();
@@ -145,12 +146,32 @@ void TPortBox::ShowFailure(const QString& why) {
     return;
   }
   ErrorLabel->setText(why);
+  FitFailure();
+  ErrorLabel->show();
+  ArrangeBoxes();
+}
+
+void TPortBox::FitFailure() {
   const int h = ErrorLabel->heightForWidth(ErrorLabel->width());
   ErrorLabel->resize(ErrorLabel->width(), std::max(h, 16));
-  ErrorLabel->show();
   resize(width(), kPortBoxHeight + ErrorLabel->height());
-  StatusLight->resize(StatusLight->width(), height());
-  ArrangeBoxes();
+  PlaceParts();
+}
+
+void TPortBox::PlaceParts() {
+  const int w = width();
+  FilterLabel->move(w - 152, FilterLabel->y());
+  InfoLabel->resize(w - 61, InfoLabel->height());
+  ErrorLabel->resize(w - 61, ErrorLabel->height());
+  StatusLight->setGeometry(w - 6, 0, 6, height());
+}
+
+bool TPortBox::FitWidth(int width) {
+  if (this->width() == width) return false;
+  resize(width, height());
+  PlaceParts();
+  if (!ErrorLabel->isHidden()) FitFailure();  // the reason wraps anew
+  return true;
 }
 
 void TPortBox::HideFailure() {
@@ -158,7 +179,7 @@ void TPortBox::HideFailure() {
   ErrorLabel->hide();
   ErrorLabel->clear();
   resize(width(), kPortBoxHeight);
-  StatusLight->resize(StatusLight->width(), kPortBoxHeight);
+  PlaceParts();
   ArrangeBoxes();
 }
 
@@ -186,6 +207,11 @@ int32_t TPortBox::TopOf(TPortBox* box) {
 }
 
 void TPortBox::ArrangeBoxes() {
+  StackBoxes();
+  if (InterfaceSheet) InterfaceSheet->FitBoxColumn();
+}
+
+void TPortBox::StackBoxes() {
   if (PortBoxList.empty()) {
     if (InterfaceSheet) {
       InterfaceSheet->Frame->resize(InterfaceSheet->Frame->width(), 1);
@@ -400,7 +426,7 @@ QPixmap PortIcon(const std::string& name) {
 std::unique_ptr<TPortStatusBox> MakePortBox(TQXPort& port) {
   if (!InterfaceSheet) return nullptr;
   QWidget* container = InterfaceSheet->BoxContainer;
-  const int width = InterfaceSheet->PanelPB->width();
+  const int width = InterfaceSheet->BoxWidth();
   TPortBox* box = nullptr;
   if (dynamic_cast<TComPort*>(&port))
     box = new TPBCom(container, width);
@@ -415,6 +441,7 @@ std::unique_ptr<TPortStatusBox> MakePortBox(TQXPort& port) {
   if (!box) return nullptr;
   box->Port = &port;
   box->UpdateText();
+  TPortBox::ArrangeBoxes();  // this box may be the one that brings the scroll bar
   return std::make_unique<TPortBoxLink>(box);
 }
 

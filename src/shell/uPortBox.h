@@ -63,6 +63,9 @@ class TPortBox : public QWidget {
   // text), or hides it again; the boxes below move.
   void ShowFailure(const QString& why);
   void HideFailure();
+  // The column's width changed (its scroll bar came or went); false when
+  // the box had that width already.
+  bool FitWidth(int width);
 
   uint32_t Color() const { return color_; }
   void SetColor(uint32_t color);
@@ -75,7 +78,10 @@ class TPortBox : public QWidget {
   // 1 for the first box, else the previous box's top + its height + 1; also
   // sets the frame's height to that top + the box's height + 1.
   static int32_t TopOf(TPortBox* box);
+  // Re-stacks the boxes, then fits them into the column.
   static void ArrangeBoxes();
+  // Only the stacking (the column's fit calls it after boxes changed height).
+  static void StackBoxes();
   static void Select(TPortBox* box);
   static void ChildClick(QWidget* sender);
   static void Deselect();
@@ -88,6 +94,10 @@ class TPortBox : public QWidget {
  protected:
   // Filter range text when the filter is on, else empty.
   void UpdateFilterText();
+  // Parts at the right edge follow the box's width and height.
+  void PlaceParts();
+  // Sizes the reason for the box's width; the box grows by it.
+  void FitFailure();
   void Init(int32_t kind, const char* iconName);
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

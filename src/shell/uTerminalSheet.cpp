@@ -151,28 +151,54 @@ void TTerm::SelectPort() {
   ShowStatus();
   if (PortList) PortList->SetTerminalPort(0);
   std::this_thread::sleep_for(SettleTime);
+  // Ports may have changed since the list was filled (a project loaded).
+  const bool gone = FollowChosenPort();
+  if (gone) FillChoice();
   if (Active.load() && PortList) PortList->SetTerminalPort(PortIndex + 1);
+  if (gone) Clear();
+}
+
+bool TTerm::FollowChosenPort() {
+  const int32_t n = PortList ? PortList->Count() : 0;
+  int32_t at = -1;
+  for (int32_t i = 0; i < n && at < 0; ++i) {
+    if (PortList->At(i)->Serial() == PortSerial) at = i;
+  }
+  const bool gone = PortSerial != 0 && at < 0;
+  if (at >= 0)
+    PortIndex = at;
+  else if (gone || PortIndex >= n)
+    PortIndex = 0;
+  PortSerial = PortIndex < n ? PortList->At(PortIndex)->Serial() : 0;
+  return gone;
+}
+
+void TTerm::FillChoice() {
+  if (!ComboPortChoice) return;
+  const QSignalBlocker block(ComboPortChoice);
+  ComboPortChoice->hide();
+  ComboPortChoice->clear();
+  const int32_t n = PortList ? PortList->Count() : 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const std::string entry = std::to_string(i + 1) + ": " + PortList->At(i)->GetInfo();
+    ComboPortChoice->addItem(QString::fromStdString(entry));
+  }
+  ComboPortChoice->setCurrentIndex(PortIndex);
+  ComboPortChoice->show();
 }
 
 void TTerm::FillPortList() {
-  if (ComboPortChoice) {
-    const QSignalBlocker block(ComboPortChoice);
-    ComboPortChoice->hide();
-    ComboPortChoice->clear();
-    const int32_t n = PortList ? PortList->Count() : 0;
-    for (int32_t i = 0; i < n; ++i) {
-      const std::string entry = std::to_string(i + 1) + ": " + PortList->At(i)->GetInfo();
-      ComboPortChoice->addItem(QString::fromStdString(entry));
-    }
-    if (PortIndex >= n) PortIndex = 0;
-    ComboPortChoice->setCurrentIndex(PortIndex);
-    ComboPortChoice->show();
-  }
+  // The choice stays with its port wherever that moved in the list; the
+  // traffic of a port that is gone must not stand under another's name.
+  const bool gone = FollowChosenPort();
+  FillChoice();
   SelectPort();
+  if (gone) Clear();
 }
 
 void TTerm::PortChoiceChanged() {
   if (ComboPortChoice) PortIndex = std::max(0, ComboPortChoice->currentIndex());
+  PortSerial = 0;  // chosen by position
   SelectPort();
   Clear();
 }

@@ -60,6 +60,7 @@ class TTerm final : public TTermSink {
 
   std::atomic<bool> Active{false};
   int32_t PortIndex = 0;  // 0-based position of the chosen port
+  uint64_t PortSerial = 0;  // the chosen port itself (its Serial); 0: none yet
   std::atomic<bool> NewData{false};
   std::atomic<bool> Paused{false};
   TCharBuffer CharBuffer{1000};
@@ -93,6 +94,11 @@ class TTerm final : public TTermSink {
  private:
   void ShowByte(uint8_t b);
   void ShowEscape(uint8_t partner);
+  // Finds the chosen port again after ports were added or deleted and sets
+  // PortIndex to its position; answers true when it is gone (the choice then
+  // falls back to the first port).
+  bool FollowChosenPort();
+  void FillChoice();
   // used: -1 for the send grid (no second cell).
   static void AddRow(QTableWidget* grid, int32_t& count, const std::string& text, int used);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include "channels/uComPort.h"
 #include "channels/uSocketIO.h"
@@ -170,6 +171,65 @@ TEST_F(InterfaceSheetTest, BoxesStackAndCloseGaps) {
   EXPECT_EQ(page.Frame->height(), 113);
   rig.ports->FreeAll();
   EXPECT_EQ(page.Frame->height(), 1);
+}
+
+// The box column follows the page's height, and whenever its scroll bar
+// shows, the boxes fit beside it: status light and range text uncovered.
+TEST_F(InterfaceSheetTest, BoxColumnFollowsThePageAndKeepsBoxesBesideItsScrollBar) {
+  const struct {
+    int pageHeight;
+    int ports;
+    int columnHeight;
+    bool bar;
+  } cases[] = {
+      {502, 8, 470, false}, {502, 9, 470, true},  {400, 9, 470, true},
+      {900, 9, 868, false}, {900, 16, 868, true},
+  };
+  for (const auto& c : cases) {
+    const std::string name = std::to_string(c.pageHeight) + "/" + std::to_string(c.ports);
+    rig.ports->FreeAll();
+    page.resize(1000, c.pageHeight);
+    for (int i = 0; i < c.ports; ++i) {
+      TQXPort& p = TUDPPort::CreateInstance(*rig.ports);
+      p.FilterActive = true;
+      p.FilterLow = 100;
+      p.FilterHigh = 999;
+      BoxOf(p).UpdateText();
+      p.ShowStatusLight(true);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(page.PanelPB->height(), c.columnHeight) << name;
+    EXPECT_EQ(page.ScrollBoxPB->height(), c.columnHeight) << name;
+    const QScrollBar* bar = page.ScrollBoxPB->verticalScrollBar();
+    ASSERT_EQ(bar->isVisible(), c.bar) << name;
+    const QWidget* viewport = page.ScrollBoxPB->viewport();
+    const int room = c.bar ? bar->mapTo(page.ScrollBoxPB, QPoint(0, 0)).x() : page.PanelPB->width();
+    EXPECT_EQ(viewport->width(), room) << name;
+    for (TPortBox* box : TPortBox::PortBoxList) {
+      EXPECT_EQ(box->width(), room) << name;
+      EXPECT_EQ(box->StatusLight->geometry(), QRect(room - 6, 0, 6, box->height())) << name;
+      const QRect range = box->FilterLabel->geometry();
+      EXPECT_LT(range.right(), box->StatusLight->x()) << name;
+      EXPECT_LE(box->FilterLabel->fontMetrics().horizontalAdvance("100 - 999"), range.width());
+      EXPECT_LT(box->InfoLabel->geometry().right(), box->StatusLight->x()) << name;
+    }
+  }
+  // A long reason makes the column need its bar: the reason wraps again in
+  // the narrower box and the boxes below move.
+  rig.ports->FreeAll();
+  page.resize(1000, 502);
+  for (int i = 0; i < 8; ++i) TUDPPort::CreateInstance(*rig.ports);
+  TPortBox& first = *TPortBox::PortBoxList.front();
+  QString why;
+  for (int i = 0; i < 30; ++i) why += "reason ";
+  first.ShowFailure(why);
+  QApplication::processEvents();
+  ASSERT_TRUE(page.ScrollBoxPB->verticalScrollBar()->isVisible());
+  EXPECT_EQ(first.width(), page.ScrollBoxPB->viewport()->width());
+  EXPECT_EQ(first.ErrorLabel->width(), first.width() - 61);
+  EXPECT_GE(first.ErrorLabel->height(), first.ErrorLabel->heightForWidth(first.width() - 61));
+  EXPECT_EQ(first.height(), kPortBoxHeight + first.ErrorLabel->height());
+  EXPECT_EQ(TPortBox::PortBoxList[1]->y(), first.y() + first.height() + 1);
 }
 
 TEST_F(InterfaceSheetTest, SerialWriteBackRules) {
@@ -373,6 +433,42 @@ TEST_F(InterfaceSheetTest, ConnectionTestShowsLightsAndEditsHideThem) {
   Done(page.EditUDPLocalPort);
   EXPECT_FALSE(BoxOf(bad).StatusLight->isVisible());
   EXPECT_TRUE(BoxOf(good).StatusLight->isVisible());
+}
+
+// One port opens, the other's address is taken: the run starts, and the
+// failed box keeps its red light and reason until the run ends, through the
+// start of the run and the page switches that hide the lights.
+TEST_F(InterfaceSheetTest, PartlyFailedConnectKeepsTheFailedBoxMarkedForTheRun) {
+  TUdpSocket peer, holder;
+  std::string err;
+  ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
+  ASSERT_TRUE(holder.Bind("127.0.0.1", "0", err)) << err;
+  auto& good = LocalUdp(*rig.ports, std::to_string(peer.LocalPort()));
+  auto& bad = LocalUdp(*rig.ports, "9");
+  bad.LocalPort = std::to_string(holder.LocalPort());
+  rig.hub.Connect();
+  ASSERT_TRUE(rig.hub.Connected.load()) << good.LastErrorText;
+  ASSERT_FALSE(bad.Connected.load());
+  ASSERT_FALSE(bad.LastErrorText.empty());
+  EXPECT_TRUE(rig.loss.ConnLost.load());
+
+  auto failedShown = [&] {
+    const TPortBox& box = BoxOf(bad);
+    return box.StatusLight->isVisible() && box.StatusLight->BrushColor() == kLightRed &&
+           box.ErrorLabel->isVisible() && box.ErrorLabel->text().toStdString() == bad.LastErrorText;
+  };
+  EXPECT_TRUE(failedShown());
+  EXPECT_FALSE(BoxOf(good).StatusLight->isVisible());
+  rig.ports->HideAllStatusLights();  // a page switch during the run
+  rig.hub.PollTimerTick();
+  EXPECT_TRUE(failedShown());
+  EXPECT_FALSE(BoxOf(good).StatusLight->isVisible());
+
+  rig.hub.Disconnect();
+  EXPECT_TRUE(failedShown()) << "the result stays until the next page switch";
+  rig.ports->HideAllStatusLights();
+  EXPECT_FALSE(BoxOf(bad).StatusLight->isVisible());
+  EXPECT_FALSE(BoxOf(bad).ErrorLabel->isVisible());
 }
 
 // A TCP client whose server goes away during a run: its box shows the red

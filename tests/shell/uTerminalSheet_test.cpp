@@ -194,6 +194,64 @@ TEST_F(TerminalSheetTest, PortChoiceAndSwitchingOff) {
   EXPECT_EQ(term.RecvBuffer.CountA() + term.RecvBuffer.CountB(), 0);
 }
 
+// Ports deleted and added while another page is shown: the choice stays
+// with its port wherever it moves; once that port is gone the choice falls
+// back to the first port and the old traffic is cleared, so nothing stands
+// under another port's name.
+TEST_F(TerminalSheetTest, ChoiceFollowsThePortNotItsPosition) {
+  TUDPPort& a = LoopbackPort(9);
+  TUDPPort& b = LoopbackPort(9);
+  TUDPPort& chosen = LoopbackPort(9);
+  rig.checkBox1->setChecked(true);
+  term.FillPortList();
+  rig.portChoice->setCurrentIndex(2);
+  term.PortChoiceChanged();
+  ASSERT_TRUE(chosen.IsTerminalPort.load());
+  const uint8_t bytes[] = {'o', 'l', 'd'};
+  term.AddBytes(bytes);
+  term.AddRecvCommand("'#1F1;'", true);
+  term.Flush();
+  ASSERT_EQ(box.Count(), 3);
+
+  rig.ports->Remove(a);
+  rig.ports->Remove(b);
+  TUDPPort& c = LoopbackPort(9);
+  TUDPPort& d = LoopbackPort(9);  // now at the chosen port's old position
+  term.FillPortList();
+  EXPECT_EQ(term.PortIndex, 0);
+  EXPECT_EQ(rig.portChoice->currentIndex(), 0);
+  EXPECT_EQ(rig.portChoice->currentText().toStdString(), "1: " + chosen.GetInfo());
+  EXPECT_TRUE(chosen.IsTerminalPort.load());
+  EXPECT_FALSE(d.IsTerminalPort.load());
+  EXPECT_EQ(box.Count(), 3) << "the same port's traffic stays";
+  EXPECT_EQ(rig.termSheet->CommandRecvList->rowCount(), 1);
+
+  // The chosen port deleted: even a new port at its position is not it.
+  rig.ports->Remove(chosen);
+  TUDPPort& e = LoopbackPort(9);
+  ASSERT_EQ(rig.ports->At(0), &c);
+  term.FillPortList();
+  EXPECT_EQ(term.PortIndex, 0);
+  EXPECT_TRUE(c.IsTerminalPort.load());
+  EXPECT_FALSE(d.IsTerminalPort.load() || e.IsTerminalPort.load());
+  EXPECT_EQ(box.Count(), 0);
+  EXPECT_EQ(rig.termSheet->CommandRecvList->rowCount(), 0);
+  term.FillPortList();  // the new choice is kept from now on
+  term.AddRecvCommand("'#2F1;'", true);
+  term.Flush();
+  term.FillPortList();
+  EXPECT_EQ(rig.termSheet->CommandRecvList->rowCount(), 1);
+
+  // The first port itself replaced at position 0.
+  rig.ports->Remove(c);
+  rig.ports->Remove(d);
+  rig.ports->Remove(e);
+  TUDPPort& f = LoopbackPort(9);
+  term.FillPortList();
+  EXPECT_TRUE(f.IsTerminalPort.load());
+  EXPECT_EQ(rig.termSheet->CommandRecvList->rowCount(), 0);
+}
+
 TEST_F(TerminalSheetTest, PausedControllerIgnoresProducers) {
   term.Paused = true;
   const uint8_t bytes[] = {'x'};

@@ -4,8 +4,10 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 
+#include "channels/uComPort.h"
 #include "channels/uQXPorts.h"
 #include "channels/uSocketIO.h"
 #include "channels/uTerminal.h"
@@ -140,6 +142,89 @@ TEST_F(InterfacePage, ClickOnTheBackgroundDeselects) {
   Click(InterfaceSheet, QPoint(InterfaceSheet->width() - 30, InterfaceSheet->height() - 30));
   EXPECT_FALSE(InterfaceSheet->NotebookPorts->isVisible());
   EXPECT_EQ(box->Color(), kPortBoxColor);
+}
+
+// More ports than the column holds: after a connection test every light is
+// on the screen beside the scroll bar, scrolled to or not; a taller window
+// gives the column more room.
+TEST_F(InterfacePage, LightsOfManyPortsShowBesideTheScrollBar) {
+  OpenInterfacePage();
+  TInterfaceSheet* page = InterfaceSheet;
+  QScrollArea* column = page->ScrollBoxPB;
+  QScrollBar* bar = column->verticalScrollBar();
+  while (TPortBox::PortBoxList.size() < 9 || !bar->isVisible()) {
+    ASSERT_LT(TPortBox::PortBoxList.size(), 40u);
+    ASSERT_TRUE(AddUdpPort());
+    ProcessFor(20);
+  }
+  Click(form->ButtonTest);  // the default addresses are not this machine's: all red
+  auto lightsShown = [&](const char* when) {
+    int seen = 0;
+    for (TPortBox* box : TPortBox::PortBoxList) {
+      ASSERT_TRUE(box->StatusLight->isVisible()) << when;
+      const QPoint at = box->StatusLight->mapTo(column->viewport(), QPoint(3, 20));
+      if (at.y() < 0 || at.y() >= column->viewport()->height()) continue;  // scrolled away
+      EXPECT_LE(box->mapTo(column, QPoint(box->width(), 0)).x(),
+                bar->mapTo(column, QPoint(0, 0)).x())
+          << when;
+      EXPECT_EQ(Pixel(box->StatusLight, QPoint(3, 20)), ColorToQColor(kLightRed)) << when;
+      ++seen;
+    }
+    EXPECT_GE(seen, 3) << when;
+  };
+  lightsShown("top");
+  Shot("interface-many-tested");
+  bar->setValue(bar->maximum());
+  ProcessFor(50);
+  lightsShown("scrolled");
+
+  // A taller window: the column grows with the page.
+  const int before = page->PanelPB->height();
+  form->resize(1200, 1000);
+  ASSERT_TRUE(ProcessUntil([&] { return page->PanelPB->height() == before + 200; }))
+      << page->PanelPB->height();
+  ProcessFor(100);  // painted
+  EXPECT_EQ(column->height(), page->PanelPB->height());
+  lightsShown("tall");
+  Shot("interface-many-tall");
+}
+
+// One port opens, the serial port's device is missing: the run starts and
+// the serial box shows its red light and reason on the page throughout.
+TEST_F(InterfacePage, PartlyFailedConnectShowsTheFailedBoxDuringTheRun) {
+  OpenInterfacePage();
+  TPortBox* serial = TPortBox::PortBoxList.front();
+  auto* com = dynamic_cast<TComPort*>(serial->Port);
+  ASSERT_TRUE(com);
+  com->PortName = "/dev/qx-no-such-tty";
+  TPortBox* box = AddUdpPort();
+  ASSERT_TRUE(box);
+  auto* udp = dynamic_cast<TUDPPort*>(box->Port);
+  TUdpSocket peer;
+  std::string err;
+  ASSERT_TRUE(peer.Bind("127.0.0.1", "0", err)) << err;
+  udp->LocalIp = udp->ClientIp = "127.0.0.1";
+  udp->LocalPort = "0";
+  udp->ClientPort = std::to_string(peer.LocalPort());
+
+  Click(form->TabBar->Tabs[0]);
+  Click(form->ButtonConnect);
+  ASSERT_TRUE(Terminal->Connected.load()) << udp->LastErrorText;
+  ASSERT_FALSE(com->Connected.load());
+  for (int via : {4, 0, 3}) {  // straight there, from the Run and Terminal pages
+    const int round = via;
+    Click(form->TabBar->Tabs[via]);
+    Click(form->TabBar->Tabs[4]);
+    ASSERT_TRUE(serial->StatusLight->isVisible()) << round;
+    EXPECT_EQ(Pixel(serial->StatusLight, QPoint(3, 20)), ColorToQColor(kLightRed)) << round;
+    ASSERT_TRUE(serial->ErrorLabel->isVisible()) << round;
+    EXPECT_EQ(serial->ErrorLabel->text().toStdString(), com->LastErrorText);
+    EXPECT_FALSE(box->StatusLight->isVisible()) << round;
+  }
+  Shot("interface-partly-connected");
+  Click(form->TabBar->Tabs[0]);
+  Click(form->ButtonDisconnect);
+  EXPECT_FALSE(Terminal->Connected.load());
 }
 
 }  // namespace
