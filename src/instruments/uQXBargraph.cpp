@@ -328,7 +328,7 @@ void TQXBargraph::UpdateMarks() {
   MarkHeight = th;
   MarkWidthInUse = ShowMarks ? MarkWidth : 0;
   MarkHeightInUse = ShowMarks ? MarkHeight : 0;
-  if (!ShowMarks) {
+  if (!MarksShown()) {
     MinLabel->hide();
     MaxLabel->hide();
     return;
@@ -353,13 +353,38 @@ void TQXBargraph::PanelResize() {
   const int32_t barTop = fw + (NameLabelHeight != 0 ? NameLabelHeight + 5 : 0);
   NameLabel->setGeometry(fw + 6, fw + 3, std::max(0, w - 2 * fw - 6), NameLabelHeight);
   int32_t bw = w - 2 * fw, bh = h - barTop - fw;
-  if (Bar->Vertical)
-    bw -= MarkWidthInUse;
-  else
-    bh -= MarkHeightInUse;
+  // A scale left out for want of room leaves its room to the bar.
+  if (MarksShown()) {
+    if (Bar->Vertical)
+      bw -= MarkWidthInUse;
+    else
+      bh -= MarkHeightInUse;
+  }
   Bar->setGeometry(fw, barTop, std::max(0, bw), std::max(0, bh));
   Bar->update();
   UpdateMarks();
+}
+
+bool TQXBargraph::MarksShown() const {
+  // The numbers show whole or not at all, and never at the cost of the bar:
+  // a number with digits cut off is a wrong reading.
+  if (!ShowMarks) return false;
+  const int32_t fw = FrameWidth, cx = Bar->ClearanceX;
+  if (Bar->Vertical) return width() - 2 * fw - MarkWidth >= 2 * cx + 1;
+  return cx + fw + MinLabel->width() <= width() - fw;
+}
+
+void TQXBargraph::EditScaleText(const std::function<void()>& set) {
+  const int32_t bar = Bar->width();
+  set();
+  // Beside a vertical bar the scale takes the width its numbers need, the
+  // bar keeping its own, as when the scale is switched on. Files and clones
+  // bring their own size, so only panel edits come here.
+  if (!Bar->Vertical || !ShowMarks) return;
+  const int32_t w = 2 * FrameWidth + bar + MarkWidthInUse;
+  if (w == width()) return;
+  resize(w, height());
+  AfterLayoutChange();
 }
 
 void TQXBargraph::RepaintBar() {
@@ -545,8 +570,8 @@ void TQXBargraph::InitListing() {
   BarSourceInRow = TEEEEingangUAuswahl::Add(A::Text(&TQXElement::GetSource, &TQXElement::SetSource),
                                             A::Bool(&C::GetShowSource, &C::SetShowSource));
   BarSourceOutRow = TEEEAusgang::Add(A::Text(&C::GetOutSource, &C::SetOutSource));
-  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(), A::Text(&C::GetUnit, &C::SetUnit),
-                           A::Bool(&C::GetShowUnit, &C::SetShowUnit));
+  TEEEZeichenUAuswahl::Add(cap::Unit(), cap::Show(), A::Text(&C::GetUnit, &C::EditUnit),
+                           A::Bool(&C::GetShowUnit, &C::EditShowUnit));
   TEEELinie::Add();
   TEEEAuswahlbox::Add(cap::Mode(), {cap::Input(), cap::Output(), cap::InOut()},
                       A::Int(&C::GetMode, &C::SetMode));
@@ -564,8 +589,8 @@ void TQXBargraph::InitListing() {
                        A::Bool(&C::GetShowMarks, &C::SetShowMarks));
   TEEELinie::Add();
   TEEERealPaar::Add(Tr("uqxbargraph.sscalerange", "Skalenbereich"), Tr("uqxbargraph.smin", "Min"),
-                    Tr("uqxbargraph.smax", "Max"), A::Real(&C::GetMinScale, &C::SetMinScale),
-                    A::Real(&C::GetMaxScale, &C::SetMaxScale));
+                    Tr("uqxbargraph.smax", "Max"), A::Real(&C::GetMinScale, &C::EditMinScale),
+                    A::Real(&C::GetMaxScale, &C::EditMaxScale));
   TEEELinie::Add();
   TEEEIntFeld::Add(Tr("uqxbargraph.sstepqty", "Anzahl Stufen"),
                    A::Int(&C::GetStepQty, &C::SetStepQty));

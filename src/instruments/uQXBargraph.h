@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <vector>
 
 #include "editing/uQXControls.h"
@@ -144,6 +145,19 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   void SetMinScale(double value);
   double GetMaxScale() const { return MaxScale; }
   void SetMaxScale(double value);
+  // The panel's edits of what the scale numbers read.
+  void EditUnit(const std::string& value) {
+    EditScaleText([&] { SetUnit(value); });
+  }
+  void EditShowUnit(bool value) {
+    EditScaleText([&] { SetShowUnit(value); });
+  }
+  void EditMinScale(double value) {
+    EditScaleText([&] { SetMinScale(value); });
+  }
+  void EditMaxScale(double value) {
+    EditScaleText([&] { SetMaxScale(value); });
+  }
   int32_t GetStepQty() const { return Bar->StepQty; }
   void SetStepQty(int32_t value);
   int32_t GetStepClearance() const { return Bar->StepClearance; }
@@ -187,6 +201,9 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   void UpdateModeRows() const;
   void RepaintBar();
   void AfterLayoutChange();
+  // Whether the scale numbers are shown (they fit whole).
+  bool MarksShown() const;
+  void EditScaleText(const std::function<void()>& set);
 
   std::atomic<int32_t> valueMode_{2};  // the mode as the receiving thread reads it
 };

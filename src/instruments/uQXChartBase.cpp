@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 #include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
@@ -159,22 +160,37 @@ void TQXChartPlot::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TQXChartPlot::updateLayout() {
-  QCPAxisRect* r = axisRect();
-  r->setAutoMargins(QCP::msAll);
+  // Axes left out last time may fit again.
+  for (QCPAxis* a : std::exchange(leftOut_, {})) a->setVisible(true);
   QCustomPlot::updateLayout();
   // Many value axes in a narrow chart: the plotting area gives way first,
-  // down to kMinPlotWidth; only a chart too narrow even then shrinks the side
-  // margins in proportion and cuts the outer axes.
+  // down to kMinPlotWidth; below that the outermost axes are left out whole,
+  // as a mark text drawn with digits cut off is a wrong reading.
   const int minPlot = std::min(kMinPlotWidth, width());
-  if (r->width() >= minPlot) return;
-  const QMargins m = r->margins();
-  const int sides = m.left() + m.right();
-  const int room = std::max(0, width() - minPlot);
-  if (sides <= 0 || room >= sides) return;
-  const int left = static_cast<int>(static_cast<int64_t>(m.left()) * room / sides);
-  r->setAutoMargins(QCP::msTop | QCP::msBottom);
-  r->setMargins(QMargins(left, m.top(), room - left, m.bottom()));
-  QCustomPlot::updateLayout();
+  while (axisRect()->width() < minPlot) {
+    QCPAxis* outer = OutermostValueAxis();
+    if (!outer) break;
+    outer->setVisible(false);
+    leftOut_.push_back(outer);
+    QCustomPlot::updateLayout();
+  }
+}
+
+QCPAxis* TQXChartPlot::OutermostValueAxis() const {
+  // Each side lists its axes from the plot outward; the farther one from its
+  // side's plot edge goes first, the right one on a tie.
+  QCPAxis* outer = nullptr;
+  int rank = -1;
+  for (const QCPAxis::AxisType side : {QCPAxis::atLeft, QCPAxis::atRight}) {
+    const QList<QCPAxis*> axes = axisRect()->axes(side);
+    for (int i = 0; i < axes.size(); ++i) {
+      if (axes[i]->visible() && i >= rank) {
+        outer = axes[i];
+        rank = i;
+      }
+    }
+  }
+  return outer;
 }
 
 void TQXChartPlot::wheelEvent(QWheelEvent* event) {
@@ -328,6 +344,7 @@ void TQXChartBase::ApplyAxisLook(int32_t n) {
 }
 
 void TQXChartBase::ApplyAxisQty() {
+  Chart->ForgetLeftOut();  // every value axis is set below
   for (int32_t n = 1; n <= kChartAxes; ++n) {
     const auto i = static_cast<size_t>(n);
     const bool shown = n <= AxisQty;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editing/uPropertyEditor.h"
 #include "editing/uQXControls.h"
@@ -108,7 +109,8 @@ class TQXChartPlot : public QCustomPlot {
   explicit TQXChartPlot(QWidget* parent);
 
   static constexpr double kWheelZoom = 0.75;
-  // The plotting area is not narrowed below this for the value axes.
+  // The plotting area is not narrowed below this for the value axes; axes
+  // that do not fit beside it are left out.
   static constexpr int kMinPlotWidth = 60;
 
   QCPRange FullX{0, 20};
@@ -126,6 +128,10 @@ class TQXChartPlot : public QCustomPlot {
   void PanBy(QPointF deltaPixels, bool horizontalOnly);
   // Graph units of a widget y.
   double PixelToG(double y) const;
+  // The owner is about to set every value axis's visibility itself.
+  void ForgetLeftOut() { leftOut_.clear(); }
+  // Value axes the last layout hid for want of room.
+  const std::vector<QCPAxis*>& LeftOut() const { return leftOut_; }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -137,6 +143,8 @@ class TQXChartPlot : public QCustomPlot {
 
  private:
   void Apply();
+  QCPAxis* OutermostValueAxis() const;
+  std::vector<QCPAxis*> leftOut_;
   enum class TDrag { None, Zoom, Pan, PanX };
   TDrag drag_ = TDrag::None;
   QPoint press_;

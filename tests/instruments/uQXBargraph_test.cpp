@@ -10,6 +10,7 @@
 
 #include "channels/uSocketIO.h"
 #include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uPropertyEditor.h"
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoader.h"
@@ -236,6 +237,64 @@ TEST_F(BargraphTest, MarksBesideTheEndsAndTheMaximumHiddenWhenItCollides) {
   EXPECT_FALSE(g->MaxLabel->isHidden());
   g->SetWidth(2 * g->FrameWidth + 10 + g->MinLabel->width() + g->MaxLabel->width());
   EXPECT_TRUE(g->MaxLabel->isHidden());
+}
+
+// Scale numbers far wider than a narrow bar graph: each shows whole or not
+// at all, and the bar keeps room for its segments. An edit on the panel
+// widens a vertical bar graph for its numbers; a value set as a file or a
+// clone sets it keeps the element's size.
+TEST_F(BargraphTest, ScaleNumbersShowWholeAndTheBarStays) {
+  struct Case {
+    bool vertical;
+    bool panelEdit;
+    bool scaleShown;
+  };
+  const Case cases[] = {{true, true, true}, {true, false, false}, {false, false, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.vertical ? "vertical" : "horizontal")
+                                    << (k.panelEdit ? ", panel edit" : ", set"));
+    auto* g = TQXBargraph::ElemCreate();
+    g->SetOrientation(k.vertical ? 1 : 0);
+    g->SetShowMarks(true);
+    g->SetWidth(50);
+    g->SetHeight(k.vertical ? 100 : 50);
+    const int barWidth = g->Bar->width();
+    if (k.panelEdit) {
+      TPropertyEditor::ShowElement(*g);
+      TEEERealPaar* range = nullptr;
+      for (TEEEintrag* e : TPropertyEditor::CurrentListing()->Entries) {
+        if (auto* r = dynamic_cast<TEEERealPaar*>(e)) range = r;
+      }
+      ASSERT_NE(range, nullptr);
+      range->FirstEdit->setText("-100000");
+      range->Apply(range->FirstEdit);
+    } else {
+      g->SetMinScale(-100000);
+    }
+    EXPECT_EQ(g->MinLabel->text(), "-100000");
+    EXPECT_EQ(!g->MinLabel->isHidden(), k.scaleShown);
+    for (QLabel* l : {g->MinLabel, g->MaxLabel}) {
+      if (l->isHidden()) continue;
+      SCOPED_TRACE(l->text().toStdString());
+      EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text()));
+      EXPECT_GE(l->x(), 0);
+      EXPECT_LE(l->geometry().right(), g->width() - 1);
+      if (k.vertical) {
+        EXPECT_GT(l->x(), g->Bar->geometry().right());
+      }
+    }
+    EXPECT_GT(g->Bar->width(), 2 * g->Bar->ClearanceX);
+    EXPECT_GT(g->Bar->height(), 2 * g->Bar->ClearanceY);
+    if (k.panelEdit) {
+      EXPECT_EQ(g->Bar->width(), barWidth);
+    }
+    if (!k.panelEdit) {
+      EXPECT_EQ(g->width(), 50);
+    }
+    g->SetWidth(150);  // room again: the scale shows
+    EXPECT_FALSE(g->MinLabel->isHidden());
+    delete g;
+  }
 }
 
 TEST_F(BargraphTest, FramesShowOnTheTickAndADragSendsOnRelease) {

@@ -442,6 +442,28 @@ TEST_F(ChartTest, SixAxesInANarrowChartLeaveRoomToPlot) {
   }
 }
 
+// Whether value axis n shows whole inside the chart: outward from its line
+// the tick marks, the mark texts and the title.
+void ExpectAxisWhole(TQXChartBase* c, int n) {
+  SCOPED_TRACE(n);
+  const QRect plot = c->Chart->axisRect()->rect();
+  QCPAxis* a = c->ValueAxis(n);
+  ASSERT_FALSE(a->tickVectorLabels().isEmpty());
+  const QFontMetrics marks(a->tickLabelFont());
+  int reach = a->tickLengthOut() + a->tickLabelPadding();
+  int widest = 0;
+  for (const QString& t : a->tickVectorLabels())
+    widest = std::max(widest, marks.boundingRect(t).width());
+  reach += widest;
+  if (!a->label().isEmpty()) reach += a->labelPadding() + QFontMetrics(a->labelFont()).height();
+  const bool left = a->axisType() == QCPAxis::atLeft;
+  const int line = left ? plot.left() - a->offset() : plot.right() + a->offset();
+  if (left)
+    EXPECT_GE(line - reach, 0);
+  else
+    EXPECT_LE(line + reach, c->Chart->width());
+}
+
 // Up to six value axes share the plotting area: while the plot can give way
 // every axis in use shows whole, its mark texts and title inside the chart.
 TEST_F(ChartTest, EveryValueAxisShowsWholeWhileThePlotCanGiveWay) {
@@ -468,31 +490,60 @@ TEST_F(ChartTest, EveryValueAxisShowsWholeWhileThePlotCanGiveWay) {
       }
       c->SetWidth(k.width);
       c->Chart->replot(QCustomPlot::rpImmediateRefresh);
-      const QRect plot = c->Chart->axisRect()->rect();
-      EXPECT_GE(plot.width(), TQXChartPlot::kMinPlotWidth);
+      EXPECT_GE(c->Chart->axisRect()->width(), TQXChartPlot::kMinPlotWidth);
       for (int n = 1; n <= 6; ++n) {
-        SCOPED_TRACE(n);
-        QCPAxis* a = c->ValueAxis(n);
-        ASSERT_TRUE(a->visible());
-        ASSERT_FALSE(a->tickVectorLabels().isEmpty());
-        // Outward from the axis line: tick marks, mark texts, title.
-        const QFontMetrics marks(a->tickLabelFont());
-        int reach = a->tickLengthOut() + a->tickLabelPadding();
-        int widest = 0;
-        for (const QString& t : a->tickVectorLabels())
-          widest = std::max(widest, marks.boundingRect(t).width());
-        reach += widest;
-        if (!a->label().isEmpty())
-          reach += a->labelPadding() + QFontMetrics(a->labelFont()).height();
-        const bool left = a->axisType() == QCPAxis::atLeft;
-        const int line = left ? plot.left() - a->offset() : plot.right() + a->offset();
-        if (left)
-          EXPECT_GE(line - reach, 0);
-        else
-          EXPECT_LE(line + reach, c->Chart->width());
+        ASSERT_TRUE(c->ValueAxis(n)->visible()) << n;
+        ExpectAxisWhole(c, n);
       }
       delete c;
     }
+  }
+}
+
+// Six axes with wide marks and titles in ever narrower charts: the plot
+// gives way down to its minimum, then the outermost axes are left out whole;
+// no axis is ever drawn in part, and widening brings them back.
+TEST_F(ChartTest, AxesThatCannotShowWholeAreLeftOutWhole) {
+  form->show();
+  struct Case {
+    int width;
+    bool allLeft;
+    int atLeast;  // axes still shown
+  };
+  const Case cases[] = {{600, true, 5},  {480, true, 4},  {400, true, 3},  {300, true, 2},
+                        {600, false, 5}, {400, false, 3}, {300, false, 2}, {90, true, 0}};
+  for (bool xy : {false, true}) {
+    TQXChartBase* c = xy ? static_cast<TQXChartBase*>(TQXXYChart::ElemCreate())
+                         : static_cast<TQXChartBase*>(TQXTimeChart::ElemCreate());
+    c->SetAxisQty(6);
+    for (int n = 1; n <= 6; ++n) {
+      c->SetYMin(n, -100000);
+      c->SetYMax(n, 100000);
+      c->SetAxisTitle(n, "Achse " + std::to_string(n));
+    }
+    for (const Case& k : cases) {
+      SCOPED_TRACE(testing::Message() << (xy ? "XY " : "time ") << k.width << " px"
+                                      << (k.allLeft ? ", all left" : ", both sides"));
+      for (int n = 1; n <= 6; ++n) c->SetAxisLeft(n, k.allLeft || n % 2 == 1);
+      c->SetWidth(k.width);
+      c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+      int shown = 0;
+      while (shown < 6 && c->ValueAxis(shown + 1)->visible()) ++shown;
+      if (shown > 0) {
+        EXPECT_GE(c->Chart->axisRect()->width(), TQXChartPlot::kMinPlotWidth);
+      }
+      EXPECT_GE(shown, k.atLeast);
+      for (int n = 1; n <= 6; ++n) {
+        // Left out from the outside in: the axes in use are 1..shown.
+        EXPECT_EQ(c->ValueAxis(n)->visible(), n <= shown) << n;
+        if (n <= shown) ExpectAxisWhole(c, n);
+      }
+      EXPECT_EQ(c->Chart->LeftOut().size(), static_cast<size_t>(6 - shown));
+    }
+    c->SetWidth(1200);
+    c->Chart->replot(QCustomPlot::rpImmediateRefresh);
+    for (int n = 1; n <= 6; ++n) EXPECT_TRUE(c->ValueAxis(n)->visible()) << n;
+    delete c;
   }
 }
 
