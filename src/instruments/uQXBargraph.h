@@ -186,6 +186,8 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   // The panel's input and output rows follow the mode while it shows this.
   void UpdateModeRows() const;
   void RepaintBar();
+  // The bar at the stored number (a text received since leaves it).
+  void ShowStoredValue();
   void AfterLayoutChange();
 
   std::atomic<int32_t> valueMode_{2};  // the mode as the receiving thread reads it
