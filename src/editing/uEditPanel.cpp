@@ -600,8 +600,8 @@ bool TEditPanel::KeyDown(QKeyEvent* event) {
     return true;
   }
   if (Edit.Selection.empty()) return false;
-  // Only the keys acted on are taken; the run page's shortcuts (Ctrl+S,
-  // Ctrl+O) still work with a selection.
+  // With a selection every key stops here, so a Ctrl+S or Ctrl+O meant for
+  // the selected instruments neither saves nor opens a project.
   switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -614,18 +614,18 @@ bool TEditPanel::KeyDown(QKeyEvent* event) {
       for (const TSelected& s : selected) ApplyFramePosition(*s.Frame);
       // The position rows of the shown listing follow.
       TPropertyEditor::RefreshListing();
-      return true;
+      break;
     }
     case Qt::Key_Delete:
       DeleteSelected();
-      return true;
+      break;
     case Qt::Key_C:
-      if (!ctrl) return false;
-      CopySelected();
-      return true;
+      if (ctrl) CopySelected();
+      break;
     default:
-      return false;
+      break;
   }
+  return true;
 }
 
 // ---- mouse ---------------------------------------------------------------------------------
@@ -723,7 +723,13 @@ void TEditPanel::paintEvent(QPaintEvent*) {
 bool TEditPanel::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
-      if (watched == Sheet) return KeyDown(static_cast<QKeyEvent*>(event));
+      if (watched == Sheet) {
+        // A key that an instrument's field passed on goes the way of the
+        // run page's fields: not to edit mode.
+        QWidget* focus = Sheet->window()->focusWidget();
+        if (focus && focus != Sheet && Sheet->isAncestorOf(focus)) break;
+        return KeyDown(static_cast<QKeyEvent*>(event));
+      }
       break;
     case QEvent::ChildAdded:
       // A load raises the panel once at its end: per element it would grow

@@ -144,8 +144,12 @@ void TQXAnalogDisp::SendSliderValue() {
 void TQXAnalogDisp::UpdateDisplay() {
   TQXAnimElement::UpdateDisplay();
   if (!ValueIsNumber.load()) return;
-  Gauge->SetNeedlePos(ValueToFraction(GetValue()));
+  ShowNeedle();
   if (ShowNumeric) UpdateNumericIn();
+}
+
+void TQXAnalogDisp::ShowNeedle() {
+  Gauge->SetNeedlePos(ValueToFraction(GetValue()));
 }
 
 void TQXAnalogDisp::ResetValue() {
@@ -310,6 +314,7 @@ void TQXAnalogDisp::SaveGaugeSize() {
 }
 
 void TQXAnalogDisp::RestoreGaugeSize() {
+  const QSize before = size();
   // A project being read sets the size itself, later in the block.
   if (!(FileLoad && FileLoad->Loading())) {
     for (int pass = 0; pass < 2; ++pass) {
@@ -321,6 +326,8 @@ void TQXAnalogDisp::RestoreGaugeSize() {
   }
   FollowEditFrame();
   TEditPanel::UpdateSelection();
+  // The listing's size row shows the new size.
+  if (size() != before) TPropertyEditor::RefreshListing();
 }
 
 void TQXAnalogDisp::RepaintGauge() {
@@ -426,7 +433,9 @@ void TQXAnalogDisp::SetFixedDecimal(bool value) {
 void TQXAnalogDisp::SetMinScale(double value) {
   MinScale = value;
   PanelResize();
-  SetValue(GetValue());  // the needle follows at the next display refresh
+  SetValue(GetValue());  // the value label follows at the next display refresh
+  // The needle at once: a loaded project and the Edit page see no refresh.
+  ShowNeedle();
   RepaintGauge();
 }
 
@@ -434,6 +443,7 @@ void TQXAnalogDisp::SetMaxScale(double value) {
   MaxScale = value;
   PanelResize();
   SetValue(GetValue());
+  ShowNeedle();
   RepaintGauge();
 }
 

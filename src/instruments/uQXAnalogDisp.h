@@ -159,6 +159,8 @@ class TQXAnalogDisp : public TQXAnimElement, public TScaleGaugeOwner {
   void SaveGaugeSize();
   void RestoreGaugeSize();
   void RepaintGauge();
+  // The needle at the stored number (a text received since leaves it).
+  void ShowNeedle();
 
   int32_t savedGaugeWidth_ = 0;
   int32_t savedGaugeHeight_ = 0;

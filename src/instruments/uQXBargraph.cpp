@@ -268,7 +268,11 @@ void TQXBargraph::SetValue(double value) {
 
 void TQXBargraph::UpdateDisplay() {
   TQXAnimElement::UpdateDisplay();
-  if (ValueIsNumber.load()) Bar->SetPosition(ValueToFraction(GetValue()));
+  if (ValueIsNumber.load()) ShowStoredValue();
+}
+
+void TQXBargraph::ShowStoredValue() {
+  Bar->SetPosition(ValueToFraction(GetValue()));
 }
 
 void TQXBargraph::ResetValue() {
@@ -484,6 +488,9 @@ void TQXBargraph::SetMinScale(double value) {
   MinScale = value;
   UpdateMarks();
   PanelResize();
+  // The bar at once: a loaded project and the Edit page see no display
+  // refresh before a run.
+  ShowStoredValue();
   RepaintBar();
 }
 
@@ -491,6 +498,7 @@ void TQXBargraph::SetMaxScale(double value) {
   MaxScale = value;
   UpdateMarks();
   PanelResize();
+  ShowStoredValue();
   RepaintBar();
 }
 

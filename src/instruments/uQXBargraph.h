@@ -200,6 +200,8 @@ class TQXBargraph : public TQXAnimElement, public TBargraphOwner {
   // The panel's input and output rows follow the mode while it shows this.
   void UpdateModeRows() const;
   void RepaintBar();
+  // The bar at the stored number (a text received since leaves it).
+  void ShowStoredValue();
   void AfterLayoutChange();
   // Whether the scale numbers are shown (they fit whole).
   bool MarksShown() const;

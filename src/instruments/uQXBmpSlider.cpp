@@ -132,13 +132,15 @@ void TQXBmpSlider::PlaceHandle() {
 }
 
 void TQXBmpSlider::PointToPosition(QPoint pos) {
+  // The stops are element coordinates; the label lies at (F, F).
+  const QPoint at = pos + QPoint(FrameWidth, FrameWidth);
   double f = 0.0;
   bool outside = false;
   if (IsVert) {
-    f = static_cast<double>(TrackLow - pos.y()) / (TrackLow - TrackHigh);
+    f = static_cast<double>(TrackLow - at.y()) / (TrackLow - TrackHigh);
     outside = pos.x() < 0 || pos.x() > width();
   } else {
-    f = static_cast<double>(pos.x() - TrackLow) / (TrackHigh - TrackLow);
+    f = static_cast<double>(at.x() - TrackLow) / (TrackHigh - TrackLow);
     outside = pos.y() < 0 || pos.y() > height();
   }
   // Off the track sideways: back to the last sent value.

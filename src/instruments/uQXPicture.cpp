@@ -148,6 +148,9 @@ void TQXPicture::ShowPicture(int32_t i) {
 void TQXPicture::SetInitValue(double value) {
   TQXElement::SetInitValue(value);
   UpdateDisplay();
+  // Another picture at the same size changes no bounds: the edit frame
+  // would keep showing the old one.
+  FollowEditFrame();
 }
 
 void TQXPicture::UpdateCaption() {

@@ -405,7 +405,7 @@ TEST_F(EditPanelTest, ArrowKeysMoveEverySelectedInstrumentToItsNextGridLine) {
   EXPECT_EQ(CurrentSheet->horizontalScrollBar()->value(), 0);
 }
 
-TEST_F(EditPanelTest, FileShortcutsPassEditModeWithASelection) {
+TEST_F(EditPanelTest, ASelectionTakesEveryKeyOfTheSheetArea) {
   int saves = 0, opens = 0;
   RunSheet->OnSave = [&saves] { ++saves; };
   RunSheet->OnOpen = [&opens] { ++opens; };
@@ -413,27 +413,29 @@ TEST_F(EditPanelTest, FileShortcutsPassEditModeWithASelection) {
   struct Step {
     bool selected;
     int page;
+    bool shortcuts;  // Ctrl+S and Ctrl+O reach the run page
   };
-  // Nothing selected, one selected, and on the Run page: the page's
-  // shortcuts work alike.
-  const Step steps[] = {{false, PageIndexEdit}, {true, PageIndexEdit}, {true, PageIndexRun}};
+  const Step steps[] = {
+      {false, PageIndexEdit, true}, {true, PageIndexEdit, false}, {true, PageIndexRun, true}};
   int n = 0;
   for (const Step& s : steps) {
     form->TabBar->SelectTab(s.page);
     if (s.selected && EditMode) ClickElement(a);
-    ++n;
+    if (s.shortcuts) ++n;
     EXPECT_TRUE(Key(CurrentSheet, Qt::Key_S, Qt::ControlModifier));
     EXPECT_TRUE(Key(CurrentSheet, Qt::Key_O, Qt::ControlModifier));
-    EXPECT_EQ(saves, n) << n;
-    EXPECT_EQ(opens, n) << n;
+    EXPECT_EQ(saves, n) << s.selected << s.page;
+    EXPECT_EQ(opens, n) << s.selected << s.page;
   }
-  // Keys edit mode does not act on pass it with a selection too.
+  // Keys edit mode does not act on are taken as well; the selection stays.
   form->TabBar->SelectTab(PageIndexEdit);
   ClickElement(a);
-  EXPECT_FALSE(Key(CurrentSheet, Qt::Key_A));
+  EXPECT_TRUE(Key(CurrentSheet, Qt::Key_A));
   EXPECT_EQ(Selected(), (std::vector<TQXElement*>{a}));
   EXPECT_TRUE(Key(CurrentSheet, Qt::Key_Right));
   EXPECT_EQ(a->pos(), QPoint(20, 10));
+  TEditPanel::ClearSelection();
+  EXPECT_FALSE(Key(CurrentSheet, Qt::Key_A));
 }
 
 TEST_F(EditPanelTest, KeysTypedIntoTheTabRenameNeverReachEditMode) {

@@ -281,6 +281,27 @@ TEST_F(AnalogDispTest, KeySetRoundTripAndClone) {
   EXPECT_EQ(c->ScaleLabels.size(), 6u);
 }
 
+// A range change, and a project read with its range, put the needle at the
+// element's value at once: the Edit page and a run before connecting see
+// no display refresh.
+TEST_F(AnalogDispTest, NeedleShowsTheValueAfterARangeChangeAndALoad) {
+  auto* a = TQXAnalogDisp::ElemCreate();
+  a->SetMinScale(-100);
+  EXPECT_DOUBLE_EQ(a->Gauge->NeedlePos, 0.5);
+  a->SetValue(50);
+  a->UpdateDisplay();
+  EXPECT_DOUBLE_EQ(a->Gauge->NeedlePos, 0.75);
+  a->SetMaxScale(300);
+  EXPECT_DOUBLE_EQ(a->Gauge->NeedlePos, 0.375);
+  const std::string text = FileLoad->ProjectText();
+  NewProject();
+  FileLoad->LoadProjectText(text);
+  auto* b = dynamic_cast<TQXAnalogDisp*>(CurrentSheet->ElementList.at(0));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->NumLabelIn->text(), "0");
+  EXPECT_DOUBLE_EQ(b->Gauge->NeedlePos, 0.25);  // 0 on -100..300
+}
+
 TEST_F(AnalogDispTest, FramesMoveTheNeedleOnTheTickAndADragSends) {
   auto* a = TQXAnalogDisp::ElemCreate();
   a->SetSource("#5");

@@ -297,6 +297,25 @@ TEST_F(BargraphTest, ScaleNumbersShowWholeAndTheBarStays) {
   }
 }
 
+// A range change, and a project read with its range, put the bar at the
+// element's value at once, before any display refresh.
+TEST_F(BargraphTest, BarShowsTheValueAfterARangeChangeAndALoad) {
+  auto* g = TQXBargraph::ElemCreate();
+  g->SetMinScale(-50);
+  EXPECT_DOUBLE_EQ(g->Bar->Position, 1.0 / 3);
+  g->SetValue(25);
+  g->UpdateDisplay();
+  EXPECT_DOUBLE_EQ(g->Bar->Position, 0.5);
+  g->SetMaxScale(200);
+  EXPECT_DOUBLE_EQ(g->Bar->Position, 0.3);
+  const std::string text = FileLoad->ProjectText();
+  NewProject();
+  FileLoad->LoadProjectText(text);
+  auto* b = dynamic_cast<TQXBargraph*>(CurrentSheet->ElementList.at(0));
+  ASSERT_NE(b, nullptr);
+  EXPECT_DOUBLE_EQ(b->Bar->Position, 0.2);  // 0 on -50..200
+}
+
 TEST_F(BargraphTest, FramesShowOnTheTickAndADragSendsOnRelease) {
   auto* g = TQXBargraph::ElemCreate();
   g->SetSource("#5");

@@ -60,11 +60,12 @@ class SliderTest : public test::ElementPortFixture {
     ElementPortFixture::SetUp();
     form->show();
   }
-  // Mouse on the caption label, at label coordinates.
+  // Mouse at element coordinates (those of the stops), delivered to the
+  // caption label that takes it.
   static void Mouse(TQXBmpSlider* s, QEvent::Type type, QPoint p,
                     Qt::MouseButton b = Qt::LeftButton) {
     QWidget* l = s->CaptionLabel();
-    const QPointF pf(p);
+    const QPointF pf(p - l->pos());
     QMouseEvent e(type, pf, l->mapToGlobal(pf), type == QEvent::MouseMove ? Qt::NoButton : b,
                   type == QEvent::MouseButtonRelease ? Qt::NoButton : b, Qt::NoModifier);
     QCoreApplication::sendEvent(l, &e);
@@ -123,7 +124,6 @@ TEST_F(SliderTest, ReleaseSendsTheSnappedValue) {
   auto* s = TQXBmpSlider::ElemCreate();
   s->SetSource("#5");
   ConnectLoopback();
-  // Pointer positions are taken relative to the caption label.
   const struct {
     int y;
     const char* frame;
@@ -158,6 +158,34 @@ TEST_F(SliderTest, ReleaseSendsTheSnappedValue) {
   Mouse(s, QEvent::MouseButtonRelease, QPoint(30, 41), Qt::RightButton);
   EXPECT_TRUE(NothingSent());
   EXPECT_EQ(HandleTop(s), 80);
+  Disconnect();
+}
+
+// The pointer is measured against the stops: on the high stop it sends the
+// maximum, just before either stop the step below.
+TEST_F(SliderTest, PointerOnTheStopsSendsTheirSteps) {
+  auto* s = TQXBmpSlider::ElemCreate();
+  s->SetSource("#5");
+  ConnectLoopback();
+  s->SetSlideSteps(10);
+  s->SetMaxScale(10);
+  struct Case {
+    bool vert;
+    int along;  // pointer coordinate along the track, in the element
+    const char* frame;
+  };
+  // Vertical 189 (low) .. 41 (high); horizontal 21 (low) .. 51 (high).
+  const Case cases[] = {{true, 41, "#5F10;"}, {true, 42, "#5F9;"},   {true, 180, "#5F0;"},
+                        {true, 189, "#5F0;"}, {false, 51, "#5F10;"}, {false, 50, "#5F9;"},
+                        {false, 23, "#5F0;"}, {false, 25, "#5F1;"}};
+  for (const Case& c : cases) {
+    s->SetIsVert(c.vert ? 1 : 0);
+    const int across = c.vert ? s->width() / 2 : s->height() / 2;
+    const QPoint at = c.vert ? QPoint(across, c.along) : QPoint(c.along, across);
+    Mouse(s, QEvent::MouseButtonPress, at);
+    Mouse(s, QEvent::MouseButtonRelease, at);
+    EXPECT_EQ(NextSent(), c.frame) << c.vert << " " << c.along;
+  }
   Disconnect();
 }
 

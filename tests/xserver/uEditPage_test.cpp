@@ -1,18 +1,25 @@
-// The Edit page through real input: the sheet background set in its listing
-// and copy and paste between sheets.
+// The Edit page through real input: the sheet background set in its listing,
+// copy and paste between sheets, the keys a selection takes, and rows of a
+// listing that change what the Edit page shows.
 #include <X11/keysym.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include "editing/uEECaptions.h"
 #include "editing/uEEChoices.h"
+#include "editing/uEEFields.h"
 #include "editing/uEditPanel.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uQXControls.h"
 #include "editing/uSheet.h"
 #include "editing/uSheetBckgnd.h"
 #include "editing/uSheetTabs.h"
+#include "instruments/uQXAnalogDisp.h"
+#include "instruments/uQXPicture.h"
+#include "shell/uRunSheet.h"
 #include "widgets/IconButton.h"
 #include "widgets/uRibbonButton.h"
 #include "widgets/uTabBar.h"
@@ -49,6 +56,15 @@ class EditPage : public XAppFixture {
   }
   // What the screen shows at a point of the current sheet.
   static QColor SheetPixel(QPoint at) { return OnScreen(CurrentSheet).pixelColor(at); }
+  // A one-colour picture file in the test's directory.
+  std::string PictureFile(const std::string& name, QColor colour) {
+    const std::string path =
+        QFileInfo(QString::fromStdString(TempFile(name, ""))).absoluteFilePath().toStdString();
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(colour);
+    EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+    return path;
+  }
 };
 
 // Typed into the background listing, a colour or a picture shows on the
@@ -118,6 +134,87 @@ TEST_F(EditPage, CtrlVRightAfterAClickOnAnotherSheetsTabPastesThere) {
   EXPECT_EQ(second->ElementList.size(), before + 1);
   QWidget* focus = QApplication::focusWidget();
   EXPECT_EQ(focus, second) << (focus ? focus->metaObject()->className() : "no focus");
+}
+
+// With an instrument selected, the sheet area's keys stay with edit mode:
+// Ctrl+S saves nothing and Ctrl+O opens nothing, while the arrows still
+// move it and the listing's fields still take what is typed into them.
+// Without a selection both shortcuts work.
+TEST_F(EditPage, ASelectionTakesTheFileShortcutsOfTheSheetArea) {
+  OpenProject(ExampleCopy("0", "0"));
+  // Counted instead of run: a real save or open drops its key's release.
+  int saves = 0, opens = 0;
+  RunSheet->OnSave = [&saves] { ++saves; };
+  RunSheet->OnOpen = [&opens] { ++opens; };
+  Click(form->TabBar->Tabs[1]);
+  TQXElement* e = CurrentSheet->ElementList.at(0);
+  ASSERT_EQ(e->pos(), QPoint(30, 30));
+  Click(e);
+  ASSERT_EQ(TEditPanel::SelectionCount(), 1);
+  Key(XK_s, ModCtrl);
+  Key(XK_o, ModCtrl);
+  EXPECT_EQ(saves, 0);
+  EXPECT_EQ(opens, 0);
+  Key(XK_Right);
+  EXPECT_EQ(e->pos(), QPoint(40, 30));
+
+  auto* name = Row<TEEEZeichenUAuswahl>("Name");
+  ASSERT_TRUE(name);
+  Click(name->Edit);
+  Key(XK_End);
+  Type("xy");
+  Key(XK_Left);
+  Key(XK_Delete);
+  EXPECT_EQ(name->Edit->text(), "Druckx");
+  EXPECT_EQ(e->pos(), QPoint(40, 30));
+  EXPECT_EQ(CurrentSheet->ElementList.at(0), e);
+
+  // The empty sheet, left of the listing: the selection goes.
+  Click(CurrentSheet, QPoint(10, 400));
+  ASSERT_EQ(TEditPanel::SelectionCount(), 0);
+  Key(XK_s, ModCtrl);
+  Key(XK_o, ModCtrl);
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(opens, 1);
+}
+
+// A row of the listing shows its effect on the Edit page at once: the size
+// row follows a show option that makes the analog display taller, and a
+// picture's initial value shows its picture in the element's frame.
+TEST_F(EditPage, ListingRowsShowTheirEffectAtOnce) {
+  const std::string red = PictureFile("red.png", QColor(255, 0, 0));
+  const std::string blue = PictureFile("blue.png", QColor(0, 0, 255));
+  OpenProject(TempFile("rows.qxproj",
+                       "QXSHEET\r\nname \"A\"\r\n"
+                       "QXANALOGDISP\r\nposition x=20 y=20\r\nsize x=200 y=40\r\n"
+                       "QXPICTURE\r\nposition x=20 y=100\r\nsize x=100 y=80\r\n"
+                       "viewMode stretch\r\npicQty 2\r\npicFile1 \"" +
+                           red + "\"\r\npicFile2 \"" + blue + "\"\r\n"));
+  Click(form->TabBar->Tabs[1]);
+  auto* analog = dynamic_cast<TQXAnalogDisp*>(CurrentSheet->ElementList.at(0));
+  ASSERT_TRUE(analog);
+  Click(analog);
+  auto* numeric = Row<TEEEAuswahlFeld>("Numerischen Wert");
+  auto* size = Row<TEEEIntPaar>(cap::Size());
+  ASSERT_TRUE(numeric && size);
+  ASSERT_EQ(size->SecondEdit->text(), "40");
+  Click(numeric->Check);
+  ASSERT_TRUE(analog->ShowNumeric);
+  ASSERT_GT(analog->height(), 40);
+  EXPECT_EQ(size->SecondEdit->text(), QString::number(analog->height()));
+  Shot("edit-analog-numeric");
+
+  TQXElement* picture = CurrentSheet->ElementList.back();
+  ASSERT_TRUE(dynamic_cast<TQXPicture*>(picture));
+  const QPoint middle = picture->geometry().center();
+  ASSERT_EQ(SheetPixel(middle).name(), QColor(255, 0, 0).name());
+  Click(picture);
+  auto* init = Row<TEEERealFeld>("Anfangswert");
+  ASSERT_TRUE(init);
+  TypeInto(init->Edit, "2");
+  ProcessFor(50);
+  EXPECT_EQ(SheetPixel(middle).name(), QColor(0, 0, 255).name());
+  Shot("edit-picture-init");
 }
 
 }  // namespace
