@@ -71,6 +71,8 @@ TQXChartPlot::TQXChartPlot(QWidget* parent) : QCustomPlot(parent) {
   setNoAntialiasingOnDrag(true);
   setAttribute(Qt::WA_NoMousePropagation, false);
   xAxis->setRange(FullX);
+  bottom_ = QSharedPointer<TThinnedTicker>::create();
+  SetBottomMarks(xAxis->ticker());
 }
 
 void TQXChartPlot::Apply() {
@@ -174,6 +176,67 @@ void TQXChartPlot::updateLayout() {
     leftOut_.push_back(outer);
     QCustomPlot::updateLayout();
   }
+  // The marks do not depend on the plot's width, their room does: thin the
+  // texts for the width just laid out, or show them all again.
+  const int stride = BottomStride();
+  if (stride != bottom_->Stride) {
+    bottom_->Stride = stride;
+    QCustomPlot::updateLayout();
+  }
+}
+
+namespace {
+// Which of n mark texts a thinning by stride keeps: every stride-th from the
+// first, and the last (the upper bound) in place of the one before it.
+bool KeepsMark(qsizetype i, qsizetype n, qsizetype stride) {
+  if (stride >= n) return i == 0;
+  return i == n - 1 || (i % stride == 0 && i + stride <= n - 1);
+}
+}  // namespace
+
+void TThinnedTicker::generate(const QCPRange& range, const QLocale& locale, QChar formatChar,
+                              int precision, QVector<double>& ticks, QVector<double>* subTicks,
+                              QVector<QString>* tickLabels) {
+  ticks.clear();
+  AllLabels.clear();
+  if (Inner) Inner->generate(range, locale, formatChar, precision, ticks, subTicks, &AllLabels);
+  if (!tickLabels) return;
+  *tickLabels = AllLabels;
+  for (qsizetype i = 0; i < tickLabels->size(); ++i) {
+    if (!KeepsMark(i, tickLabels->size(), Stride)) (*tickLabels)[i].clear();
+  }
+}
+
+void TQXChartPlot::SetBottomMarks(QSharedPointer<QCPAxisTicker> marks) {
+  bottom_->Inner = std::move(marks);
+  xAxis->setTicker(bottom_);  // the axis takes the change as a new source
+}
+
+int TQXChartPlot::BottomStride() const {
+  // The smallest step through the marks whose texts keep a gap between them.
+  constexpr double kGap = 4;
+  const QVector<double> ticks = xAxis->tickVector();
+  const QVector<QString>& labels = bottom_->AllLabels;
+  const qsizetype n = std::min(ticks.size(), labels.size());
+  if (!xAxis->visible() || !xAxis->tickLabels() || n < 2) return 1;
+  const QFontMetrics metrics(xAxis->tickLabelFont());
+  std::vector<double> x(static_cast<size_t>(n)), half(static_cast<size_t>(n));
+  for (qsizetype i = 0; i < n; ++i) {
+    x[static_cast<size_t>(i)] = xAxis->coordToPixel(ticks[i]);
+    half[static_cast<size_t>(i)] = metrics.horizontalAdvance(labels[i]) / 2.0;
+  }
+  for (qsizetype stride = 1; stride < n; ++stride) {
+    bool apart = true;
+    qsizetype prev = 0;
+    for (qsizetype i = 1; apart && i < n; ++i) {
+      if (!KeepsMark(i, n, stride)) continue;
+      const auto a = static_cast<size_t>(prev), b = static_cast<size_t>(i);
+      apart = std::abs(x[b] - x[a]) >= half[a] + half[b] + kGap;
+      prev = i;
+    }
+    if (apart) return static_cast<int>(stride);
+  }
+  return static_cast<int>(n);  // the first text alone
 }
 
 QCPAxis* TQXChartPlot::OutermostValueAxis() const {
@@ -251,7 +314,7 @@ TQXChartBase::TQXChartBase(QWidget* owner, bool pauseAfterCommand)
   };
   XSource.DefaultExtentMax = 10;
   XSource.CustomFormatMethod = formatMark;
-  Chart->xAxis->setTicker(QSharedPointer<TFixedIntervalTicker>::create(&XSource));
+  Chart->SetBottomMarks(QSharedPointer<TFixedIntervalTicker>::create(&XSource));
   left_[1] = Chart->yAxis;
   right_[1] = Chart->yAxis2;
   for (int32_t n = 2; n <= kChartAxes; ++n) {

@@ -102,6 +102,20 @@ struct TChartListingTexts {
 // Zoom by left drag (a click restores the full extent), Ctrl+wheel zoom,
 // pan by right drag (horizontal only with Ctrl). The view is the x range
 // and the part ViewG of the vertical graph units 0..1.
+// Hands on the marks of the ticker it wraps, with only every Stride-th text
+// kept: the bottom axis of a narrow plot would otherwise run its numbers
+// together ("0 4 8 121620").
+class TThinnedTicker : public QCPAxisTicker {
+ public:
+  QSharedPointer<QCPAxisTicker> Inner;
+  int Stride = 1;
+  // Every text of the last marks, before thinning.
+  QVector<QString> AllLabels;
+  void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision,
+                QVector<double>& ticks, QVector<double>* subTicks,
+                QVector<QString>* tickLabels) override;
+};
+
 class TQXChartPlot : public QCustomPlot {
   Q_OBJECT
 
@@ -132,6 +146,10 @@ class TQXChartPlot : public QCustomPlot {
   void ForgetLeftOut() { leftOut_.clear(); }
   // Value axes the last layout hid for want of room.
   const std::vector<QCPAxis*>& LeftOut() const { return leftOut_; }
+  // The mark source of the bottom axis (its texts thinned where they would
+  // touch).
+  void SetBottomMarks(QSharedPointer<QCPAxisTicker> marks);
+  QSharedPointer<QCPAxisTicker> BottomMarks() const { return bottom_->Inner; }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -144,7 +162,9 @@ class TQXChartPlot : public QCustomPlot {
  private:
   void Apply();
   QCPAxis* OutermostValueAxis() const;
+  int BottomStride() const;
   std::vector<QCPAxis*> leftOut_;
+  QSharedPointer<TThinnedTicker> bottom_;
   enum class TDrag { None, Zoom, Pan, PanX };
   TDrag drag_ = TDrag::None;
   QPoint press_;

@@ -239,7 +239,7 @@ TQXTimeChart::TQXTimeChart(QWidget* owner) : TQXChartBase(owner, true) {
     g->setAdaptiveSampling(true);
     AddSeries(n, g);
   }
-  TimeTicker = Chart->xAxis->ticker();
+  TimeTicker = Chart->BottomMarks();
   DateTimeSource = QSharedPointer<TDateTimeTicker>::create();
   Retranslate();
   Buffer.SetWidth(CurveQty + 1);
@@ -369,8 +369,8 @@ void TQXTimeChart::SetView(double aMin, double aMax) {
 void TQXTimeChart::ApplyTimeBase() {
   ClearCurves();
   SampleTimer->Restart();
-  Chart->xAxis->setTicker(UseTimeDate.load() ? QSharedPointer<QCPAxisTicker>(DateTimeSource)
-                                             : TimeTicker);
+  Chart->SetBottomMarks(UseTimeDate.load() ? QSharedPointer<QCPAxisTicker>(DateTimeSource)
+                                           : TimeTicker);
   ResetTimeBase();
 }
 

@@ -292,6 +292,7 @@ TEST_F(ChartTest, MarkTextsFollowDecimalsAndOnlyAxesInUse) {
 // range computed back from graph units that ends a hair short of it, lose
 // no mark.
 TEST_F(ChartTest, AxesShowTheMarkOnTheUpperBound) {
+  form->show();  // laid out: room for every mark text
   enum class TAxis { Time, X, Y, YByCommands };
   struct Case {
     bool xy;
@@ -464,6 +465,27 @@ void ExpectAxisWhole(TQXChartBase* c, int n) {
     EXPECT_LE(line + reach, c->Chart->width());
 }
 
+// The bottom axis's mark texts never run into each other; the upper bound's
+// text stays.
+void ExpectBottomMarksApart(TQXChartBase* c) {
+  QCPAxis* a = c->Chart->xAxis;
+  const QVector<double> ticks = a->tickVector();
+  const QVector<QString> labels = a->tickVectorLabels();
+  ASSERT_EQ(ticks.size(), labels.size());
+  ASSERT_GE(labels.size(), 2);
+  EXPECT_FALSE(labels.front().isEmpty());
+  EXPECT_FALSE(labels.back().isEmpty());
+  const QFontMetrics marks(a->tickLabelFont());
+  double prevRight = -1e9;
+  for (qsizetype i = 0; i < ticks.size(); ++i) {
+    if (labels[i].isEmpty()) continue;
+    const double half = marks.horizontalAdvance(labels[i]) / 2.0;
+    const double x = a->coordToPixel(ticks[i]);
+    EXPECT_GT(x - half, prevRight) << labels.join(" ").toStdString();
+    prevRight = x + half;
+  }
+}
+
 // Up to six value axes share the plotting area: while the plot can give way
 // every axis in use shows whole, its mark texts and title inside the chart.
 TEST_F(ChartTest, EveryValueAxisShowsWholeWhileThePlotCanGiveWay) {
@@ -539,6 +561,7 @@ TEST_F(ChartTest, AxesThatCannotShowWholeAreLeftOutWhole) {
         if (n <= shown) ExpectAxisWhole(c, n);
       }
       EXPECT_EQ(c->Chart->LeftOut().size(), static_cast<size_t>(6 - shown));
+      ExpectBottomMarksApart(c);
     }
     c->SetWidth(1200);
     c->Chart->replot(QCustomPlot::rpImmediateRefresh);
