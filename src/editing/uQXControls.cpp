@@ -36,6 +36,12 @@ std::vector<TElementClass>& ClassList() {
   return list;
 }
 
+// Far out of the sheet either way is ignored: widget bounds summed from
+// such positions would overflow int.
+bool InCoordinateRange(int32_t value) {
+  return value >= -kMaxCoordinate && value <= kMaxCoordinate;
+}
+
 }  // namespace
 
 bool TQXElement::CompileStateVisible = true;
@@ -126,14 +132,14 @@ void TQXElement::SetSource(const std::string& value) {
 }
 
 void TQXElement::SetLeft(int32_t value) {
-  if (value > kMaxCoordinate) return;
+  if (!InCoordinateRange(value)) return;
   move(value, y());
   FollowEditFrame();
   TEditPanel::UpdateSelection();
 }
 
 void TQXElement::SetTop(int32_t value) {
-  if (value > kMaxCoordinate) return;
+  if (!InCoordinateRange(value)) return;
   move(x(), value);
   FollowEditFrame();
   TEditPanel::UpdateSelection();

@@ -289,7 +289,38 @@ void TFileLoad::LoadProjectText(std::string text) {
   ReadProject(lines);
 }
 
+bool TFileLoad::IsProjectText(std::string_view text) const {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    if (!line.empty() && line[0] == 'Q' && sets_->FindForLine(line)) return true;
+    pos = end + 1;
+  }
+  return false;
+}
+
+TFileLoad::TReadResult TFileLoad::ReadProjectFile(const std::string& fileName,
+                                                  std::string& text) const {
+  std::string read;
+  if (!ReadTextFile(fileName, read)) return TReadResult::Unreadable;
+  // Some other file chosen by mistake: loading it would give an empty
+  // project that a Save then writes over the file.
+  if (!IsProjectText(read)) return TReadResult::NoProject;
+  text = std::move(read);
+  return TReadResult::Ok;
+}
+
 TLoadSaveResult TFileLoad::LoadProject() {
+  return Load(nullptr);
+}
+
+TLoadSaveResult TFileLoad::LoadProject(std::string text) {
+  return Load(&text);
+}
+
+TLoadSaveResult TFileLoad::Load(std::string* given) {
   if (loading_ || saving_) return TLoadSaveResult::Busy;
   loading_ = true;
   TScopeExit clear([this] { loading_ = false; });
@@ -298,7 +329,11 @@ TLoadSaveResult TFileLoad::LoadProject() {
   progress_->SetProgress(5);
   content_->HideListing();
   std::string text;
-  if (!ReadTextFile(ProjectFile, text)) return TLoadSaveResult::Failed;
+  if (given) {
+    text = std::move(*given);
+  } else if (ReadProjectFile(ProjectFile, text) != TReadResult::Ok) {
+    return TLoadSaveResult::Failed;
+  }
   {
     content_->BeginUpdate();
     TScopeExit endUpdate([this] { content_->EndUpdate(); });

@@ -106,8 +106,18 @@ class TFileLoad {
   // Writes the project into ProjectFile (temporary file + rename, so a failed
   // save keeps the previous file).
   [[nodiscard]] TLoadSaveResult SaveProject();
-  // Reads ProjectFile into the running system; adds to what exists.
+  // Reads ProjectFile into the running system; adds to what exists. A file
+  // in which no set name is recognised is no project: Failed, nothing read.
   [[nodiscard]] TLoadSaveResult LoadProject();
+  // Loads a text that ReadProjectFile gave, as LoadProject loads the file.
+  [[nodiscard]] TLoadSaveResult LoadProject(std::string text);
+
+  enum class TReadResult { Ok, Unreadable, NoProject };
+  // Reads a file and checks that it is a project, changing nothing: a caller
+  // keeps the open project when the file turns out to be none.
+  [[nodiscard]] TReadResult ReadProjectFile(const std::string& fileName, std::string& text) const;
+  // Whether some line of the text selects one of the sets.
+  bool IsProjectText(std::string_view text) const;
 
   // The text SaveProject would write (no file, no busy check).
   std::string ProjectText();
@@ -125,6 +135,8 @@ class TFileLoad {
   void WriteProject(TLineWriter& out, bool withProgress);
   // False when the load was cancelled part-way.
   bool ReadProject(TTextLines& lines);
+  // text: what ReadProjectFile gave; nullptr: ProjectFile is read.
+  TLoadSaveResult Load(std::string* text);
 
   const TFLSetList* sets_;
   TProjectContent* content_;

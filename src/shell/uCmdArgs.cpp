@@ -31,6 +31,18 @@ void SelectRunPage() {
   if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexRun);
 }
 
+// The first sheet on the Edit page, the title, the edit panel over the
+// loaded elements.
+void OpenedProjectShown() {
+  if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
+  if (SheetTabs) SheetTabs->SelectTab(0);
+  TFileHandling::UpdateTitle(FileLoad && !FileLoad->ProjectFile.empty());
+  if (CurrentSheet && CurrentSheet->EditPanel) {
+    CurrentSheet->EditPanel->lower();
+    CurrentSheet->EditPanel->raise();
+  }
+}
+
 }  // namespace
 
 bool TCmdArgs::HasOption(const std::vector<std::string>& args, const std::string& option) {
@@ -63,14 +75,13 @@ TCmdPlan TCmdArgs::Plan(const std::vector<std::string>& args) {
 
 void TCmdArgs::ProjectPlace(const std::string& name, const std::string& currentDir,
                             std::string& file, std::string& path) {
-  if (!ExtractDir(name).empty()) {
-    file = name;
-    path = ExtractDir(name);
-    return;
-  }
-  path = currentDir;
-  if (path.empty() || path.back() != '/') path += '/';
-  file = path + name;
+  // Absolute, so that the directory stored as the last project's still
+  // holds when the program starts from another folder.
+  std::string dir = currentDir;
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  file = name.starts_with('/') ? name
+                               : (std::filesystem::path(dir) / name).lexically_normal().string();
+  path = ExtractDir(file);
 }
 
 void TCmdArgs::Proceed() {
@@ -92,29 +103,36 @@ void TCmdArgs::Proceed(const std::vector<std::string>& args) {
   }
   if (plan.FirstIsOption) return;
   if (!plan.Project.empty() && FileLoad) {
-    if (FileHandling) FileHandling->Reset();
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).string();
-    ProjectPlace(plan.Project, cwd, FileLoad->ProjectFile, FileLoad->ProjectPath);
-    const TLoadSaveResult result = FileLoad->LoadProject();
-    // The window was closed during the load: the program ends, nothing more.
-    if (result == TLoadSaveResult::Cancelled) return;
-    if (result == TLoadSaveResult::Failed) {
-      const std::string name = FileLoad->ProjectFile;
-      // Not the project any more: a later Save must not overwrite the
-      // unreadable file with what was read of it.
-      FileLoad->ProjectFile.clear();
+    std::string file, path, text;
+    ProjectPlace(plan.Project, cwd, file, path);
+    const TFileLoad::TReadResult read = FileLoad->ReadProjectFile(file, text);
+    const auto report = [&file] {
       Dialogs().Message(MainForm, Tr("ucmdargs.sfileopenerror",
                                      "Fehler beim \xC3\x96"
                                      "ffnen der Datei ") +
-                                      "\"" + QString::fromStdString(name) + "\"");
-    }
-    if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
-    if (SheetTabs) SheetTabs->SelectTab(0);
-    TFileHandling::UpdateTitle(!FileLoad->ProjectFile.empty());
-    if (CurrentSheet && CurrentSheet->EditPanel) {
-      CurrentSheet->EditPanel->lower();
-      CurrentSheet->EditPanel->raise();
+                                      "\"" + QString::fromStdString(file) + "\"");
+    };
+    // Not a project at all: the project open now stays, as it was.
+    if (read == TFileLoad::TReadResult::NoProject) {
+      report();
+    } else {
+      if (FileHandling) FileHandling->Reset();
+      FileLoad->ProjectFile = file;
+      FileLoad->ProjectPath = path;
+      const TLoadSaveResult result = read == TFileLoad::TReadResult::Ok
+                                         ? FileLoad->LoadProject(std::move(text))
+                                         : TLoadSaveResult::Failed;
+      // The window was closed during the load: the program ends, nothing more.
+      if (result == TLoadSaveResult::Cancelled) return;
+      if (result == TLoadSaveResult::Failed) {
+        // Not the project any more: a later Save must not overwrite the
+        // unreadable file with what was read of it.
+        FileLoad->ProjectFile.clear();
+        report();
+      }
+      OpenedProjectShown();
     }
   }
   if (plan.MinimizeToRun) {

@@ -1,7 +1,6 @@
 #include "shell/uConsoleSheet.h"
 
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -104,8 +103,8 @@ TCons::TCons(TConsoleSheet& sheet, TLossNotify* loss) : sheet_(sheet) {
   Buffer.MaxCount.store(64);
   if (loss) Buffer.OnOverflow = [loss](TBufferBase&) { loss->RecvLossEvent(); };
   AskFileName = [this](std::string& name) {
-    const QString chosen = QFileDialog::getSaveFileName(
-        sheet_.window(), Tr("ulangstrings.sdatei", "Datei"), QString::fromStdString(name));
+    const QString chosen = AskToolkitFileName(sheet_.window(), Tr("ulangstrings.sdatei", "Datei"),
+                                              QString::fromStdString(name), QString(), true);
     if (chosen.isEmpty()) return false;
     name = chosen.toStdString();
     return true;

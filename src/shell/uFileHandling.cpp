@@ -109,19 +109,27 @@ void TFileHandling::Open() {
       QString::fromStdString(FileLoad->ProjectPath.empty() ? startDir_ : FileLoad->ProjectPath);
   const std::optional<std::string> name = Dialogs().ChooseFile(MainForm, request);
   if (!name || name->empty()) return;
+  std::string text;
+  const TFileLoad::TReadResult read = FileLoad->ReadProjectFile(*name, text);
+  if (read == TFileLoad::TReadResult::NoProject) {
+    // Not a project at all: the open one stays, name and all, so that a
+    // Save cannot overwrite the other file.
+    ReportOpenError();
+    return;
+  }
   Reset();
   FileLoad->ProjectFile = *name;
   FileLoad->ProjectPath = ExtractDir(*name);
-  const TLoadSaveResult result = FileLoad->LoadProject();
+  const TLoadSaveResult result = read == TFileLoad::TReadResult::Ok
+                                     ? FileLoad->LoadProject(std::move(text))
+                                     : TLoadSaveResult::Failed;
   // The window was closed during the load: the program ends, nothing more.
   if (result == TLoadSaveResult::Cancelled) return;
   if (result == TLoadSaveResult::Failed) {
     // The unreadable file is no longer the project: the next Save asks for a
     // name instead of overwriting it with what was read.
     FileLoad->ProjectFile.clear();
-    Dialogs().Message(MainForm, Tr("ufilehandling.sfilemsgopenerror",
-                                   "Fehler beim \xC3\x96"
-                                   "ffnen der Datei."));
+    ReportOpenError();
   }
   if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
   if (SheetTabs) SheetTabs->SelectTab(0);
@@ -133,6 +141,12 @@ void TFileHandling::Open() {
   }
   // What was read became the unchanged project before the page closed; a
   // file that could not be read left the empty one.
+}
+
+void TFileHandling::ReportOpenError() {
+  Dialogs().Message(MainForm, Tr("ufilehandling.sfilemsgopenerror",
+                                 "Fehler beim \xC3\x96"
+                                 "ffnen der Datei."));
 }
 
 void TFileHandling::SaveAs() {

@@ -57,6 +57,7 @@ class TFileHandling {
  private:
   bool Busy() const;
   void ReportSave(TLoadSaveResult result);
+  void ReportOpenError();
   std::string startDir_;  // the process's directory at creation
   std::string unchangedText_;
   bool hasUnchanged_ = false;

@@ -2,7 +2,10 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -46,15 +49,28 @@ class TToolkitDialogs final : public TDialogProvider {
     return QFontToFontDesc(*f, initial.Color);
   }
   std::optional<std::string> ChooseFile(QWidget* parent, const TFileDialogRequest& r) override {
-    QString name;
-    if (r.Kind == TFileDialogRequest::TKind::Save) {
-      name = QFileDialog::getSaveFileName(parent, r.Title, r.Directory, r.Filter);
-    } else {
-      // The open dialog of the toolkit only ever returns existing files.
-      name = QFileDialog::getOpenFileName(parent, r.Title, r.Directory, r.Filter);
-    }
+    // The open dialog of the toolkit only ever returns existing files.
+    const QString name = AskToolkitFileName(parent, r.Title, r.Directory, r.Filter,
+                                            r.Kind == TFileDialogRequest::TKind::Save);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
+  }
+};
+
+// The toolkit's file list formats sizes and dates in the environment's
+// locale; these follow the language chosen (the default locale).
+class TLocaleFileModel final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+      const QModelIndex source = mapToSource(index);
+      if (index.column() == 3)
+        return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+      if (!files->isDir(source)) return QLocale().formattedDataSize(files->size(source));
+    }
+    return QIdentityProxyModel::data(index, role);
   }
 };
 
@@ -69,6 +85,16 @@ std::optional<QFont> AskToolkitFont(QWidget* parent, const QFont& font) {
   const QFont chosen = QFontDialog::getFont(&ok, start, parent);
   if (!ok) return std::nullopt;
   return chosen == start ? font : chosen;
+}
+
+QString AskToolkitFileName(QWidget* parent, const QString& title, const QString& directory,
+                           const QString& filter, bool save) {
+  QFileDialog dialog(parent, title, directory, filter);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setProxyModel(new TLocaleFileModel(&dialog));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
 }
 
 TDialogProvider& Dialogs() {

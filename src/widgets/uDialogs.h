@@ -51,6 +51,10 @@ class TDialogProvider {
 // drawn in (DrawnFace). Confirmed without a change, the answer is font
 // itself: a face the machine lacks stays as it was. None when cancelled.
 std::optional<QFont> AskToolkitFont(QWidget* parent, const QFont& font);
+// The toolkit's file dialog, its sizes and dates in the language's locale;
+// directory may name a file to select. "" when cancelled.
+QString AskToolkitFileName(QWidget* parent, const QString& title, const QString& directory,
+                           const QString& filter, bool save);
 
 // The provider in use: the toolkit's dialogs unless one was installed.
 TDialogProvider& Dialogs();

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QList>
+#include <QLocale>
 #include <QMenu>
 #include <QTranslator>
 #include <memory>
@@ -129,6 +130,12 @@ bool LoadQtTranslation(const std::string& code) {
     QCoreApplication::removeTranslator(gQtCatalogue.get());
     gQtCatalogue.reset();
   }
+  // Sizes and dates in Qt's own dialogs follow the language, not the
+  // environment.
+  if (code == "en" || code == "de" || code == "zh")
+    QLocale::setDefault(code == "en"   ? QLocale(QLocale::English, QLocale::UnitedStates)
+                        : code == "de" ? QLocale(QLocale::German, QLocale::Germany)
+                                       : QLocale(QLocale::Chinese, QLocale::China));
   if (code == "en") return true;
   const char* name = code == "de" ? "qtbase_de" : code == "zh" ? "qtbase_zh_CN" : nullptr;
   if (!name) return false;

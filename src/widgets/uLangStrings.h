@@ -26,7 +26,8 @@ bool LoadTranslation(const std::string& code);
 void ClearTranslation();
 // Qt's own texts (standard buttons, the file, colour and font dialogs) in
 // the language of code, from the system's Qt catalogue; "en" is Qt's own
-// English. False when no catalogue was found: Qt then speaks English.
+// English. False when no catalogue was found: Qt then speaks English. The
+// default locale follows the language too.
 bool LoadQtTranslation(const std::string& code);
 // The core's texts (channels, foundation) come from this catalogue too.
 void InstallCoreTextLookup();

@@ -15,10 +15,14 @@ namespace {
 
 constexpr int64_t kMegabyte = 1024 * 1024;
 
+int BitsPerPixel(QImage::Format format) {
+  return format == QImage::Format_Invalid
+             ? 32
+             : std::max<int>(QImage::toPixelFormat(format).bitsPerPixel(), 1);
+}
+
 int64_t DecodedBytes(QSize size, QImage::Format format) {
-  const int bits =
-      format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
-  return (static_cast<int64_t>(size.width()) * std::max(bits, 1) + 7) / 8 * size.height();
+  return (static_cast<int64_t>(size.width()) * BitsPerPixel(format) + 7) / 8 * size.height();
 }
 
 // The toolkit refuses to decode more than its allocation limit; a picture
@@ -97,8 +101,10 @@ QImage LoadPictureFile(const std::string& path, QString& problem, const TDrawnSi
   QImage image;
   {
     // Formats that cannot decode scaled (BMP) decode whole first; that is
-    // allowed up to the largest size drawn.
-    const bool scales = reader.supportsOption(QImageIOHandler::ScaledSize);
+    // allowed up to the largest size drawn. So do pictures of more than 8
+    // bits a channel (a 16-bit PNG): the toolkit scales them only after.
+    const bool scales = reader.supportsOption(QImageIOHandler::ScaledSize) &&
+                        BitsPerPixel(reader.imageFormat()) <= 32;
     if (scales || (own.width() <= kMaxPictureSide && own.height() <= kMaxPictureSide)) {
       const TAllocationLimit limit(DecodedBytes(scales ? size : own, reader.imageFormat()));
       image = reader.read();

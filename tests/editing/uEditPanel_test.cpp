@@ -252,6 +252,41 @@ TEST_F(EditPanelTest, FramesComingIntoSightShowTheirInstruments) {
     ASSERT_EQ(pixels(d->EditComp->Snapshot()), pixels(d->grab())) << d->x() << "," << d->y();
 }
 
+// Positions a file can hold, however far out: those beyond 9000 either way
+// are ignored, and nothing that bounds the frames overflows (the sanitizer
+// build stops at an overflow).
+TEST_F(EditPanelTest, ExtremePositionsInAProjectLoadWithoutOverflow) {
+  form->show();
+  form->TabBar->SelectTab(PageIndexEdit);
+  const QPoint fresh = TQXNumericDisp::ElemCreate()->pos();
+  struct Case {
+    int64_t x, y;
+    QPoint loaded;
+  };
+  const Case cases[] = {
+      {2147483647, -2147483648LL, fresh},
+      {-2147483648LL, 2147483647, fresh},
+      {-2147483648LL, -2147483648LL, fresh},
+      {-9001, 9001, fresh},
+      {-9000, 9000, {-9000, 9000}},
+      {-9000, -9000, {-9000, -9000}},
+      {20, 40, {20, 40}},
+  };
+  std::string project = "QXSHEET\r\n";
+  for (const Case& c : cases) {
+    project +=
+        "QXNUMERICDISP\r\nposition x=" + std::to_string(c.x) + " y=" + std::to_string(c.y) + "\r\n";
+  }
+  TSheet::ResetAll();
+  FileLoad->LoadProjectText(project);
+  Panel().UpdateFrames();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(CurrentSheet->ElementList.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(CurrentSheet->ElementList[i]->pos(), cases[i].loaded) << i;
+  }
+}
+
 TEST_F(EditPanelTest, PanelPaintsTheEditColourAndTheGrid) {
   CurrentSheet->Background->SetEditColor(0x102030);
   Panel().resize(300, 250);

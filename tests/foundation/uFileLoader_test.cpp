@@ -280,7 +280,16 @@ TEST_F(FileLoaderTest, SecondLoadOrSaveWhileOneRunsIsBusy) {
 }
 
 TEST_F(FileLoaderTest, UnreadableFileFailsAndChangesNothing) {
-  const std::string names[] = {"", "   ", dir.File("missing.qxproj"), dir.Path()};
+  // Files in which no set name is recognised are no project either.
+  std::string noise(4096, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 % 251);
+  const std::pair<const char*, std::string> foreign[] = {
+      {"empty.qxproj", ""}, {"noise.qxproj", noise}, {"text.qxproj", "Quark 1\r\nQX\r\nx 2\r\n"}};
+  std::vector<std::string> names = {"", "   ", dir.File("missing.qxproj"), dir.Path()};
+  for (const auto& [name, content] : foreign) {
+    ASSERT_TRUE(WriteTextFileAtomic(dir.File(name), content));
+    names.push_back(dir.File(name));
+  }
   for (const std::string& name : names) {
     FakeProject p;
     RecordingProgress progress;

@@ -40,6 +40,20 @@ const std::string& HugePng() {
   return path;
 }
 
+// 16 bits a channel, 5000 x 5000: 200 MB decoded, which the toolkit decodes
+// whole before it scales.
+const std::string& Huge16BitPng() {
+  static QTemporaryDir dir;
+  static const std::string path = [] {
+    const QString p = dir.filePath("huge16.png");
+    QImage img(5000, 5000, QImage::Format_RGBX64);
+    img.fill(kFill);
+    EXPECT_TRUE(QImageWriter(p, "png").write(img));
+    return p.toStdString();
+  }();
+  return path;
+}
+
 // The same picture broken off early: too large to decode whole, and not
 // readable at a smaller size either.
 const std::string& BrokenPng() {
@@ -104,6 +118,25 @@ TEST_F(LargePictures, PictureElementReadsThePictureAtItsDrawnSize) {
   p->SetViewMode(ViewOrig);
   EXPECT_EQ(p->size(), QSize(7012, 7012));
   EXPECT_EQ(im->Picture.size(), QSize(7000, 7000));
+  delete p;
+}
+
+TEST_F(LargePictures, A16BitPictureIsReadAtItsDrawnSizeToo) {
+  TSheetBckgnd& bg = *CurrentSheet->Background;
+  bg.SetFixedWidth(1000);
+  bg.SetPicFile(Huge16BitPng());
+  EXPECT_TRUE(bg.Problem.isEmpty()) << bg.Problem.toStdString();
+  EXPECT_EQ(bg.Bitmap.size(), QSize(1000, 1000));
+  EXPECT_EQ(bg.Bitmap.pixel(500, 200), kFill);
+  bg.SetPicFile("");
+
+  auto* p = TQXPicture::ElemCreate();
+  p->SetFileName(1, Huge16BitPng());
+  EXPECT_TRUE(p->FileProblem().isEmpty()) << p->FileProblem().toStdString();
+  TPictureImage* im = p->Image(1);
+  ASSERT_TRUE(im->HasPicture());
+  EXPECT_EQ(im->OwnSize, QSize(5000, 5000));
+  EXPECT_LT(im->Picture.width(), 5000);
   delete p;
 }
 

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "widgets/uDialogs.h"
 #include "foundation/uFileLoader.h"
+#include "foundation/uSettingLoader.h"
 #include "gui_support/AppFixture.h"
+#include "shell/uInit.h"
 #include "shell/uWindowMode.h"
+#include "widgets/uDialogs.h"
 
 namespace qx {
 namespace {
@@ -67,6 +69,13 @@ TEST(CmdArgsPlan, ProjectPlace) {
   TCmdArgs::ProjectPlace("/data/x/p.qxproj", "/home/u", file, path);
   EXPECT_EQ(file, "/data/x/p.qxproj");
   EXPECT_EQ(path, "/data/x/");
+  // A relative directory is taken in the current one.
+  TCmdArgs::ProjectPlace("examples/p.qxproj", "/home/u", file, path);
+  EXPECT_EQ(file, "/home/u/examples/p.qxproj");
+  EXPECT_EQ(path, "/home/u/examples/");
+  TCmdArgs::ProjectPlace("./a/../p.qxproj", "/home/u/", file, path);
+  EXPECT_EQ(file, "/home/u/p.qxproj");
+  EXPECT_EQ(path, "/home/u/");
 }
 
 class TMessages final : public TDialogProvider {
@@ -146,6 +155,62 @@ TEST_F(CmdArgsTest, UnreadableProjectSaysSoWithItsName) {
                                      QString::fromStdString(missing) + "\"");
   EXPECT_TRUE(FileLoad->ProjectFile.empty());  // a later Save asks for a name
   EXPECT_EQ(form->TabBar->ItemIndex, 0);
+}
+
+// Opened as "examples/panel.qxproj" with the last project loaded at start:
+// the next start from another folder opens it again.
+TEST_F(CmdArgsTest, ProjectInARelativeDirectoryIsRememberedAbsolute) {
+  const std::string root = tmp->path().toStdString();
+  std::filesystem::create_directories(root + "/examples");
+  SaveProject("examples/panel.qxproj");
+  NewProject();
+  std::filesystem::current_path(root);
+  TCmdArgs::Proceed({"examples/panel.qxproj"});
+  ASSERT_EQ(PortList->Count(), 1);
+  GlobalSettings->AutoLoadProject = true;
+  const std::string settingsFile = root + "/quillex.settings";
+  ASSERT_TRUE(TSettingLoad::SaveSettings(*SLSetList, settingsFile));
+  std::string text;
+  ASSERT_TRUE(ReadTextFile(settingsFile, text));
+  EXPECT_NE(text.find("projectPath \"" + root + "/examples/\"\r\nlastProjectFile \"panel.qxproj\""),
+            std::string::npos)
+      << text;
+
+  NewProject();
+  FileLoad->ProjectPath.clear();
+  GlobalSettings->AutoLoadProject = false;
+  std::filesystem::current_path("/");
+  ASSERT_TRUE(TSettingLoad::LoadSettings(*SLSetList, settingsFile));
+  ApplyStartSettings({[] { NewProject(); }, {}});
+  GlobalSettings->AutoLoadProject = false;
+  EXPECT_EQ(FileLoad->ProjectFile, root + "/examples/panel.qxproj");
+  EXPECT_EQ(PortList->Count(), 1);
+}
+
+// Random bytes named as a project: refused with the message, and the project
+// open before stays, name and all.
+TEST_F(CmdArgsTest, FileThatIsNoProjectLeavesTheOpenOne) {
+  const std::string file = SaveProject("panel.qxproj");
+  ASSERT_EQ(FileLoad->LoadProject(), TLoadSaveResult::Done);
+  const std::string before = FileLoad->ProjectText();
+  std::string noise(200 * 1024, '\0');
+  uint32_t x = 12345;
+  for (char& c : noise) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  const std::string foreign = tmp->path().toStdString() + "/noise.qxproj";
+  ASSERT_TRUE(WriteTextFileAtomic(foreign, noise));
+  TCmdArgs::Proceed({foreign});
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0], QString::fromUtf8("Fehler beim \xC3\x96"
+                                                   "ffnen der Datei \"") +
+                                     QString::fromStdString(foreign) + "\"");
+  EXPECT_EQ(FileLoad->ProjectFile, file);
+  EXPECT_EQ(FileLoad->ProjectText(), before);
+  std::string kept;
+  ASSERT_TRUE(ReadTextFile(foreign, kept));
+  EXPECT_EQ(kept, noise);
 }
 
 TEST_F(CmdArgsTest, FullScreenWinsOverFullWindow) {

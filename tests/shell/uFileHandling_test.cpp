@@ -433,6 +433,54 @@ TEST_F(FileHandlingTest, ProjectUnderDottedDirectoryResolvesRelativePicture) {
   EXPECT_EQ(form->windowTitle(), "anlage - Quillex");
 }
 
+// A file chosen by mistake is refused and the open project stays, so Save
+// writes it to its own file instead of over the other one; a damaged project
+// still loads what it can.
+TEST_F(FileHandlingTest, OpenRefusesAFileThatIsNoProject) {
+  BuildProject();
+  const std::string own = Path("anlage.qxproj");
+  dialogs.SaveAnswers.push_back(own);
+  FileHandling->SaveAs();
+  const std::string built = FileLoad->ProjectText();
+  std::string noise(200 * 1024, '\0');
+  uint32_t x = 7;
+  for (char& c : noise) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  const std::string foreign[] = {noise, "", "Quittung\r\nQX\r\nname \"x\"\r\n"};
+  for (const std::string& content : foreign) {
+    SCOPED_TRACE(content.size());
+    const std::string file = Path("fremd.qxproj");
+    ASSERT_TRUE(WriteTextFileAtomic(file, content));
+    dialogs.Messages.clear();
+    dialogs.OpenAnswers.push_back(file);
+    FileHandling->Open();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0], kOpenError);
+    EXPECT_EQ(FileLoad->ProjectFile, own);
+    EXPECT_EQ(form->windowTitle(), "anlage - Quillex");
+    EXPECT_EQ(FileLoad->ProjectText(), built);
+    FileHandling->Save();
+    EXPECT_EQ(ReadAll(file), content);
+    EXPECT_EQ(ReadAll(own), built);
+  }
+
+  const std::string damaged[] = {built.substr(0, built.find("QXSHEET") + 12),
+                                 "QXGENERAL\r\nunbekannt 1\r\nshowCompileState vielleicht\r\n" +
+                                     built.substr(built.find("QXUDPPORT"))};
+  for (const std::string& content : damaged) {
+    const std::string file = Path("kaputt.qxproj");
+    ASSERT_TRUE(WriteTextFileAtomic(file, content));
+    dialogs.Messages.clear();
+    dialogs.OpenAnswers.push_back(file);
+    FileHandling->Open();
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(FileLoad->ProjectFile, file);
+    EXPECT_EQ(PortList->Count(), 2);
+  }
+}
+
 TEST_F(FileHandlingTest, FailedOpenReportsAndForgetsTheName) {
   BuildProject();
   const std::string file = Path("kaputt.qxproj");

@@ -4,11 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
 #include "foundation/drawing/uGraphicsUtilQt.h"
 #include "gui_support/FontDialogAnswer.h"
+#include "widgets/uLangStrings.h"
 
 namespace qx {
 namespace {
@@ -58,6 +69,56 @@ TEST(ToolkitFontDialog, ChangesTheUserMakesAreApplied) {
   EXPECT_TRUE(got->Bold);
   EXPECT_FALSE(got->Italic);
   EXPECT_EQ(got->Color, 0x0000FFu);
+}
+
+// Qt's own file dialog lists sizes and dates in the language chosen, not in
+// the environment's (English under the tests).
+TEST(ToolkitFileDialog, SizesAndDatesFollowTheLanguage) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("messung.dat");
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1500, 'x'));
+  }
+  const QDateTime modified = QFileInfo(file).lastModified();
+  struct Case {
+    const char* code;
+    QLocale locale;
+  };
+  const Case cases[] = {{"de", QLocale(QLocale::German, QLocale::Germany)},
+                        {"zh", QLocale(QLocale::Chinese, QLocale::China)},
+                        {"en", QLocale(QLocale::English, QLocale::UnitedStates)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    (void)LoadQtTranslation(c.code);
+    QString size, date;
+    QElapsedTimer waited;
+    waited.start();
+    // Reads the file's row once the dialog has listed the folder, then
+    // cancels (at the latest after 10 s).
+    std::function<void()> poll = [&] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QTreeView* view = d ? d->findChild<QTreeView*>() : nullptr;
+      if (view && view->model()) {
+        const QModelIndexList rows = view->model()->match(
+            view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, "messung.dat");
+        if (!rows.isEmpty() || waited.elapsed() > 10000) {
+          if (!rows.isEmpty()) {
+            size = rows[0].siblingAtColumn(1).data().toString();
+            date = rows[0].siblingAtColumn(3).data().toString();
+          }
+          d->reject();
+          return;
+        }
+      }
+      QTimer::singleShot(10, poll);
+    };
+    QTimer::singleShot(10, poll);
+    EXPECT_EQ(AskToolkitFileName(nullptr, "x", dir.path(), QString(), false), QString());
+    EXPECT_EQ(size, c.locale.formattedDataSize(1500));
+    EXPECT_EQ(date, c.locale.toString(modified, QLocale::ShortFormat));
+  }
 }
 
 }  // namespace
