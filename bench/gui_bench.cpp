@@ -12,8 +12,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -653,10 +653,7 @@ void BM_LanguageOnRun10000(benchmark::State& state) {
   Paint();
   fig.Report(state, "goal: <= 150 ms");
 }
-BENCHMARK(BM_LanguageOnRun10000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(8);
+BENCHMARK(BM_LanguageOnRun10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 
 // New on the Edit page after opening 10,000 displays, painted. Floor: New
 // with an empty sheet.

@@ -400,9 +400,8 @@ TEST_F(FileHandlingTest, NewLeavesNoElementInAnyList) {
     if (e.EditComp) all.emplace_back(e.EditComp);
   });
   ASSERT_TRUE(gauge->EditComp);
-  ASSERT_TRUE(std::any_of(all.begin(), all.end(), [gauge](const QPointer<QWidget>& w) {
-    return w == gauge->OutElement;
-  }));
+  ASSERT_TRUE(std::any_of(all.begin(), all.end(),
+                          [gauge](const QPointer<QWidget>& w) { return w == gauge->OutElement; }));
 
   FileHandling->New();
   for (const QPointer<QWidget>& w : all) EXPECT_TRUE(w.isNull());

@@ -47,8 +47,7 @@ TEST_F(RunPageRepaintTest, EveryInstrumentInSightIsPaintedOnce) {
   const Case cases[] = {
       {"Terminal -> Run", PageIndexTerminal,
        [](TMainForm& f) { f.TabBar->SelectTab(PageIndexRun); }},
-      {"Console -> Run", PageIndexConsole,
-       [](TMainForm& f) { f.TabBar->SelectTab(PageIndexRun); }},
+      {"Console -> Run", PageIndexConsole, [](TMainForm& f) { f.TabBar->SelectTab(PageIndexRun); }},
       {"language switch on the Run page", PageIndexRun,
        [](TMainForm&) { TMainForm::MenuItemLanguageClick("en"); }},
   };
