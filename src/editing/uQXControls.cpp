@@ -275,17 +275,21 @@ void TQXElement::PlaceProblemLabel() {
 namespace {
 
 // Each parent's objects in the order of its children, from the front: each
-// then leaves its parent's list of children at its head, found at once.
-void DeleteInChildOrder(std::unordered_set<QObject*> objects) {
+// then leaves its parent's list of children at its head, found at once. One
+// that another's destructor took along is not destroyed twice.
+void DeleteInChildOrder(const std::unordered_set<QObject*>& objects) {
   std::unordered_set<QObject*> parents;
   for (QObject* o : objects) parents.insert(o->parent());
+  std::vector<QPointer<QObject>> order;
+  order.reserve(objects.size());
   for (QObject* p : parents) {
     if (!p) continue;
-    const QObjectList children = p->children();
-    for (QObject* c : children)
-      if (objects.erase(c)) delete c;
+    for (QObject* c : p->children())
+      if (objects.contains(c)) order.emplace_back(c);
   }
-  for (QObject* o : objects) delete o;
+  for (QObject* o : objects)
+    if (!o->parent()) order.emplace_back(o);
+  for (const QPointer<QObject>& o : order) delete o.data();
 }
 
 }  // namespace
@@ -313,8 +317,8 @@ void TQXElement::DestroyAll(const std::vector<TQXElement*>& elements) {
   for (QObject* f : frames) panels.insert(static_cast<TEditComp*>(f)->Panel());
   for (TEditPanel* p : panels)
     std::erase_if(p->Frames, [&frames](TEditComp* f) { return frames.contains(f); });
-  DeleteInChildOrder(std::move(frames));
-  DeleteInChildOrder(std::move(tops));
+  DeleteInChildOrder(frames);
+  DeleteInChildOrder(tops);
 }
 
 std::vector<TQXElement*>& TQXElement::DisplayUpdateList() {
