@@ -52,7 +52,7 @@ void ChangeWhole(QWidget* w, const std::function<void()>& change) {
   if (updating) w->setUpdatesEnabled(false);
   change();
   // Every widget shown has asked to be painted later; the requests find
-  // the updates held and are dropped.
+  // the updates held and are dropped, as are the repaints change asked for.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
   if (updating) EnableUpdatesWhole(w);
 }
