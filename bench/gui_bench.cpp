@@ -1,6 +1,7 @@
 // The window at scale, each figure beside a floor measured in the same run:
 // opening 1000 and 10,000 displays (from the Open command and from the
-// command line), Run -> Edit, closing the window during a load, saving, and
+// command line), Run -> Edit, Terminal or Console -> Run, the language switch
+// and New at 10,000, closing the window during a load, saving, and
 // the display tick with its repaint on the Run page. Displays stand at
 // 140 x 32, the size users place them at. Every figure and floor is given as
 // the minimum and the median over the iterations (the machine is shared);
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
@@ -526,6 +528,158 @@ void BM_RunToEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_RunToEdit)->Arg(kCount)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_RunToEdit)->Arg(kBig)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// ---- 10,000 displays: back to the Run page, the language switch, New -------
+
+// Opens the project file of count displays (dialog answered, no pause).
+bool OpenProject(int count) {
+  TOpenAnswer answer;
+  answer.File = ProjectFile(count);
+  SetDialogProvider(&answer);
+  FormLoadSave->ClosePauseMs = 0;
+  FileHandling->Open();
+  FormLoadSave->ClosePauseMs = 200;
+  SetDialogProvider(nullptr);
+  TQXElement::FillUpdateList();
+  Paint();
+  return TSheet::ElementCount() == count;
+}
+
+void CloseProject() {
+  FileHandling->MarkUnchanged();
+  FileHandling->New();
+  Paint();
+}
+
+// The floor of a page with count displays: one widget on the sheet painting
+// what they show, only the cells in the painted area.
+class TDisplaysAsOne : public QWidget {
+ public:
+  TDisplaysAsOne(QWidget* parent, int count) : QWidget(parent), count_(count) {
+    const int columns = ColumnsFor(count);
+    setGeometry(0, 0, columns * kW, (count / columns + 1) * kH);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    show();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter p(this);
+    const QRect area = event->rect();
+    p.fillRect(area, ColorToQColor(kSheetColor));
+    const int columns = ColumnsFor(count_);
+    for (int i = 0; i < count_; ++i) {
+      const QRect r = Cell(i, columns);
+      if (!r.intersects(area)) continue;
+      p.fillRect(r, ColorToQColor(0xC0C0C0));
+      const QRect in = r.adjusted(6, 6, -6, -6);
+      p.fillRect(in, ColorToQColor(0xFFFFFF));
+      p.drawText(in.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, "U=");
+      p.drawText(in, Qt::AlignRight | Qt::AlignVCenter, "0");
+    }
+  }
+
+ private:
+  int count_;
+};
+
+// Runs step iterations times on the Run page of an empty project whose
+// sheet holds the displays as one widget; the times of step.
+template <class Step>
+TSamples OnOnePage(int64_t iterations, Step step) {
+  ShowPage(PageIndexRun);
+  auto* one = new TDisplaysAsOne(CurrentSheet->Canvas(), kBig);
+  Paint();
+  TSamples s;
+  for (int64_t i = 0; i < iterations; ++i) s.Add(step());
+  delete one;
+  Paint();
+  return s;
+}
+
+// Back to the Run page from range(0) (the Terminal or the Console page)
+// with 10,000 displays, painted. Floor: the same switch with the displays
+// as one widget.
+void BM_ToRun10000(benchmark::State& state) {
+  const auto from = static_cast<int32_t>(state.range(0));
+  if (!OpenProject(kBig)) state.SkipWithError("not every element loaded");
+  ShowPage(PageIndexRun);
+  TFigure fig;
+  auto step = [from] {
+    ShowPage(from);
+    return TimeMs([] { ShowPage(PageIndexRun); });
+  };
+  for (auto _ : state) {
+    state.PauseTiming();
+    ShowPage(from);
+    state.ResumeTiming();
+    const double t = TimeMs([] { ShowPage(PageIndexRun); });
+    fig.Figure.Add(t);
+    state.SetIterationTime(t / 1000);
+  }
+  CloseProject();
+  fig.Floor = OnOnePage(state.iterations(), step);
+  fig.Report(state, "goal: <= 100 ms");
+}
+BENCHMARK(BM_ToRun10000)
+    ->Arg(PageIndexTerminal)
+    ->Arg(PageIndexConsole)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(7);
+
+// A language switch (English and German in turn) on the Run page with
+// 10,000 displays, painted. Floor: the same with the displays as one widget.
+void BM_LanguageOnRun10000(benchmark::State& state) {
+  if (!OpenProject(kBig)) state.SkipWithError("not every element loaded");
+  ShowPage(PageIndexRun);
+  TFigure fig;
+  int round = 0;
+  auto step = [&round] {
+    const std::string code = round++ % 2 ? "de" : "en";
+    return TimeMs([&code] {
+      TMainForm::MenuItemLanguageClick(code);
+      Paint();
+    });
+  };
+  for (auto _ : state) {
+    const double t = step();
+    fig.Figure.Add(t);
+    state.SetIterationTime(t / 1000);
+  }
+  CloseProject();
+  fig.Floor = OnOnePage(state.iterations(), step);
+  TMainForm::MenuItemLanguageClick("de");
+  Paint();
+  fig.Report(state, "goal: <= 150 ms");
+}
+BENCHMARK(BM_LanguageOnRun10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+
+// New on the Edit page after opening 10,000 displays, painted. Floor: New
+// with an empty sheet.
+void BM_New10000(benchmark::State& state) {
+  TFigure fig;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!OpenProject(kBig)) state.SkipWithError("not every element loaded");
+    state.ResumeTiming();
+    const double t = TimeMs([] {
+      FileHandling->New();
+      Paint();
+    });
+    fig.Figure.Add(t);
+    state.SetIterationTime(t / 1000);
+    state.PauseTiming();
+    if (TSheet::ElementCount() != 0) state.SkipWithError("elements left");
+    fig.Floor.Add(TimeMs([] {
+      FileHandling->New();
+      Paint();
+    }));
+    state.ResumeTiming();
+  }
+  fig.Report(state, "goal: <= 100 ms");
+}
+BENCHMARK(BM_New10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // ---- a program of its own: from the command line, closing during a load ----
 

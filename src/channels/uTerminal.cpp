@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_set>
 
 #include "channels/uQXPorts.h"
 #include "foundation/uNumText.h"
@@ -147,13 +148,18 @@ void TTerminal::CalculateLocked(TElementCore& element) {
 }
 
 void TTerminal::AddReader(int32_t channel, TElementCore* element) {
-  auto& r = kanal_[static_cast<size_t>(channel)].Readers;
+  const auto& r = kanal_[static_cast<size_t>(channel)].Readers;
   if (std::find(r.begin(), r.end(), element) != r.end()) return;
-  // Registration order, except that the elements reading last stay behind.
-  const auto at =
-      element->ReadsLast
-          ? r.end()
-          : std::find_if(r.begin(), r.end(), [](const TElementCore* e) { return e->ReadsLast; });
+  AddNewReader(channel, element);
+}
+
+void TTerminal::AddNewReader(int32_t channel, TElementCore* element) {
+  auto& r = kanal_[static_cast<size_t>(channel)].Readers;
+  // Registration order, except that the elements reading last stay behind:
+  // they stand at the end, so their start is found from the back.
+  auto at = r.end();
+  if (!element->ReadsLast)
+    while (at != r.begin() && (*std::prev(at))->ReadsLast) --at;
   r.insert(at, element);
 }
 
@@ -171,6 +177,16 @@ void TTerminal::RemoveElement(const TElementCore* element) {
   for (auto& k : kanal_) {
     if (!k.Readers.empty()) std::erase(k.Readers, element);
     if (!k.Writers.empty()) std::erase(k.Writers, element);
+  }
+}
+
+void TTerminal::RemoveElements(std::span<const TElementCore* const> elements) {
+  const std::unordered_set<const TElementCore*> gone(elements.begin(), elements.end());
+  const auto isGone = [&gone](const TElementCore* e) { return gone.contains(e); };
+  std::lock_guard lock(ReceiveLock);
+  for (auto& k : kanal_) {
+    if (!k.Readers.empty()) std::erase_if(k.Readers, isGone);
+    if (!k.Writers.empty()) std::erase_if(k.Writers, isGone);
   }
 }
 

@@ -164,7 +164,12 @@ class TTerminal {
   // Channel arguments lie in 0..999 (the compiler makes no others). Readers
   // run in registration order, those marked ReadsLast after all others.
   void AddReader(int32_t channel, TElementCore* element);
+  // AddReader for an element known not to read the channel yet (a compile
+  // pass after ClearReaders): no search of the channel's readers.
+  void AddNewReader(int32_t channel, TElementCore* element);
   void AddWriter(int32_t channel, TElementCore* element);
+  // Takes the elements out of every reader and writer list in one pass.
+  void RemoveElements(std::span<const TElementCore* const> elements);
   void ClearReaders();
   void ClearWriters();
   // Takes a vanishing element out of every reader and writer list, under the

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "channels/uTerminal.h"
 #include "editing/uEditPanel.h"
@@ -62,9 +63,11 @@ TQXElement::TQXElement(QWidget* owner) : QWidget(owner) {
 TQXElement::~TQXElement() {
   // A frame dispatched after this point must not reach the element, nor the
   // display tick a freed one.
-  if (Terminal) Terminal->RemoveElement(this);
-  std::erase(UpdateList(), this);
-  if (Sheet) Sheet->RemoveElement(this);
+  if (!forgotten_) {
+    if (Terminal) Terminal->RemoveElement(this);
+    std::erase(UpdateList(), this);
+    if (Sheet) Sheet->RemoveElement(this);
+  }
   Registry().erase(Serial());
   TEditPanel::ForgetElement(this);
   TPropertyEditor::ForgetElement(this);
@@ -274,6 +277,55 @@ void TQXElement::PlaceProblemLabel() {
 }
 
 // ---- class level -----------------------------------------------------------
+
+namespace {
+
+// Each parent's objects in the order of its children, from the front: each
+// then leaves its parent's list of children at its head, found at once. One
+// that another's destructor took along is not destroyed twice.
+void DeleteInChildOrder(const std::unordered_set<QObject*>& objects) {
+  std::unordered_set<QObject*> parents;
+  for (QObject* o : objects) parents.insert(o->parent());
+  std::vector<QPointer<QObject>> order;
+  order.reserve(objects.size());
+  for (QObject* p : parents) {
+    if (!p) continue;
+    for (QObject* c : p->children())
+      if (objects.contains(c)) order.emplace_back(c);
+  }
+  for (QObject* o : objects)
+    if (!o->parent()) order.emplace_back(o);
+  for (const QPointer<QObject>& o : order) delete o.data();
+}
+
+}  // namespace
+
+void TQXElement::DestroyAll(const std::vector<TQXElement*>& elements) {
+  if (elements.empty()) return;
+  const std::unordered_set<const TQXElement*> gone(elements.begin(), elements.end());
+  const auto isGone = [&gone](const TQXElement* e) { return gone.contains(e); };
+  if (Terminal) {
+    const std::vector<const TElementCore*> cores(elements.begin(), elements.end());
+    Terminal->RemoveElements(cores);
+  }
+  std::erase_if(UpdateList(), isGone);
+  std::unordered_set<TSheet*> sheets;
+  std::unordered_set<QObject*> frames, tops;
+  for (TQXElement* e : elements) {
+    if (e->Sheet) sheets.insert(e->Sheet);
+    e->Sheet = nullptr;
+    e->forgotten_ = true;
+    if (e->EditComp) frames.insert(e->EditComp);
+    if (!e->IsSubElement) tops.insert(e);
+  }
+  for (TSheet* s : sheets) std::erase_if(s->ElementList, isGone);
+  std::unordered_set<TEditPanel*> panels;
+  for (QObject* f : frames) panels.insert(static_cast<TEditComp*>(f)->Panel());
+  for (TEditPanel* p : panels)
+    std::erase_if(p->Frames, [&frames](TEditComp* f) { return frames.contains(f); });
+  DeleteInChildOrder(frames);
+  DeleteInChildOrder(tops);
+}
 
 std::vector<TQXElement*>& TQXElement::DisplayUpdateList() {
   return UpdateList();

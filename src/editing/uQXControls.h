@@ -153,6 +153,11 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   static void InitFileSets(TFLSetList& sets);
   // Every element of every sheet, sheets in tab order.
   static void ForEach(const std::function<void(TQXElement&)>& visit);
+  // Destroys the elements, sub-elements with their parents, after taking
+  // them and their frames out of the hub, the display tick, their sheets and
+  // their panels in one pass each: one by one, each would search lists of
+  // thousands.
+  static void DestroyAll(const std::vector<TQXElement*>& elements);
 
   // The keys every class shares, for the class's key-set builder.
   template <class C>
@@ -210,6 +215,7 @@ class TQXElement : public QWidget, public TFormulaElement, public TFLObject {
   int64_t activateLast_ = -1;
   int32_t activateWaiting_ = 0;
   mutable std::atomic<bool> animBusy_{false};
+  bool forgotten_ = false;  // DestroyAll took it out of every list already
   std::map<int32_t, QString> fileProblems_;
   QLabel* problemLabel_ = nullptr;
   void PlaceProblemLabel();

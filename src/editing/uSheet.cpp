@@ -144,14 +144,7 @@ void TSheet::resizeEvent(QResizeEvent* event) {
 }
 
 void TSheet::Clear() {
-  // Destroying a parent also destroys its sub-elements and so shrinks the
-  // list: look again after every destroy.
-  for (;;) {
-    auto it = std::find_if(ElementList.rbegin(), ElementList.rend(),
-                           [](const TQXElement* e) { return !e->IsSubElement; });
-    if (it == ElementList.rend()) break;
-    delete *it;
-  }
+  TQXElement::DestroyAll(std::vector<TQXElement*>(ElementList));
   // Sub-elements whose parent is elsewhere cannot exist; nothing stays.
   ElementList.clear();
 }

@@ -1,5 +1,6 @@
 #include "formula/UCalculate.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "channels/uTerminal.h"
@@ -40,13 +41,13 @@ void TCalculator::CompileAndInit() {
       }
       return;
     }
-    CompileElement(e);
+    CompileElement(e, true);
   });
   sheets_.FillUpdateList();
   mem_.ResetAll();  // every run starts from fresh memory
 }
 
-void TCalculator::CompileElement(TFormulaElement& e) {
+void TCalculator::CompileElement(TFormulaElement& e, bool readersCleared) {
   TCompiledFormula& f = e.Formula();
   e.OutChannel = 0;
   // The code refers to the tokens: both go together.
@@ -66,7 +67,13 @@ void TCalculator::CompileElement(TFormulaElement& e) {
   };
   const auto registerReaders = [&] {
     if (!e.Active) return;
-    for (const int32_t ch : f.Dependencies) hub_.AddReader(ch, &e);
+    const std::vector<int32_t>& channels = f.Dependencies.Items();
+    for (auto it = channels.begin(); it != channels.end(); ++it) {
+      if (!readersCleared)
+        hub_.AddReader(*it, &e);
+      else if (std::find(channels.begin(), it, *it) == it)  // a channel named twice reads once
+        hub_.AddNewReader(*it, &e);
+    }
   };
 
   switch (e.ChannelRole) {

@@ -40,7 +40,7 @@ class TCalculator final : public TFormulaHooks {
   void ResetMemFunctions();
 
   // Compiles one element by its role (steps after the compile hook).
-  void CompileElement(TFormulaElement& element);
+  void CompileElement(TFormulaElement& element) { CompileElement(element, false); }
 
   TTerminal& Hub() const { return hub_; }
 
@@ -51,6 +51,10 @@ class TCalculator final : public TFormulaHooks {
   TDynaFunctionList& dyna_;
   TFormulaSheets& sheets_;
   TDynaFunctionManager manager_;
+
+  // readersCleared: the hub's reader lists were cleared in this pass, the
+  // element reads none of its channels yet.
+  void CompileElement(TFormulaElement& element, bool readersCleared);
 };
 
 // The program's calculator; set by start-up (which also makes it the hub's

@@ -1,5 +1,6 @@
 #include "shell/uFileHandling.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <filesystem>
 #include <system_error>
@@ -92,9 +93,22 @@ void TFileHandling::Reset() {
   if (Terminal) Terminal->Disconnect();
   TEditPanel::ClearSelection();
   TPropertyEditor::HideListing();
-  if (CurrentSheet) CurrentSheet->hide();
+  // The sheet holds its updates while its elements go and is hidden once
+  // they are gone: hidden first, each of thousands of widgets would get an
+  // event of its own. With the focus on a widget inside, hidden first, so
+  // that the focus moves on from there as it always did.
+  TSheet* shown = CurrentSheet;
+  QWidget* focus = QApplication::focusWidget();
+  const bool hideFirst = shown && focus && focus != shown && shown->isAncestorOf(focus);
+  if (hideFirst) shown->hide();
+  if (shown) shown->setUpdatesEnabled(false);
   // Ports go before sheets: nothing may dispatch into elements being freed.
   if (PortList) PortList->FreeAll();
+  for (TSheet* s : SheetList) s->Clear();
+  if (shown) {
+    shown->hide();
+    shown->setUpdatesEnabled(true);
+  }
   TSheet::ResetAll();
   if (FileLoad) FileLoad->ProjectFile.clear();
   if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);

@@ -1,5 +1,8 @@
 #include "shell/uLangUpdate.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include "editing/uChannelTable.h"
 #include "editing/uPropertyEditor.h"
 #include "editing/uQXControls.h"
@@ -16,6 +19,7 @@
 #include "shell/uTerminalSheet.h"
 #include "widgets/uLangStrings.h"
 #include "widgets/uTabBar.h"
+#include "widgets/uWholeRepaint.h"
 
 namespace qx {
 
@@ -23,9 +27,14 @@ void TLanguage::SetLanguage(const std::string& code) {
   const std::string c = code.substr(0, 2);
   if (GlobalSettings) GlobalSettings->LanguageCode = c;
   TPropertyEditor::HideListing();
-  (void)LoadTranslation(c);
-  (void)LoadQtTranslation(c);
-  LangUpdateAll();
+  // Every widget takes the toolkit's language change with a repaint of its
+  // own: with thousands of instruments the window is repainted in one piece.
+  ChangeWhole(MainForm, [c] {
+    (void)LoadTranslation(c);
+    (void)LoadQtTranslation(c);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    LangUpdateAll();
+  });
 }
 
 void TLanguage::MenueLangUpdate() {

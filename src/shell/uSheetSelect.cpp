@@ -18,6 +18,7 @@
 #include "shell/uPortBox.h"
 #include "shell/uRunSheet.h"
 #include "widgets/uTabBar.h"
+#include "widgets/uWholeRepaint.h"
 #include "shell/uTerminalSheet.h"
 
 namespace qx {
@@ -30,7 +31,8 @@ void TSheetSelect::ShowOnly(QWidget* page) {
     if (p && p != page) p->hide();
   }
   if (page) {
-    page->show();
+    // The run page's thousands of instruments: one repaint, not a mark each.
+    ShowWhole(page);
     page->raise();
   }
 }

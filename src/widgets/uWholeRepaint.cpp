@@ -47,15 +47,19 @@ void EnableUpdatesWhole(QWidget* w) {
   RepaintWhole(w);
 }
 
-void ShowWhole(QWidget* w) {
-  if (!w || !w->isHidden()) return;
-  const bool updating = w->updatesEnabled();
+void ChangeWhole(QWidget* w, const std::function<void()>& change) {
+  const bool updating = w && w->updatesEnabled();
   if (updating) w->setUpdatesEnabled(false);
-  w->show();
+  change();
   // Every widget shown has asked to be painted later; the requests find
-  // the updates held and are dropped.
+  // the updates held and are dropped, as are the repaints change asked for.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
   if (updating) EnableUpdatesWhole(w);
+}
+
+void ShowWhole(QWidget* w) {
+  if (!w || !w->isHidden()) return;
+  ChangeWhole(w, [w] { w->show(); });
 }
 
 }  // namespace qx

@@ -9,6 +9,8 @@
 // without updates is not marked at all; the functions here use both.
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace qx {
@@ -24,6 +26,11 @@ void TakeBackUpdates(QWidget* w);
 
 // TakeBackUpdates(w), then RepaintWhole(w).
 void EnableUpdatesWhole(QWidget* w);
+
+// Runs change while w holds its updates, with the repaint requests it
+// posts, then repaints w in one piece: what change shows, relabels or moves
+// in w costs no mark per widget.
+void ChangeWhole(QWidget* w, const std::function<void()>& change);
 
 // Shows w with all it holds: one repaint of its area instead of one mark
 // per descendant.

@@ -129,6 +129,18 @@ TEST_F(ReceiveFrameTest, ReadersMarkedLastRunAfterAllOthers) {
                                                       last.Serial(), alsoLast.Serial()}));
 }
 
+// A compile pass adds readers it knows are new: the same order.
+TEST_F(ReceiveFrameTest, NewReadersAlsoRunBeforeThoseMarkedLast) {
+  FakeElement last(1), later(1), alsoLast(1), latest(1);
+  last.ReadsLast = alsoLast.ReadsLast = true;
+  rig.hub.AddNewReader(1, &last);
+  rig.hub.AddNewReader(1, &later);
+  rig.hub.AddNewReader(1, &alsoLast);
+  rig.hub.AddNewReader(1, &latest);
+  EXPECT_EQ(rig.hub.Kanal(1).Readers,
+            (std::vector<TElementCore*>{elements[0].get(), &later, &latest, &last, &alsoLast}));
+}
+
 TEST_F(ReceiveFrameTest, SilentFrameStoresButEvaluatesNobody) {
   EXPECT_FALSE(rig.hub.ReceiveFrame("#1F5;", nullptr, false));
   EXPECT_FALSE(rig.hub.ReceiveFrame("#2Sx;", nullptr, false));
@@ -262,6 +274,23 @@ TEST_F(ReceiveFrameTest, RemovedElementIsNoLongerDispatched) {
   EXPECT_NE(elements[0]->GetValue(), 5.0);
   EXPECT_EQ(elements[1]->GetValue(), 5.0);  // the other reader of channel 2 still runs
   EXPECT_EQ(rig.hub.Kanal(2).Readers.size(), 1u);
+}
+
+// Removed together, as New removes them: out of every list, the rest keep
+// their order.
+TEST_F(ReceiveFrameTest, ElementsRemovedTogetherLeaveTheRestInOrder) {
+  FakeElement out(20, RoleOutput), other(1);
+  rig.hub.AddWriter(20, &out);
+  rig.hub.AddReader(1, &other);
+  rig.hub.AddReader(2, elements[0].get());
+  rig.hub.AddReader(2, &other);
+  const std::vector<const TElementCore*> gone{elements[0].get(), &out, elements[4].get()};
+  rig.hub.RemoveElements(gone);
+  EXPECT_EQ(rig.hub.Kanal(1).Readers, std::vector<TElementCore*>{&other});
+  EXPECT_EQ(rig.hub.Kanal(2).Readers, (std::vector<TElementCore*>{elements[1].get(), &other}));
+  EXPECT_TRUE(rig.hub.Kanal(5).Readers.empty());
+  EXPECT_TRUE(rig.hub.Kanal(20).Writers.empty());
+  EXPECT_EQ(rig.hub.Kanal(3).Readers, std::vector<TElementCore*>{elements[2].get()});
 }
 
 TEST(ElementCoreTest, ValueStoreUnderConcurrentWritersAndReader) {

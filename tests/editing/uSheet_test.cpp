@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QScrollBar>
 #include <thread>
 
@@ -72,6 +73,27 @@ TEST_F(SheetTest, ClearRereadsTheListWhenAParentGoesBeforeItsParts) {
   std::erase(list, parent);
   list.push_back(parent);
   ASSERT_EQ(list, (std::vector<TQXElement*>{a, part, b, parent}));
+  CurrentSheet->Clear();
+  EXPECT_TRUE(CurrentSheet->ElementList.empty());
+  EXPECT_TRUE(CurrentSheet->Canvas()->findChildren<TQXElement*>().isEmpty());
+}
+
+// An element whose destructor takes another one of the sheet along.
+class TOwningElement final : public TQXElement {
+ public:
+  using TQXElement::TQXElement;
+  ~TOwningElement() override { delete companion.data(); }
+  QPointer<TQXElement> companion;
+};
+
+TEST_F(SheetTest, ClearDestroysAnElementTakenAlongByAnotherOnce) {
+  auto* before = TQXNumericDisp::ElemCreate();
+  auto* owner = new TOwningElement(CurrentCanvas());
+  auto* after = TQXNumericDisp::ElemCreate();
+  owner->companion = after;
+  auto* second = new TOwningElement(CurrentCanvas());
+  second->companion = before;  // one that stands before its owner
+  ASSERT_EQ(CurrentSheet->ElementList.size(), 4u);
   CurrentSheet->Clear();
   EXPECT_TRUE(CurrentSheet->ElementList.empty());
   EXPECT_TRUE(CurrentSheet->Canvas()->findChildren<TQXElement*>().isEmpty());

@@ -16,8 +16,10 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -30,12 +32,14 @@
 #include "foundation/support/Fifo.h"
 #include "foundation/uFileLoader.h"
 #include "gui_support/AppFixture.h"
+#include "instruments/uQXAnalogDisp.h"
 #include "instruments/uQXButton.h"
 #include "instruments/uQXNumericDisp.h"
 #include "instruments/uQXRemoteLabel.h"
 #include "shell/EmbeddedModalForm.h"
 #include "shell/uLoadSaveForm.h"
 #include "shell/uRunSheet.h"
+#include "shell/uSheetSelect.h"
 #include "widgets/IconButton.h"
 #include "widgets/uDialogs.h"
 
@@ -377,6 +381,43 @@ TEST_F(FileHandlingTest, NewWhileConnectedEndsTheRunBeforeFreeingPorts) {
   EXPECT_FALSE(Terminal->Connected.load());
   EXPECT_EQ(PortList->Count(), 0);
   EXPECT_EQ(TSheet::ElementCount(), 0);
+}
+
+// New on the Edit page of a compiled project: every element, sub-element
+// and frame is destroyed and no list of the hub, the display tick, a sheet
+// or a panel keeps one.
+TEST_F(FileHandlingTest, NewLeavesNoElementInAnyList) {
+  BuildProject();
+  auto* gauge = TQXAnalogDisp::ElemCreate();
+  gauge->SetSource("#1");
+  std::vector<QPointer<QWidget>> all;
+  form->TabBar->SelectTab(PageIndexRun);  // compiles: readers and writers
+  ASSERT_FALSE(Terminal->Kanal(1).Readers.empty());
+  ASSERT_FALSE(Terminal->Kanal(10).Writers.empty());
+  form->TabBar->SelectTab(PageIndexEdit);
+  TQXElement::ForEach([&all](TQXElement& e) {
+    all.emplace_back(&e);
+    if (e.EditComp) all.emplace_back(e.EditComp);
+  });
+  ASSERT_TRUE(gauge->EditComp);
+  ASSERT_TRUE(std::any_of(all.begin(), all.end(),
+                          [gauge](const QPointer<QWidget>& w) { return w == gauge->OutElement; }));
+
+  FileHandling->New();
+  for (const QPointer<QWidget>& w : all) EXPECT_TRUE(w.isNull());
+  EXPECT_EQ(TSheet::ElementCount(), 0);
+  EXPECT_TRUE(TQXElement::DisplayUpdateList().empty());
+  for (TSheet* s : SheetList) {
+    EXPECT_TRUE(s->ElementList.empty());
+    EXPECT_TRUE(s->EditPanel->Frames.empty());
+  }
+  for (int32_t ch = 0; ch < kChannelCount; ++ch) {
+    ASSERT_TRUE(Terminal->Kanal(ch).Readers.empty()) << ch;
+    ASSERT_TRUE(Terminal->Kanal(ch).Writers.empty()) << ch;
+  }
+  // The next project starts clean.
+  auto* next = TQXNumericDisp::ElemCreate();
+  EXPECT_EQ(CurrentSheet->ElementList, std::vector<TQXElement*>{next});
 }
 
 TEST_F(FileHandlingTest, TitleIsTheProjectNameCutTo32Characters) {

@@ -78,6 +78,20 @@ TEST_F(WholeRepaintTest, ShowWholePaintsEveryCellInSightOnce) {
   ExpectEachInSightPaintedOnceWhole();
 }
 
+TEST_F(WholeRepaintTest, ChangeWholePaintsWhatTheChangeMarksOnceInOnePiece) {
+  TCell* shown = inSight[3];
+  shown->hide();
+  Settle();
+  Reset();
+  ChangeWhole(host, [&] {
+    for (TCell* c : inSight) c->update();
+    shown->show();  // asks to be painted later
+  });
+  EXPECT_TRUE(host->updatesEnabled());
+  Settle();
+  ExpectEachInSightPaintedOnceWhole();
+}
+
 TEST_F(WholeRepaintTest, EnableUpdatesWholeRepaintsAllButWhatHoldsItsOwn) {
   TCell* own = inSight[7];
   own->setUpdatesEnabled(false);  // holds its updates of its own
