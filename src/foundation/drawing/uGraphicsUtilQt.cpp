@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPalette>
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -181,6 +182,12 @@ QString PrefixedElidedText(const QString& prefix, const QString& name, const QFo
     if (fm.horizontalAdvance(text) <= width) return text;
   }
   return prefix;
+}
+
+QString ElidedTextOf(const QString& text, const QFont& font, int width, Qt::TextElideMode mode) {
+  if (mode == Qt::ElideNone || TextWidthOf(text, font) <= width) return text;
+  const QString cut = QFontMetrics(font, &Measure()).elidedText(text, mode, std::max(0, width));
+  return cut.isEmpty() ? QStringLiteral("\u2026") : cut;
 }
 
 QString ShownText(std::string_view utf8, bool keepEnd) {

@@ -53,6 +53,10 @@ int TextHeightOf(const QFont& font);
 // start ("…" and its end), the prefix (a message) is never cut.
 QString PrefixedElidedText(const QString& prefix, const QString& name, const QFont& font,
                            int width);
+// text fitted into width, measured as TextWidthOf measures: unchanged when it
+// fits, else cut on the side mode names with "…"; never empty for a text that
+// is not, so a cut text is still seen to be there.
+QString ElidedTextOf(const QString& text, const QFont& font, int width, Qt::TextElideMode mode);
 
 // ---- shown texts ----
 // No control shows more of a text; laying out a text of megabytes (a name
