@@ -76,6 +76,17 @@ TCaptionSpans LayOutCaptionLine(const TCaptionLine& line, const QString& caption
                            TextWidthOf(QStringLiteral("\u2026"), captionFont));
 }
 
+bool CaptionLineStale(const QLabel* caption, const QLabel* value) {
+  if (caption->text().isEmpty()) return false;
+  return caption->width() < TextWidthOf(caption->text(), caption->font()) ||
+         !TextSurelyFits(value->text(), value->font(), value->width());
+}
+
+bool CaptionLineStale(const TElementText& caption, const TElementText& value) {
+  if (caption.text().isEmpty()) return false;
+  return caption.ShownText() != caption.text() || !value.SurelyFits();
+}
+
 QLabel* MakeElementLabel(QWidget* element, Qt::Alignment alignment, Qt::TextElideMode elide) {
   QLabel* l = elide == Qt::ElideNone ? new QLabel(element) : new TElidingLabel(element, elide);
   l->setAlignment(alignment);
@@ -132,6 +143,7 @@ bool TElementText::SetGeometry(const QRect& rect) {
 void TElementText::SetFont(const QWidget& element, const TFontDesc& font) {
   font_ = FontDescToQFont(font).resolve(element.font());
   color_ = ColorToQColor(font.Color);
+  advances_.reset();
   paintDpi_ = 0;
   Forget();
 }
@@ -147,10 +159,15 @@ void TElementText::SetElide(Qt::TextElideMode mode) {
   Forget();
 }
 
+bool TElementText::SurelyFits() const {
+  if (!advances_) advances_ = LatinAdvancesOf(font_);
+  return advances_->TextSurelyFits(text_, rect_.width());
+}
+
 const QString& TElementText::ShownText() const {
   if (!shown_) {
     // Wrapped and multi-line texts are clipped as they are.
-    if (elide_ == Qt::ElideNone || wordWrap_ || text_.contains(u'\n'))
+    if (elide_ == Qt::ElideNone || wordWrap_ || text_.contains(u'\n') || SurelyFits())
       shown_ = text_;
     else
       shown_ = ElidedTextOf(text_, font_, rect_.width(), elide_);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "foundation/drawing/uGraphicsUtilQt.h"
 #include "foundation/uFileLoadSet.h"
 
 class QPainter;
@@ -46,6 +47,10 @@ struct TCaptionSpans {
 [[nodiscard]] TCaptionSpans LayOutCaptionLine(const TCaptionLine& line, const QString& caption,
                                               const QFont& captionFont, const QString& value,
                                               const QFont& valueFont);
+// After a new value: true when its line may have to be laid out again, the
+// caption being cut or the value perhaps wider than its room. Cheap for the
+// usual case of a value that fits beside a whole caption.
+[[nodiscard]] bool CaptionLineStale(const QLabel* caption, const QLabel* value);
 // Name, size, style and colour of the font onto the label.
 void SetLabelFont(QLabel* label, const TFontDesc& font);
 
@@ -68,6 +73,8 @@ class TElementText {
   void SetElide(Qt::TextElideMode mode);
   // What is drawn: the text, or the text cut to the rectangle.
   const QString& ShownText() const;
+  // True when the text surely fits the rectangle, found without shaping it.
+  bool SurelyFits() const;
   // False when the text is already shown.
   bool SetText(const QString& text);
   const QRect& geometry() const { return rect_; }
@@ -104,6 +111,7 @@ class TElementText {
   Qt::Alignment alignment_;
   Qt::TextElideMode elide_ = Qt::ElideNone;
   mutable std::optional<QString> shown_;
+  mutable std::shared_ptr<const TLatinAdvances> advances_;  // of font_
   bool wordWrap_;
   bool keep_;
   mutable std::unique_ptr<TKept> kept_;
@@ -111,5 +119,8 @@ class TElementText {
   mutable int paintDpi_ = 0;  // 0: no painter font made yet
   mutable bool fromLayout_ = false;
 };
+
+// The same for a caption and value drawn by their element.
+[[nodiscard]] bool CaptionLineStale(const TElementText& caption, const TElementText& value);
 
 }  // namespace qx

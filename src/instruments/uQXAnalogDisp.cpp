@@ -96,7 +96,7 @@ void LayOutNameLine(QLabel* name, QLabel* num, int32_t top, int32_t nameHeight, 
 // After a new value: the name may have to give it more room, or may take
 // back what it gave.
 void FitNameLine(QLabel* name, QLabel* num, int32_t w, int32_t fw) {
-  if (!name->text().isEmpty())
+  if (CaptionLineStale(name, num))
     LayOutNameLine(name, num, name->y(), name->height(), num->height(), w, fw);
 }
 

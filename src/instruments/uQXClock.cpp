@@ -212,7 +212,7 @@ void TQXClock::ShowValueText() {
   value_->setText(QString::fromStdString(
       LimitDecimals(FloatToText(FormulaElement->GetValue()), Decimals, FixedDecimals)));
   // A wider value may need room the formula gives up.
-  if (!input_->text().isEmpty()) LayOutValueLine(input_, value_, width());
+  if (CaptionLineStale(input_, value_)) LayOutValueLine(input_, value_, width());
 }
 
 void TQXClock::ShowCompileState() {

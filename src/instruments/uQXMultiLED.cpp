@@ -117,7 +117,7 @@ void TQXMultiLED::Activate(int32_t) {
   const uint32_t v = LedRowValue(GetValue());
   LedBar->SetValue(v);
   value_->setText(ShowValue ? QString::number(v) : QString());
-  if (!name_->text().isEmpty()) LayOutLabels();
+  if (CaptionLineStale(name_, value_)) LayOutLabels();
 }
 
 void TQXMultiLED::UpdateCaption() {

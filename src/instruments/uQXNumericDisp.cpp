@@ -55,7 +55,7 @@ void TQXNumericDisp::UpdateDisplay() {
   if (value_.SetText(QString::fromStdString(
           NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit)))) {
     // A wider value may need room the caption gives up.
-    if (!caption_.text().isEmpty()) PanelResize();
+    if (CaptionLineStale(caption_, value_)) PanelResize();
     RepaintPart(value_.geometry());
   }
 }
