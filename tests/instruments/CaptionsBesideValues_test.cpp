@@ -223,5 +223,58 @@ TEST_F(CaptionsBesideValuesTest, ValuesReadWholeOrVisiblyCut) {
   }
 }
 
+// A caption that gave way to a wide value takes its room back when the value
+// narrows again, and gives it up again for the next wide one.
+TEST_F(CaptionsBesideValuesTest, CaptionComesBackAfterAWideValue) {
+  struct Kind {
+    const char* what;
+    std::function<std::function<TLine(double)>()> make;
+  };
+  const Kind kinds[] = {
+      {"numeric display",
+       [] {
+         auto* d = TQXNumericDisp::ElemCreate();
+         d->SetDenom("Kesseldruck");
+         d->SetShowName(true);
+         d->SetUnit(" bar");
+         d->SetShowUnit(true);
+         return [d](double v) {
+           d->SetValue(v);
+           d->UpdateDisplay();
+           const TElementText *cap = d->CaptionLabel(), *val = d->ValueLabel();
+           return TLine{cap->geometry(), cap->text(),      cap->ShownText(), val->geometry(),
+                        val->text(),     val->ShownText(), cap->font(),      val->font()};
+         };
+       }},
+      {"analog display",
+       [] {
+         auto* a = TQXAnalogDisp::ElemCreate();
+         a->resize(150, 80);  // its smaller font
+         a->SetDenom("Kesseldruck");
+         a->SetShowName(true);
+         a->SetShowNumeric(true);
+         return [a](double v) {
+           a->SetValue(v);
+           a->UpdateDisplay();
+           return FromLabels(a->NameLabelIn, a->NumLabelIn);
+         };
+       }},
+  };
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.what);
+    const auto show = k.make();
+    for (int round = 0; round < 2; ++round) {
+      const TLine wide = show(-123456789.25);
+      EXPECT_EQ(wide.ValueShown, wide.ValueText);
+      EXPECT_NE(wide.CaptionShown, wide.CaptionText);
+      EXPECT_LE(wide.Caption.x() + wide.Caption.width(), wide.Value.x());
+      const TLine narrow = show(1);
+      EXPECT_EQ(narrow.CaptionShown, narrow.CaptionText);
+      EXPECT_EQ(narrow.Caption.width(), TextWidthOf(narrow.CaptionText, narrow.CaptionFont));
+      EXPECT_EQ(narrow.Value.x(), narrow.Caption.x() + narrow.Caption.width());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qx
