@@ -13,8 +13,82 @@
 
 namespace qx {
 
-QLabel* MakeElementLabel(QWidget* element, Qt::Alignment alignment) {
-  auto* l = new QLabel(element);
+namespace {
+
+// Cuts its text where it is wider than the label; the label keeps the whole
+// text, so layouts measure what it should show.
+class TElidingLabel : public QLabel {
+ public:
+  TElidingLabel(QWidget* parent, Qt::TextElideMode mode) : QLabel(parent), mode_(mode) {}
+
+  QString Shown() const {
+    const QString& t = text();
+    if (textFormat() == Qt::RichText || (textFormat() == Qt::AutoText && Qt::mightBeRichText(t)) ||
+        t.contains(u'\n'))
+      return t;
+    return ElidedTextOf(t, font(), contentsRect().width(), mode_);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QString shown = Shown();
+    if (shown == text()) {
+      QLabel::paintEvent(event);
+      return;
+    }
+    QPainter p(this);
+    const int flags = QStyle::visualAlignment(layoutDirection(), alignment()) |
+                      (shown.isRightToLeft() ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
+    style()->drawItemText(&p, contentsRect(), flags, palette(), isEnabled(), shown,
+                          foregroundRole());
+  }
+
+ private:
+  Qt::TextElideMode mode_;
+};
+
+}  // namespace
+
+QString ShownLabelText(const QLabel* label) {
+  if (const auto* e = dynamic_cast<const TElidingLabel*>(label)) return e->Shown();
+  return label->text();
+}
+
+TCaptionSpans LayOutCaptionLine(const TCaptionLine& line, int captionWidth, int valueWidth,
+                                int minCaptionWidth) {
+  const auto bare = [&] {
+    return TCaptionSpans{0, line.BareLeft, std::max(0, line.Right - line.BareLeft)};
+  };
+  if (captionWidth <= 0) return bare();
+  const int room = line.Right - line.CaptionLeft - line.Gap - std::max(0, valueWidth);
+  const int shown = std::min(captionWidth, room);
+  if (shown < captionWidth && shown < std::max(1, minCaptionWidth)) return bare();
+  const int valueLeft = line.CaptionLeft + shown + line.Gap;
+  return TCaptionSpans{shown, valueLeft, std::max(0, line.Right - valueLeft)};
+}
+
+TCaptionSpans LayOutCaptionLine(const TCaptionLine& line, const QString& caption,
+                                const QFont& captionFont, const QString& value,
+                                const QFont& valueFont) {
+  if (caption.isEmpty()) return LayOutCaptionLine(line, 0, 0, 0);
+  return LayOutCaptionLine(line, TextWidthOf(caption, captionFont),
+                           value.isEmpty() ? 0 : TextWidthOf(value, valueFont),
+                           TextWidthOf(QStringLiteral("\u2026"), captionFont));
+}
+
+bool CaptionLineStale(const QLabel* caption, const QLabel* value) {
+  if (caption->text().isEmpty()) return false;
+  return caption->width() < TextWidthOf(caption->text(), caption->font()) ||
+         !TextSurelyFits(value->text(), value->font(), value->width());
+}
+
+bool CaptionLineStale(const TElementText& caption, const TElementText& value) {
+  if (caption.text().isEmpty()) return false;
+  return caption.ShownText() != caption.text() || !value.SurelyFits();
+}
+
+QLabel* MakeElementLabel(QWidget* element, Qt::Alignment alignment, Qt::TextElideMode elide) {
+  QLabel* l = elide == Qt::ElideNone ? new QLabel(element) : new TElidingLabel(element, elide);
   l->setAlignment(alignment);
   l->setAttribute(Qt::WA_TransparentForMouseEvents);
   QFont f = l->font();
@@ -69,12 +143,36 @@ bool TElementText::SetGeometry(const QRect& rect) {
 void TElementText::SetFont(const QWidget& element, const TFontDesc& font) {
   font_ = FontDescToQFont(font).resolve(element.font());
   color_ = ColorToQColor(font.Color);
+  advances_.reset();
   paintDpi_ = 0;
   Forget();
 }
 
 void TElementText::Forget() {
   kept_.reset();
+  shown_.reset();
+}
+
+void TElementText::SetElide(Qt::TextElideMode mode) {
+  if (mode == elide_) return;
+  elide_ = mode;
+  Forget();
+}
+
+bool TElementText::SurelyFits() const {
+  if (!advances_) advances_ = LatinAdvancesOf(font_);
+  return advances_->TextSurelyFits(text_, rect_.width());
+}
+
+const QString& TElementText::ShownText() const {
+  if (!shown_) {
+    // Wrapped and multi-line texts are clipped as they are.
+    if (elide_ == Qt::ElideNone || wordWrap_ || text_.contains(u'\n') || SurelyFits())
+      shown_ = text_;
+    else
+      shown_ = ElidedTextOf(text_, font_, rect_.width(), elide_);
+  }
+  return *shown_;
 }
 
 namespace {
@@ -131,13 +229,14 @@ void TElementText::LayOut(TKept& k) const {
   k.Flags = Flags();
   const int flags = k.Flags;
   const bool rtl = flags & Qt::TextForceRightToLeft;
-  if (!LaysOutHere(text_, paintFont_, flags, rtl)) return;
+  const QString& shown = ShownText();
+  if (!LaysOutHere(shown, paintFont_, flags, rtl)) return;
 
   // Line breaks as line separators, carriage returns as blanks, tabs to
   // stops of eight 'x' where they expand, otherwise blanks.
   const QFontMetricsF fm(paintFont_);
   const bool expandTabs = ((flags & Qt::AlignLeft) && !rtl) || ((flags & Qt::AlignRight) && rtl);
-  QString text = text_;
+  QString text = shown;
   int tabStops = 0;
   for (QChar& c : text) {
     if (c == u'\r') {
@@ -247,8 +346,8 @@ void TElementText::Paint(QPainter& p, const QWidget& element, const QPalette& pa
     // Where the element's own font is this text's, the painter has it
     // already: setting it anew would look its font engines up again.
     if (!(p.font() == font_)) p.setFont(font_);
-    element.style()->drawItemText(&p, rect_, kept ? kept->Flags : Flags(), *pal, enabled, text_,
-                                  QPalette::WindowText);
+    element.style()->drawItemText(&p, rect_, kept ? kept->Flags : Flags(), *pal, enabled,
+                                  ShownText(), QPalette::WindowText);
   }
   p.setClipping(false);
 }

@@ -73,11 +73,31 @@ std::string AnalogNameText(bool showName, std::string_view denom, bool showUnit,
 namespace {
 
 QLabel* NewLabel(QWidget* parent, Qt::Alignment alignment) {
-  QLabel* l = MakeElementLabel(parent, alignment | Qt::AlignVCenter);
+  QLabel* l = MakeElementLabel(parent, alignment | Qt::AlignVCenter, Qt::ElideRight);
   l->setFont(QFont());  // the application's label font
   l->setGeometry(8, 8, std::max(0, parent->width() - 16), std::max(0, parent->height() - 16));
   l->hide();
   return l;
+}
+
+// A name and its value on one line; a line without its value lets the name
+// run to the frame.
+void LayOutNameLine(QLabel* name, QLabel* num, int32_t top, int32_t nameHeight, int32_t numHeight,
+                    int32_t w, int32_t fw) {
+  const int32_t left = fw + 5;
+  const bool value = !num->isHidden();
+  const TCaptionSpans s =
+      LayOutCaptionLine({left, left, value ? w - fw - 5 : w - fw, 0}, name->text(), name->font(),
+                        value ? num->text() : QString(), num->font());
+  num->setGeometry(s.ValueLeft, top, s.ValueWidth, numHeight);
+  name->setGeometry(left, top, s.CaptionWidth, nameHeight);
+}
+
+// After a new value: the name may have to give it more room, or may take
+// back what it gave.
+void FitNameLine(QLabel* name, QLabel* num, int32_t w, int32_t fw) {
+  if (CaptionLineStale(name, num))
+    LayOutNameLine(name, num, name->y(), name->height(), num->height(), w, fw);
 }
 
 }  // namespace
@@ -130,7 +150,9 @@ std::string TQXAnalogDisp::ValueText(double value, bool withUnit) const {
 }
 
 void TQXAnalogDisp::ShowSliderValue(double value) {
-  if (ShowNumeric) NumLabelOut->setText(QString::fromStdString(ValueText(value, true)));
+  if (!ShowNumeric) return;
+  NumLabelOut->setText(QString::fromStdString(ValueText(value, true)));
+  FitNameLine(NameLabelOut, NumLabelOut, width(), FrameWidth);
 }
 
 void TQXAnalogDisp::SendSliderValue() {
@@ -177,13 +199,17 @@ void TQXAnalogDisp::ShowCompileState() {
 }
 
 void TQXAnalogDisp::UpdateNumericIn() {
-  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeOut)
+  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeOut) {
     NumLabelIn->setText(QString::fromStdString(ValueText(GetValue(), true)));
+    FitNameLine(NameLabelIn, NumLabelIn, width(), FrameWidth);
+  }
 }
 
 void TQXAnalogDisp::UpdateNumericOut() {
-  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeIn)
+  if (ShowNumeric && Gauge->Mode != TAnalogDisp::ModeIn) {
     NumLabelOut->setText(QString::fromStdString(ValueText(OutElement->GetValue(), true)));
+    FitNameLine(NameLabelOut, NumLabelOut, width(), FrameWidth);
+  }
 }
 
 void TQXAnalogDisp::UpdateNameCaptions() {
@@ -272,16 +298,9 @@ void TQXAnalogDisp::PlaceLabels(int32_t p0, int32_t span) {
 
 void TQXAnalogDisp::PanelResize() {
   const int32_t w = width(), h = height(), fw = FrameWidth;
-  const int32_t left = fw + 5, topIn = fw + 3, topOut = topIn + nameInHeight_;
-  const int32_t nameInWidth = TextWidthOf(NameLabelIn->text(), NameLabelIn->font());
-  const int32_t nameOutWidth = TextWidthOf(NameLabelOut->text(), NameLabelOut->font());
-  NumLabelIn->setGeometry(left + nameInWidth, topIn, std::max(0, w - left - nameInWidth - fw - 5),
-                          numHeight_);
-  NumLabelOut->setGeometry(left + nameOutWidth, topOut,
-                           std::max(0, w - left - nameOutWidth - fw - 5), numHeight_);
-  const int32_t maxName = std::max(0, w - (2 * fw + 5));
-  NameLabelIn->setGeometry(left, topIn, std::min(nameInWidth, maxName), nameInHeight_);
-  NameLabelOut->setGeometry(left, topOut, std::min(nameOutWidth, maxName), nameOutHeight_);
+  const int32_t topIn = fw + 3, topOut = topIn + nameInHeight_;
+  LayOutNameLine(NameLabelIn, NumLabelIn, topIn, nameInHeight_, numHeight_, w, fw);
+  LayOutNameLine(NameLabelOut, NumLabelOut, topOut, nameOutHeight_, numHeight_, w, fw);
 
   const int32_t gaugeTop = fw + (LabelsHeight != 0 ? LabelsHeight + 5 : 0);
   int32_t gw = 0, gh = 0;

@@ -31,6 +31,14 @@ int64_t IntervalMs(double seconds) {
 uint64_t SystemTick() {
   return VirtualTickCounter ? VirtualTickCounter->GetTickCount64() : SystemTick32();
 }
+
+// Line 2: the formula, then the value right after it.
+void LayOutValueLine(QLabel* input, QLabel* value, int w) {
+  const TCaptionSpans s = LayOutCaptionLine({input->x(), 5, w - 3, 2}, input->text(), input->font(),
+                                            value->text(), value->font());
+  input->resize(s.CaptionWidth, 20);
+  value->setGeometry(s.ValueLeft, value->y(), s.ValueWidth, 20);
+}
 }  // namespace
 
 // ---- schedule ------------------------------------------------------------------
@@ -97,8 +105,8 @@ TQXClock::TQXClock(QWidget* owner) : TQXAnimElement(owner), Now(SystemTick) {
   image_->setGeometry(1, 0, 24, 20);
   image_->show();
   name_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
-  input_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
-  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter);
+  input_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter, Qt::ElideRight);
+  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter, Qt::ElideRight);
   output_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
   for (QLabel* l : {name_, input_, value_, output_}) {
     l->setFont(QFont());
@@ -186,14 +194,12 @@ void TQXClock::Arrange() {
   }
   input_->setText(in);
   name_->resize(std::max(0, w - 31), 20);
-  const int inW = in.isEmpty() ? 0 : TextWidthOf(in, input_->font());
-  input_->resize(inW, 20);
-  value_->setGeometry(inW + 5, value_->y(), std::max(0, w - inW - 8), 20);
   output_->resize(std::max(0, w - 6), 20);
   if (ShowValue)
     ShowValueText();
   else
     value_->clear();
+  LayOutValueLine(input_, value_, w);
 }
 
 void TQXClock::ArrangeHeight() {
@@ -205,6 +211,8 @@ void TQXClock::ArrangeHeight() {
 void TQXClock::ShowValueText() {
   value_->setText(QString::fromStdString(
       LimitDecimals(FloatToText(FormulaElement->GetValue()), Decimals, FixedDecimals)));
+  // A wider value may need room the formula gives up.
+  if (CaptionLineStale(input_, value_)) LayOutValueLine(input_, value_, width());
 }
 
 void TQXClock::ShowCompileState() {

@@ -92,8 +92,8 @@ TQXMultiLED::TQXMultiLED(QWidget* owner) : TQXElement(owner) {
   ChannelRole = RoleNumberIn;
   KeySet = ClassSet;
   TQXElement::SetBckGndColor(0xC0C0C0);
-  name_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
-  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter);
+  name_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignVCenter, Qt::ElideRight);
+  value_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignVCenter, Qt::ElideRight);
   for (QLabel* l : {name_, value_}) l->resize(0, TextHeightOf(l->font()));
   LedBar = new TLEDBar(this);
   LedBar->Bits = 8;
@@ -117,6 +117,7 @@ void TQXMultiLED::Activate(int32_t) {
   const uint32_t v = LedRowValue(GetValue());
   LedBar->SetValue(v);
   value_->setText(ShowValue ? QString::number(v) : QString());
+  if (CaptionLineStale(name_, value_)) LayOutLabels();
 }
 
 void TQXMultiLED::UpdateCaption() {
@@ -132,10 +133,16 @@ void TQXMultiLED::UpdateCaption() {
 void TQXMultiLED::PanelResize() {
   const int f = FrameWidth, lh = name_->height();
   const int top = AnyShown() ? lh + f : f;
-  const int w = name_->text().isEmpty() ? 0 : TextWidthOf(name_->text(), name_->font());
   LedBar->setGeometry(f, top, std::max(0, width() - 2 * f), std::max(0, height() - top - f));
-  name_->setGeometry(f, f, w, lh);
-  value_->setGeometry(w + f, f, std::max(0, width() - w - 2 * f - 3), lh);
+  LayOutLabels();
+}
+
+void TQXMultiLED::LayOutLabels() {
+  const int f = FrameWidth, lh = name_->height();
+  const TCaptionSpans s = LayOutCaptionLine({f, f, width() - f - 3, 0}, name_->text(),
+                                            name_->font(), value_->text(), value_->font());
+  name_->setGeometry(f, f, s.CaptionWidth, lh);
+  value_->setGeometry(s.ValueLeft, f, s.ValueWidth, lh);
 }
 
 void TQXMultiLED::SetFrameColor(TColor value) {

@@ -95,6 +95,8 @@ class TQXMultiLED : public TQXElement {
 
  private:
   void UpdateShowFlags();
+  // The caption line: name, then the value right after it.
+  void LayOutLabels();
   bool AnyShown() const { return ShowSource || ShowDenom || ShowValue; }
 
   QLabel* name_;

@@ -31,6 +31,9 @@ TQXNumericDisp::TQXNumericDisp(QWidget* owner)
       caption_(*this, Qt::AlignLeft | Qt::AlignVCenter, false, true) {
   ClassId = 2;
   TypeName = "QXNumericDisp";
+  // Cut where it shows: the sign and leading digits stay in sight.
+  value_.SetElide(Qt::ElideRight);
+  caption_.SetElide(Qt::ElideRight);
   ChannelRole = RoleNumberIn;
   KeySet = ClassSet;
   InUpdateList = true;
@@ -50,8 +53,11 @@ void TQXNumericDisp::UpdateDisplay() {
   TQXElement::UpdateDisplay();
   if (!ValueIsNumber.load()) return;
   if (value_.SetText(QString::fromStdString(
-          NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit))))
+          NumericDisplayText(GetValue(), Decimals, FixedDecimal, ShowUnit, Unit)))) {
+    // A wider value may need room the caption gives up.
+    if (CaptionLineStale(caption_, value_)) PanelResize();
     RepaintPart(value_.geometry());
+  }
 }
 
 void TQXNumericDisp::ResetValue() {
@@ -69,11 +75,12 @@ void TQXNumericDisp::UpdateCaption() {
 
 void TQXNumericDisp::PanelResize() {
   const int w = width(), h = height(), f = FrameWidth;
-  const int cw = caption_.text().isEmpty() ? 0 : TextWidthOf(caption_.text(), caption_.font());
+  const TCaptionSpans s = LayOutCaptionLine({f + 3, f - 3, w - f - 3, 0}, caption_.text(),
+                                            caption_.font(), value_.text(), value_.font());
   const QRect oldCaption = caption_.geometry(), oldValue = value_.geometry();
-  if (caption_.SetGeometry(QRect(f + 3, f, cw, h - 2 * f)))
+  if (caption_.SetGeometry(QRect(f + 3, f, s.CaptionWidth, h - 2 * f)))
     update(oldCaption | caption_.geometry());
-  if (value_.SetGeometry(QRect(f + cw - 3, f, std::max(0, w - 2 * f - cw), h - 2 * f)))
+  if (value_.SetGeometry(QRect(s.ValueLeft, f, s.ValueWidth, h - 2 * f)))
     update(oldValue | value_.geometry());
 }
 

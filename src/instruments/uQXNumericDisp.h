@@ -60,7 +60,7 @@ class TQXNumericDisp : public TQXElement {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // Drawn by the display itself, the value first, the caption over it.
+  // Drawn by the display itself, the value right after the caption.
   TElementText value_;
   TElementText caption_;
   TColor fontColor_ = 0;

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <algorithm>
 
 #include "channels/uTerminal.h"
@@ -109,10 +110,14 @@ TQXNumericOut::TQXNumericOut(QWidget* owner) : TQXAnimElement(owner) {
   ShowAnim = true;
 
   unit_ = MakeElementLabel(this, Qt::AlignRight | Qt::AlignTop);
-  name_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignTop);
+  name_ = MakeElementLabel(this, Qt::AlignLeft | Qt::AlignTop, Qt::ElideRight);
   edit_ = new QLineEdit(this);
   edit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   edit_->setText("0");
+  // A longer number may need room the caption gives up.
+  connect(edit_, &QLineEdit::textChanged, this, [this] {
+    if (!name_->text().isEmpty()) LayOutField();
+  });
   edit_->installEventFilter(this);
   edit_->show();
   for (QWidget* w : std::initializer_list<QWidget*>{unit_, name_, edit_}) SetFontSize(w, kFontSize);
@@ -194,16 +199,29 @@ void TQXNumericOut::UpdateCaption() {
 
 void TQXNumericOut::PanelResize() {
   const int w = width(), h = height(), f = FrameWidth;
-  const int n = name_->text().isEmpty() ? 0 : TextWidthOf(name_->text(), name_->font());
-  name_->setGeometry(f + 3, f + 3, n, std::max(0, h - 2 * f - 3));
   const int b = std::max(0, h - 2 * f);
   button_->setGeometry(w - f - b, f, b, b);
   const int unitLeft = w - f - 3 - UnitWidth - b;
   unit_->setGeometry(unitLeft, f + 3, UnitWidth, std::max(0, h - 2 * f - 3));
-  const int fieldLeft = n > 0 ? name_->x() + name_->width() + 5 : f;
-  const int fieldWidth = UnitWidth > 0 ? unitLeft - fieldLeft - 5 : w - f - b - fieldLeft;
-  edit_->setGeometry(fieldLeft, f, std::max(0, fieldWidth), b);
+  LayOutField();
   RenderGlyph(b);
+}
+
+void TQXNumericOut::LayOutField() {
+  const int w = width(), h = height(), f = FrameWidth;
+  const int b = std::max(0, h - 2 * f);
+  const int right = UnitWidth > 0 ? w - f - 3 - UnitWidth - b - 5 : w - f - b;
+  // The field needs room for its number and a few digits more to type in,
+  // beside its frame and margins.
+  const QFont& font = edit_->font();
+  const int pad = 2 * edit_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit_) + 6;
+  const int need =
+      std::max(TextWidthOf(edit_->text(), font), TextWidthOf(QStringLiteral("0000"), font)) + pad;
+  const int n = name_->text().isEmpty() ? 0 : TextWidthOf(name_->text(), name_->font());
+  const TCaptionSpans s = LayOutCaptionLine({f + 3, f, right, 5}, n, need,
+                                            TextWidthOf(QStringLiteral("\u2026"), name_->font()));
+  name_->setGeometry(f + 3, f + 3, s.CaptionWidth, std::max(0, h - 2 * f - 3));
+  edit_->setGeometry(s.ValueLeft, f, s.ValueWidth, b);
 }
 
 void TQXNumericOut::RenderGlyph(int buttonSize) {

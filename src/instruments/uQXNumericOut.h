@@ -79,6 +79,8 @@ class TQXNumericOut : public TQXAnimElement {
  private:
   // The arrow scaled into the button (on every resize).
   void RenderGlyph(int buttonSize);
+  // The caption, then the field right after it.
+  void LayOutField();
 
   QLabel* unit_;
   QLabel* name_;

@@ -45,7 +45,7 @@ class TLabelled : public Display {
       l->setTextFormat(Qt::PlainText);
     }
     if (font) SetLabelFont(l, *font);
-    l->setText(t->text());
+    l->setText(t->ShownText());
     l->setGeometry(t->geometry());
   }
 };

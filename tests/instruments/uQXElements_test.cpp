@@ -90,7 +90,8 @@ TEST_F(ElementTest, NumericDisplayTexts) {
   d->SetShowName(true);
   d->SetShowSource(true);
   EXPECT_EQ(d->CaptionLabel()->text(), "U=#3=");
-  EXPECT_EQ(d->ValueLabel()->x(), d->FrameWidth + d->CaptionLabel()->width() - 3);
+  // The value starts right after the caption.
+  EXPECT_EQ(d->ValueLabel()->x(), d->CaptionLabel()->x() + d->CaptionLabel()->width());
 }
 
 // Background and frame as the background filled first and the four frame

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPalette>
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -181,6 +182,48 @@ QString PrefixedElidedText(const QString& prefix, const QString& name, const QFo
     if (fm.horizontalAdvance(text) <= width) return text;
   }
   return prefix;
+}
+
+TLatinAdvances::TLatinAdvances(const QFont& font) {
+  const QFontMetricsF fm(font, &Measure());
+  for (size_t i = 0; i < advance_.size(); ++i)
+    advance_[i] = i < 0x20 ? 0.0f : static_cast<float>(fm.horizontalAdvance(QChar(char16_t(i))));
+}
+
+bool TLatinAdvances::TextSurelyFits(const QString& text, int width) const {
+  // Latin letters, digits and signs only: there a glyph per character, and
+  // kerning and rounding within the margin.
+  const float margin = 2;
+  if (static_cast<float>(text.size()) + margin > static_cast<float>(width)) return false;
+  float sum = margin;
+  for (const QChar c : text) {
+    if (c.unicode() < 0x20 || c.unicode() >= advance_.size()) return false;
+    sum += advance_[c.unicode()];
+    if (sum > static_cast<float>(width)) return false;
+  }
+  return true;
+}
+
+std::shared_ptr<const TLatinAdvances> LatinAdvancesOf(const QFont& font) {
+  // Few fonts are in use; bounded all the same.
+  static QHash<QFont, std::shared_ptr<const TLatinAdvances>> known;
+  if (const auto it = known.constFind(font); it != known.cend()) return it.value();
+  if (known.size() >= 256) known.clear();
+  auto a = std::make_shared<const TLatinAdvances>(font);
+  known.insert(font, a);
+  return a;
+}
+
+bool TextSurelyFits(const QString& text, const QFont& font, int width) {
+  return LatinAdvancesOf(font)->TextSurelyFits(text, width);
+}
+
+QString ElidedTextOf(const QString& text, const QFont& font, int width, Qt::TextElideMode mode) {
+  if (mode == Qt::ElideNone || TextSurelyFits(text, font, width) ||
+      TextWidthOf(text, font) <= width)
+    return text;
+  const QString cut = QFontMetrics(font, &Measure()).elidedText(text, mode, std::max(0, width));
+  return cut.isEmpty() ? QStringLiteral("\u2026") : cut;
 }
 
 QString ShownText(std::string_view utf8, bool keepEnd) {

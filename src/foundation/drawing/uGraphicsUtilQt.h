@@ -10,6 +10,8 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <array>
+#include <memory>
 #include <string_view>
 
 #include "foundation/uFileLoadSet.h"
@@ -53,6 +55,25 @@ int TextHeightOf(const QFont& font);
 // start ("…" and its end), the prefix (a message) is never cut.
 QString PrefixedElidedText(const QString& prefix, const QString& name, const QFont& font,
                            int width);
+// Advances of the Latin characters of one font. TextSurelyFits: true when
+// text surely fits width, found without shaping it (as TextWidthOf must):
+// its characters' advances one by one and a margin for kerning and rounding.
+// False says nothing. For texts that change on every display tick.
+class TLatinAdvances {
+ public:
+  explicit TLatinAdvances(const QFont& font);
+  [[nodiscard]] bool TextSurelyFits(const QString& text, int width) const;
+
+ private:
+  std::array<float, 0x250> advance_;
+};
+// Shared by all texts in the same font.
+std::shared_ptr<const TLatinAdvances> LatinAdvancesOf(const QFont& font);
+bool TextSurelyFits(const QString& text, const QFont& font, int width);
+// text fitted into width, measured as TextWidthOf measures: unchanged when it
+// fits, else cut on the side mode names with "…"; never empty for a text that
+// is not, so a cut text is still seen to be there.
+QString ElidedTextOf(const QString& text, const QFont& font, int width, Qt::TextElideMode mode);
 
 // ---- shown texts ----
 // No control shows more of a text; laying out a text of megabytes (a name

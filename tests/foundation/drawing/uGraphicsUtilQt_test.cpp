@@ -115,6 +115,39 @@ TEST(TextMeasure, HeightDependsOnlyOnTheFont) {
   EXPECT_EQ(TextHeightOf(f), h);
 }
 
+// The quick test for a fitting text never says "fits" where the measured
+// width does not, whatever the kerning; a cut text fits and keeps its start.
+TEST(TextMeasure, SurelyFitsAndElidedTextsAgreeWithTheMeasure) {
+  InitMeasureBitmap();
+  const QString texts[] = {QStringLiteral("-12345678,9mV"), QStringLiteral("AVAVAVTaToWaYo"),
+                           QStringLiteral("1.5e-300 \u00B0C"), QStringLiteral("ffiiWWll..,,"),
+                           QStringLiteral("\u05E9\u05DC\u05D5\u05DD 12")};
+  for (const char* family : {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"}) {
+    for (int size : {7, 12, 20}) {
+      QFont f(family);
+      f.setPointSize(size);
+      f.setItalic(size == 20);
+      for (const QString& t : texts) {
+        const int w = TextWidthOf(t, f);
+        for (int room = w - 8; room <= w + 8; ++room) {
+          if (TextSurelyFits(t, f, room)) {
+            EXPECT_LE(w, room) << family << size << t.toStdString();
+          }
+          const QString cut = ElidedTextOf(t, f, room, Qt::ElideRight);
+          EXPECT_EQ(cut == t, w <= room) << t.toStdString() << room;
+          if (cut != t) {
+            EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+            EXPECT_TRUE(t.startsWith(cut.chopped(1)));
+          }
+        }
+      }
+      // A number with room to spare is found to fit without measuring it.
+      EXPECT_TRUE(TextSurelyFits(texts[0], f, TextWidthOf(texts[0], f) + 4));
+      EXPECT_EQ(ElidedTextOf(texts[0], f, 1, Qt::ElideRight), QString(QChar(0x2026)));
+    }
+  }
+}
+
 // A text of megabytes reaches a control as its start (or end) only, cut at a
 // character; a short text whole.
 TEST(ShownTextTest, LongTextsAreCutAtACharacter) {
