@@ -489,12 +489,8 @@ double RepaintSheetMs() {
   return TimeMs([] { CurrentSheet->Canvas()->repaint(); });
 }
 
-// Run page -> Edit page with range(0) displays (opened as a project),
-// painted; between the rounds every value changes on the Run page, so every
-// snapshot is taken anew. Floor: two full repaints of the sheet (the
-// elements painted once for their snapshots and once shown).
-void BM_RunToEdit(benchmark::State& state) {
-  const int count = static_cast<int>(state.range(0));
+// Opens the project file of count displays (dialog answered, no pause).
+bool OpenProject(int count) {
   TOpenAnswer answer;
   answer.File = ProjectFile(count);
   SetDialogProvider(&answer);
@@ -502,8 +498,18 @@ void BM_RunToEdit(benchmark::State& state) {
   FileHandling->Open();
   FormLoadSave->ClosePauseMs = 200;
   SetDialogProvider(nullptr);
-  if (TSheet::ElementCount() != count) state.SkipWithError("not every element loaded");
   TQXElement::FillUpdateList();
+  Paint();
+  return TSheet::ElementCount() == count;
+}
+
+// Run page -> Edit page with range(0) displays (opened as a project),
+// painted; between the rounds every value changes on the Run page, so every
+// snapshot is taken anew. Floor: two full repaints of the sheet (the
+// elements painted once for their snapshots and once shown).
+void BM_RunToEdit(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  if (!OpenProject(count)) state.SkipWithError("not every element loaded");
   ShowPage(PageIndexRun);
   TFigure fig;
   double v = 0;
@@ -530,20 +536,6 @@ BENCHMARK(BM_RunToEdit)->Arg(kCount)->UseManualTime()->Unit(benchmark::kMillisec
 BENCHMARK(BM_RunToEdit)->Arg(kBig)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // ---- 10,000 displays: back to the Run page, the language switch, New -------
-
-// Opens the project file of count displays (dialog answered, no pause).
-bool OpenProject(int count) {
-  TOpenAnswer answer;
-  answer.File = ProjectFile(count);
-  SetDialogProvider(&answer);
-  FormLoadSave->ClosePauseMs = 0;
-  FileHandling->Open();
-  FormLoadSave->ClosePauseMs = 200;
-  SetDialogProvider(nullptr);
-  TQXElement::FillUpdateList();
-  Paint();
-  return TSheet::ElementCount() == count;
-}
 
 void CloseProject() {
   FileHandling->MarkUnchanged();

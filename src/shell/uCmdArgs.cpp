@@ -105,35 +105,19 @@ void TCmdArgs::Proceed(const std::vector<std::string>& args) {
   if (!plan.Project.empty() && FileLoad) {
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).string();
-    std::string file, path, text;
+    std::string file, path;
     ProjectPlace(plan.Project, cwd, file, path);
-    const TFileLoad::TReadResult read = FileLoad->ReadProjectFile(file, text);
-    const auto report = [&file] {
+    const TOpenResult result = OpenProjectFile(file, path);
+    // The window was closed during the load: the program ends, nothing more.
+    if (result == TOpenResult::Cancelled) return;
+    if (result != TOpenResult::Loaded) {
       Dialogs().Message(MainForm, Tr("ucmdargs.sfileopenerror",
                                      "Fehler beim \xC3\x96"
                                      "ffnen der Datei ") +
                                       "\"" + QString::fromStdString(file) + "\"");
-    };
-    // Not a project at all: the project open now stays, as it was.
-    if (read == TFileLoad::TReadResult::NoProject) {
-      report();
-    } else {
-      if (FileHandling) FileHandling->Reset();
-      FileLoad->ProjectFile = file;
-      FileLoad->ProjectPath = path;
-      const TLoadSaveResult result = read == TFileLoad::TReadResult::Ok
-                                         ? FileLoad->LoadProject(std::move(text))
-                                         : TLoadSaveResult::Failed;
-      // The window was closed during the load: the program ends, nothing more.
-      if (result == TLoadSaveResult::Cancelled) return;
-      if (result == TLoadSaveResult::Failed) {
-        // Not the project any more: a later Save must not overwrite the
-        // unreadable file with what was read of it.
-        FileLoad->ProjectFile.clear();
-        report();
-      }
-      OpenedProjectShown();
     }
+    // Not a project at all: the project open now stays, as it was.
+    if (result != TOpenResult::NoProject) OpenedProjectShown();
   }
   if (plan.MinimizeToRun) {
     SelectRunPage();

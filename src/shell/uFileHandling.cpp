@@ -123,28 +123,11 @@ void TFileHandling::Open() {
       QString::fromStdString(FileLoad->ProjectPath.empty() ? startDir_ : FileLoad->ProjectPath);
   const std::optional<std::string> name = Dialogs().ChooseFile(MainForm, request);
   if (!name || name->empty()) return;
-  std::string text;
-  const TFileLoad::TReadResult read = FileLoad->ReadProjectFile(*name, text);
-  if (read == TFileLoad::TReadResult::NoProject) {
-    // Not a project at all: the open one stays, name and all, so that a
-    // Save cannot overwrite the other file.
-    ReportOpenError();
-    return;
-  }
-  Reset();
-  FileLoad->ProjectFile = *name;
-  FileLoad->ProjectPath = ExtractDir(*name);
-  const TLoadSaveResult result = read == TFileLoad::TReadResult::Ok
-                                     ? FileLoad->LoadProject(std::move(text))
-                                     : TLoadSaveResult::Failed;
+  const TOpenResult result = OpenProjectFile(*name, ExtractDir(*name));
   // The window was closed during the load: the program ends, nothing more.
-  if (result == TLoadSaveResult::Cancelled) return;
-  if (result == TLoadSaveResult::Failed) {
-    // The unreadable file is no longer the project: the next Save asks for a
-    // name instead of overwriting it with what was read.
-    FileLoad->ProjectFile.clear();
-    ReportOpenError();
-  }
+  if (result == TOpenResult::Cancelled) return;
+  if (result != TOpenResult::Loaded) ReportOpenError();
+  if (result == TOpenResult::NoProject) return;
   if (MainForm && MainForm->TabBar) MainForm->TabBar->SelectTab(PageIndexEdit);
   if (SheetTabs) SheetTabs->SelectTab(0);
   UpdateTitle(!FileLoad->ProjectFile.empty());
@@ -226,6 +209,26 @@ std::string TFileHandling::RelativeFileName(const std::string& name) {
 
 std::string TFileHandling::AbsoluteFileName(const std::string& name) {
   return qx::AbsoluteFileName(FileLoad ? FileLoad->ProjectPath : std::string(), name);
+}
+
+TOpenResult OpenProjectFile(const std::string& file, const std::string& path) {
+  std::string text;
+  const TFileLoad::TReadResult read = FileLoad->ReadProjectFile(file, text);
+  if (read == TFileLoad::TReadResult::NoProject) return TOpenResult::NoProject;
+  if (FileHandling) FileHandling->Reset();
+  FileLoad->ProjectFile = file;
+  FileLoad->ProjectPath = path;
+  const TLoadSaveResult result = read == TFileLoad::TReadResult::Ok
+                                     ? FileLoad->LoadProject(std::move(text))
+                                     : TLoadSaveResult::Failed;
+  if (result == TLoadSaveResult::Cancelled) return TOpenResult::Cancelled;
+  if (result == TLoadSaveResult::Failed) {
+    // The unreadable file is no longer the project: the next Save asks for a
+    // name instead of overwriting it with what was read.
+    FileLoad->ProjectFile.clear();
+    return TOpenResult::Failed;
+  }
+  return TOpenResult::Loaded;
 }
 
 }  // namespace qx

@@ -65,4 +65,11 @@ class TFileHandling {
 
 extern TFileHandling* FileHandling;
 
+// Replaces the open project with the file (path: its directory), unless the
+// file is no project at all: then the open one stays, name and all, so that a
+// Save cannot overwrite the other file. Failed: what could be read is shown,
+// but the file is no longer the project's name.
+enum class TOpenResult { NoProject, Loaded, Failed, Cancelled };
+TOpenResult OpenProjectFile(const std::string& file, const std::string& path);
+
 }  // namespace qx

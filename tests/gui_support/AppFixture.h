@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,16 @@
 #include "widgets/uTabBar.h"
 
 namespace qx::test {
+
+// Bytes no program would take for a project: the same for the same seed.
+inline std::string NoiseBytes(size_t size, uint32_t seed) {
+  std::string noise(size, '\0');
+  for (char& c : noise) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 24);
+  }
+  return noise;
+}
 
 class AppFixture : public ::testing::Test {
  protected:

@@ -193,12 +193,7 @@ TEST_F(CmdArgsTest, FileThatIsNoProjectLeavesTheOpenOne) {
   const std::string file = SaveProject("panel.qxproj");
   ASSERT_EQ(FileLoad->LoadProject(), TLoadSaveResult::Done);
   const std::string before = FileLoad->ProjectText();
-  std::string noise(200 * 1024, '\0');
-  uint32_t x = 12345;
-  for (char& c : noise) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 24);
-  }
+  const std::string noise = test::NoiseBytes(200 * 1024, 12345);
   const std::string foreign = tmp->path().toStdString() + "/noise.qxproj";
   ASSERT_TRUE(WriteTextFileAtomic(foreign, noise));
   TCmdArgs::Proceed({foreign});

@@ -483,12 +483,7 @@ TEST_F(FileHandlingTest, OpenRefusesAFileThatIsNoProject) {
   dialogs.SaveAnswers.push_back(own);
   FileHandling->SaveAs();
   const std::string built = FileLoad->ProjectText();
-  std::string noise(200 * 1024, '\0');
-  uint32_t x = 7;
-  for (char& c : noise) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 24);
-  }
+  const std::string noise = test::NoiseBytes(200 * 1024, 7);
   const std::string foreign[] = {noise, "", "Quittung\r\nQX\r\nname \"x\"\r\n"};
   for (const std::string& content : foreign) {
     SCOPED_TRACE(content.size());
