@@ -170,24 +170,24 @@ void TTerminal::AddWriter(int32_t channel, TElementCore* element) {
   }
 }
 
-void TTerminal::RemoveElement(const TElementCore* element) {
+template <class Gone>
+void TTerminal::EraseUsers(const Gone& gone) {
   std::lock_guard lock(ReceiveLock);
   // Most channels have no users: a thousand empty searches per element
   // were a good part of the program's end with thousands of elements.
   for (auto& k : kanal_) {
-    if (!k.Readers.empty()) std::erase(k.Readers, element);
-    if (!k.Writers.empty()) std::erase(k.Writers, element);
+    if (!k.Readers.empty()) std::erase_if(k.Readers, gone);
+    if (!k.Writers.empty()) std::erase_if(k.Writers, gone);
   }
+}
+
+void TTerminal::RemoveElement(const TElementCore* element) {
+  EraseUsers([element](const TElementCore* e) { return e == element; });
 }
 
 void TTerminal::RemoveElements(std::span<const TElementCore* const> elements) {
   const std::unordered_set<const TElementCore*> gone(elements.begin(), elements.end());
-  const auto isGone = [&gone](const TElementCore* e) { return gone.contains(e); };
-  std::lock_guard lock(ReceiveLock);
-  for (auto& k : kanal_) {
-    if (!k.Readers.empty()) std::erase_if(k.Readers, isGone);
-    if (!k.Writers.empty()) std::erase_if(k.Writers, isGone);
-  }
+  EraseUsers([&gone](const TElementCore* e) { return gone.contains(e); });
 }
 
 void TTerminal::ClearReaders() {

@@ -222,6 +222,9 @@ class TTerminal {
   void StopRun();
   bool DispatchNumber(TKanal& k, std::string_view text, bool evaluate);
   bool DispatchText(TKanal& k, std::string_view text, bool evaluate);
+  // Takes the elements gone(e) holds for out of every reader and writer list.
+  template <class Gone>
+  void EraseUsers(const Gone& gone);
 
   TLossNotify& loss_;
   std::array<std::atomic<double>, kChannelCount> values_;
